@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds dodir and starts it (under Wine on Linux).
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+"$here/setup.sh"
+"$here/build.sh" --target dodir
+source "$here/env.sh"
+if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+  echo "dodir needs an X display and none is reachable (DISPLAY='${DISPLAY:-}')." >&2
+  echo "Start one, for example:  Xvfb :5 -screen 0 1280x1024x24 &  export DISPLAY=:5" >&2
+  echo "or run the editor in a virtual one:  xvfb-run -a -s '-screen 0 1280x1024x24' $0" >&2
+  exit 1
+fi
+exec wine "$root/build/win/src/dodir.exe"

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the platform-free code natively under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the Windows tests under Wine in Xvfb.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+"$here/setup.sh" || exit 1
+source "$here/env.sh"
+cd "$root"
+jobs=$(nproc)
+gen=(); command -v ninja >/dev/null && gen=(-G Ninja)
+status=0
+
+echo "== native tests (ASan + UBSan)"
+cmake -S . -B build/native "${gen[@]}" -DDODIR_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null || exit 1
+cmake --build build/native -j "$jobs" || exit 1
+(cd build/native && ctest --output-on-failure -j "$jobs") || status=1
+
+echo "== Windows build"
+"$here/build.sh" -j "$jobs" || exit 1
+"$here/build.sh" --target e2e_tests wine_tests -j "$jobs" || exit 1
+
+echo "== Windows tests under Wine"
+run_wine_tests() {
+  wineserver -k 2>/dev/null || true
+  wineserver -p
+  (cd build/win && ctest --output-on-failure)
+  local rc=$?
+  wineserver -k 2>/dev/null || true
+  return $rc
+}
+export -f run_wine_tests
+with_display bash -c run_wine_tests || status=1
+exit $status

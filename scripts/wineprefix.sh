@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Creates (once) the project's own Wine prefix, never ~/.wine, with the Japanese font replacements.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/env.sh"
+stamp="$WINEPREFIX/.dodir-ready-3"
+if [ -f "$stamp" ]; then exit 0; fi
+mkdir -p "$WINEPREFIX"
+echo "setup: preparing Wine prefix $WINEPREFIX"
+with_display wineboot -i >/dev/null 2>&1 || true
+wineserver -w || true
+reg="$WINEPREFIX/fonts.reg"
+# "ＭＳ Ｐゴシック" and "ＭＳ ゴシック" are not shipped with Wine: IPA fonts have the same metrics.
+cat >"$reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"ＭＳ Ｐゴシック"="IPAPGothic"
+"ＭＳ ゴシック"="IPAGothic"
+"MS PGothic"="IPAPGothic"
+"MS Gothic"="IPAGothic"
+"ＭＳ Ｐ明朝"="IPAPGothic"
+"ＭＳ 明朝"="IPAGothic"
+
+; Without a window manager (Xvfb) managed windows make Wine wait for state changes that
+; never come: every hide or destroy would take two seconds.
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+REG
+iconv -f UTF-8 -t UTF-16LE <(printf '\xef\xbb\xbf'; sed 's/^REGEDIT4$/Windows Registry Editor Version 5.00/' "$reg") >"$reg.utf16" 2>/dev/null || true
+with_display wine regedit /S "$(winepath -w "$reg.utf16")" >/dev/null 2>&1 || true
+wineserver -w || true
+grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" || { echo "setup: font replacement not written" >&2; exit 1; }
+touch "$stamp"

@@ -1,0 +1,160 @@
+#include "app/application.h"
+
+#include <algorithm>
+
+#include "app/form_base.h"
+#include "base/errors.h"
+#include "base/texts.h"
+
+namespace dodir {
+
+namespace {
+TApplication* g_application = nullptr;
+
+void ReportToApplication(std::exception_ptr error) {
+    if (g_application) g_application->HandleException(error);
+}
+} // namespace
+
+TApplication& Application() { return *g_application; }
+
+TApplication::TApplication() {
+    g_application = this;
+    win::SetErrorReporter(&ReportToApplication);
+    icon_.reset(static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, 0, 0,
+                                                LR_DEFAULTSIZE)));
+    RegisterWindowClass("TApplication", 0, nullptr, icon_.get());
+    // Zero size at the screen's centre: never seen, but it carries the taskbar entry.
+    CreateHandle(0, "TApplication", "", WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                 ::GetSystemMetrics(SM_CXSCREEN) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
+                 nullptr);
+    HMENU sys = ::GetSystemMenu(Handle(), FALSE);
+    ::DeleteMenu(sys, SC_MAXIMIZE, MF_BYCOMMAND);
+    ::DeleteMenu(sys, SC_SIZE, MF_BYCOMMAND);
+    ::DeleteMenu(sys, SC_MOVE, MF_BYCOMMAND);
+}
+
+TApplication::~TApplication() {
+    win::SetErrorReporter(nullptr);
+    g_application = nullptr;
+}
+
+void TApplication::SetTitle(const std::string& title) {
+    title_ = title;
+    ::SetWindowTextA(Handle(), title_.c_str());
+}
+
+void TApplication::AddForm(TCustomForm* form) { forms_.push_back(form); }
+
+void TApplication::RemoveForm(TCustomForm* form) {
+    forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
+}
+
+void TApplication::ShowMainForm() {
+    TCustomForm* main = MainForm();
+    if (!main) return;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    ::GetStartupInfoA(&si);
+    const int show = (si.dwFlags & STARTF_USESHOWWINDOW) ? si.wShowWindow : SW_SHOWNORMAL;
+    if (show == SW_SHOWMINNOACTIVE) {
+        ::ShowWindow(Handle(), SW_SHOWMINNOACTIVE);
+        return;
+    }
+    ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+    ::ShowWindow(main->Handle(), show == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+}
+
+bool TApplication::IsKeyboardNavigation(MSG& msg) {
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN && msg.message != WM_CHAR) return false;
+    if (currentDialog_ && ::IsWindow(currentDialog_) &&
+        (msg.hwnd == currentDialog_ || ::IsChild(currentDialog_, msg.hwnd)))
+        return ::IsDialogMessageA(currentDialog_, &msg) != FALSE;
+    HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
+    for (TCustomForm* form : forms_)
+        if (form->Handle() == root) return form->DialogKey(msg);
+    return false;
+}
+
+bool TApplication::ProcessMessage() {
+    MSG msg;
+    if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (msg.message == WM_QUIT) {
+        terminated_ = true;
+        return true;
+    }
+    try {
+        if (!IsKeyboardNavigation(msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    } catch (...) {
+        HandleException(std::current_exception());
+    }
+    return true;
+}
+
+void TApplication::Run() {
+    while (!terminated_) {
+        if (!ProcessMessage() && !terminated_) ::WaitMessage();
+    }
+}
+
+void TApplication::HandleException(std::exception_ptr error) {
+    if (HWND capture = ::GetCapture()) ::SendMessageA(capture, WM_CANCELMODE, 0, 0);
+    std::string message;
+    try {
+        std::rethrow_exception(error);
+    } catch (const EAbort&) {
+        return;
+    } catch (const std::exception& e) {
+        message = e.what();
+    } catch (...) {
+        message = "Unknown error";
+    }
+    ShowErrorBox(message);
+}
+
+void TApplication::ShowErrorBox(const std::string& message) {
+    const std::string text = ErrorBoxText(message);
+    // The box centres on its hidden owner: bring the owner to the active window's monitor.
+    RECT home{};
+    ::GetWindowRect(Handle(), &home);
+    HWND active = ::GetActiveWindow();
+    bool moved = false;
+    if (active) {
+        HMONITOR mon = ::MonitorFromWindow(active, MONITOR_DEFAULTTONEAREST);
+        if (mon != ::MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST)) {
+            MONITORINFO mi{};
+            mi.cbSize = sizeof mi;
+            ::GetMonitorInfoA(mon, &mi);
+            ::SetWindowPos(Handle(), nullptr, (mi.rcMonitor.left + mi.rcMonitor.right) / 2,
+                           (mi.rcMonitor.top + mi.rcMonitor.bottom) / 2, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            moved = true;
+        }
+    }
+    {
+        win::TaskWindowsDisabled disabled;
+        ::MessageBoxA(Handle(), text.c_str(), title_.c_str(), MB_OK | MB_ICONSTOP);
+    }
+    if (moved)
+        ::SetWindowPos(Handle(), nullptr, home.left, home.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT TApplication::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_CLOSE:
+        if (TCustomForm* main = MainForm()) ::SendMessageA(main->Handle(), WM_CLOSE, 0, 0);
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam) Terminate();
+        return 0;
+    default:
+        return DefaultHandler(msg, wParam, lParam);
+    }
+}
+
+} // namespace dodir

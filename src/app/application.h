@@ -1,0 +1,62 @@
+// TApplication: the hidden owner window with the taskbar entry, the event loop and the
+// error box for every error that escapes a handler.
+#pragma once
+#include <windows.h>
+
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "base/win/handles.h"
+#include "base/win/window.h"
+
+namespace dodir {
+
+class TCustomForm;
+
+class TApplication : public win::TWindow {
+public:
+    TApplication();
+    ~TApplication() override;
+
+    const std::string& Title() const noexcept { return title_; }
+    void SetTitle(const std::string& title);
+
+    // The first form added is the main form.
+    TCustomForm* MainForm() const noexcept { return forms_.empty() ? nullptr : forms_.front(); }
+    void AddForm(TCustomForm* form);
+    void RemoveForm(TCustomForm* form);
+
+    // The modeless dialog whose keyboard navigation the loop runs (find, replace).
+    void SetCurrentDialog(HWND dialog) noexcept { currentDialog_ = dialog; }
+    HWND CurrentDialog() const noexcept { return currentDialog_; }
+
+    // Shows the main form and its owner entry as the process was asked to start.
+    void ShowMainForm();
+    // The event loop, until the quit message or the end of the session.
+    void Run();
+    // One pass of the loop: false when no message was waiting.
+    bool ProcessMessage();
+    void Terminate() noexcept { terminated_ = true; }
+    bool Terminated() const noexcept { return terminated_; }
+
+    // Reports an error that escaped a handler; EAbort is dropped.
+    void HandleException(std::exception_ptr error);
+    void ShowErrorBox(const std::string& message);
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    bool IsKeyboardNavigation(MSG& msg);
+    std::string title_;
+    std::vector<TCustomForm*> forms_;
+    HWND currentDialog_ = nullptr;
+    bool terminated_ = false;
+    win::UniqueIcon icon_;
+};
+
+// The process's application object, set while one exists.
+TApplication& Application();
+
+} // namespace dodir

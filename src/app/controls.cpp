@@ -1,0 +1,43 @@
+#include "app/controls.h"
+
+namespace dodir {
+
+namespace {
+void SetControlFont(HWND wnd, HFONT font) { ::SendMessageA(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE); }
+} // namespace
+
+TEdit::TEdit(HWND parent, int id, const RECT& b, const std::string& text, HFONT font) {
+    CreateControl(WS_EX_CLIENTEDGE, "EDIT", text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | ES_AUTOHSCROLL,
+                  b.left, b.top, b.right - b.left, b.bottom - b.top, parent, id);
+    SetControlFont(Handle(), font);
+}
+
+LRESULT TEdit::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = CallOriginal(msg, wParam, lParam);
+    // A click places the caret itself; any other way in selects the whole text.
+    if (msg == WM_SETFOCUS && ::GetKeyState(VK_LBUTTON) >= 0) ::SendMessageA(Handle(), EM_SETSEL, 0, -1);
+    return result;
+}
+
+TButton::TButton(HWND parent, int id, const RECT& b, const std::string& caption, HFONT font, bool isDefault) {
+    CreateControl(0, "BUTTON", caption,
+                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
+                  b.left, b.top, b.right - b.left, b.bottom - b.top, parent, id);
+    SetControlFont(Handle(), font);
+}
+
+TComboBox::TComboBox(HWND parent, int id, const RECT& b, const std::vector<std::string>& items, HFONT font,
+                     int dropDownCount) {
+    CreateControl(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
+                  b.left, b.top, b.right - b.left, b.bottom - b.top, parent, id);
+    SetControlFont(Handle(), font);
+    for (const auto& item : items) ::SendMessageA(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    // The closed box is as high as designed; the window's own height holds the dropped list.
+    const int fieldHeight = b.bottom - b.top;
+    ::SendMessageA(Handle(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), fieldHeight - 6);
+    const auto rowHeight = static_cast<int>(::SendMessageA(Handle(), CB_GETITEMHEIGHT, 0, 0));
+    ::SetWindowPos(Handle(), nullptr, 0, 0, b.right - b.left, fieldHeight + rowHeight * dropDownCount + 2,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+} // namespace dodir

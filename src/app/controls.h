@@ -1,0 +1,50 @@
+// Standard controls of the forms: one-line edit boxes, push buttons, drop-down lists.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/win/window.h"
+
+namespace dodir {
+
+// An edit box that selects all its text when it gets the focus other than by a click.
+class TEdit : public win::TSubclassedControl {
+public:
+    TEdit(HWND parent, int id, const RECT& bounds, const std::string& text, HFONT font);
+    std::string Text() const { return win::GetWindowTextString(Handle()); }
+    void SetText(const std::string& text) { ::SetWindowTextA(Handle(), text.c_str()); }
+    void SetFont(HFONT font) { ::SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+};
+
+class TButton : public win::TSubclassedControl {
+public:
+    TButton(HWND parent, int id, const RECT& bounds, const std::string& caption, HFONT font, bool isDefault = false);
+    std::function<void()> OnClick;
+    // Runs OnClick; called by the parent on BN_CLICKED.
+    void Click() {
+        if (OnClick) OnClick();
+    }
+};
+
+// A drop-down list without free typing, sized to show `dropDownCount` rows at once.
+class TComboBox : public win::TSubclassedControl {
+public:
+    TComboBox(HWND parent, int id, const RECT& bounds, const std::vector<std::string>& items, HFONT font,
+              int dropDownCount);
+    int ItemIndex() const { return static_cast<int>(::SendMessageA(Handle(), CB_GETCURSEL, 0, 0)); }
+    void SetItemIndex(int index) { ::SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+    int ItemCount() const { return static_cast<int>(::SendMessageA(Handle(), CB_GETCOUNT, 0, 0)); }
+    std::function<void()> OnChange;
+    // Runs OnChange; called by the parent on CBN_SELCHANGE.
+    void Change() {
+        if (OnChange) OnChange();
+    }
+};
+
+} // namespace dodir

@@ -1,0 +1,197 @@
+#include "app/form1.h"
+
+#include <commctrl.h>
+
+#include <array>
+
+#include "app/application.h"
+#include "base/errors.h"
+#include "base/texts.h"
+
+namespace dodir {
+
+namespace {
+
+constexpr RECT Bounds(int left, int top, int width, int height) { return RECT{left, top, left + width, top + height}; }
+
+struct LabelRow {
+    int left, top;
+    const char* caption;
+    bool large; // 19 px bold instead of the window font
+};
+
+// Labels are painted by the form itself, in the window's background colour.
+constexpr std::array<LabelRow, 6> kLabels{{
+    {368, 416, "R：", true},
+    {432, 416, "G：", true},
+    {496, 416, "B：", true},
+    {8, 400, "背景色", false},
+    {120, 400, "文字色", false},
+    {368, 400, "ユ－ザ－定義", false},
+}};
+
+const std::vector<std::string> kColorNames = {"黒", "白", "赤", "青", "緑", "黄", "紫", "灰"};
+
+HFONT MakeFont(const TFont& f) {
+    LOGFONTA lf{};
+    lf.lfHeight = f.height;
+    lf.lfWeight = f.bold ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = f.italic;
+    lf.lfUnderline = f.underline;
+    lf.lfStrikeOut = f.strikeout;
+    lf.lfCharSet = static_cast<BYTE>(f.charset);
+    lf.lfQuality = DEFAULT_QUALITY;
+    lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    lf.lfPitchAndFamily = DEFAULT_PITCH;
+    lstrcpynA(lf.lfFaceName, f.name.c_str(), LF_FACESIZE);
+    return ::CreateFontIndirectA(&lf);
+}
+
+} // namespace
+
+TForm1::TForm1(TApplication& app) : TCustomForm(app) {
+    RegisterWindowClass("TForm1", CS_DBLCLKS, ::GetSysColorBrush(COLOR_3DLIGHT), nullptr);
+    constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    constexpr DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+    RECT frame{0, 0, kClientWidth, kClientHeight};
+    ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    CreateHandle(exStyle, "TForm1", "dodir", style, kLeft, kTop, frame.right - frame.left, frame.bottom - frame.top,
+                 app.Handle(), nullptr);
+    ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, 0);
+    ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, 0);
+    TrimSystemMenu();
+    MakeClientSize(Handle(), kClientWidth, kClientHeight);
+
+    TFont labelFont = WindowFont();
+    labelFont.height = -19;
+    labelFont.bold = true;
+    windowFont_.reset(MakeFont(WindowFont()));
+    labelFont_.reset(MakeFont(labelFont));
+    CreateControls();
+    try {
+        FormCreate();
+    } catch (...) {
+        Application().HandleException(std::current_exception());
+    }
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::TrimSystemMenu() {
+    HMENU sys = ::GetSystemMenu(Handle(), FALSE);
+    ::DeleteMenu(sys, SC_TASKLIST, MF_BYCOMMAND);
+    ::DeleteMenu(sys, 7, MF_BYPOSITION);
+    ::DeleteMenu(sys, 5, MF_BYPOSITION);
+    for (UINT cmd : {SC_MAXIMIZE, SC_MINIMIZE, SC_SIZE, SC_RESTORE}) ::DeleteMenu(sys, cmd, MF_BYCOMMAND);
+}
+
+void TForm1::CreateControls() {
+    HWND self = Handle();
+    HFONT font = windowFont_.get();
+    Edit1 = std::make_unique<TEdit>(self, idEdit1, Bounds(392, 416, 33, 20), "255", font);
+    Edit2 = std::make_unique<TEdit>(self, idEdit2, Bounds(456, 416, 33, 20), "255", font);
+    Edit3 = std::make_unique<TEdit>(self, idEdit3, Bounds(520, 416, 33, 20), "255", font);
+    Button1 = std::make_unique<TButton>(self, idButton1, Bounds(560, 416, 57, 17), "背景色", font);
+    Button2 = std::make_unique<TButton>(self, idButton2, Bounds(624, 416, 57, 17), "文字色", font);
+    StatusBar1 = std::make_unique<TStatusBar>(self, idStatusBar1, Bounds(0, 442, 688, 18));
+    ComboBox1 = std::make_unique<TComboBox>(self, idComboBox1, Bounds(8, 416, 97, 20), kColorNames, font, 8);
+    ComboBox2 = std::make_unique<TComboBox>(self, idComboBox2, Bounds(120, 416, 97, 20), kColorNames, font, 8);
+
+    TRichEditSettings editor;
+    editor.id = idRichEdit1;
+    editor.bounds = Bounds(32, 24, 649, 369);
+    editor.verticalScrollBar = true;
+    RichEdit1 = std::make_unique<TRichEdit>(self, editor);
+    // Typing would otherwise stop silently at the control's default limit until a file
+    // is opened; the document gets the limit a load gives it from the start.
+    RichEdit1->SetTextLimit(TRichEdit::kUnlimitedText);
+
+    ToolBar1 = std::make_unique<TToolBar>(self, idToolBar1, Bounds(0, 0, 688, 25));
+
+    TRichEditSettings gutter;
+    gutter.id = idRichEdit2;
+    gutter.bounds = Bounds(0, 24, 33, 369);
+    gutter.alignment = TAlignment::taRightJustify;
+    RichEdit2 = std::make_unique<TRichEdit>(self, gutter);
+
+    // Later rows lie on top where controls overlap (gutter over the editor's left
+    // column, toolbar over the top row).
+    const std::array<HWND, 11> order = {Edit1->Handle(),     Edit2->Handle(),     Edit3->Handle(),
+                                        Button1->Handle(),   Button2->Handle(),   StatusBar1->Handle(),
+                                        ComboBox1->Handle(), ComboBox2->Handle(), RichEdit1->Handle(),
+                                        ToolBar1->Handle(),  RichEdit2->Handle()};
+    for (HWND c : order) ::SetWindowPos(c, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetTabOrder(std::vector<HWND>(order.begin(), order.end()));
+
+    Button1->OnClick = [this] { Button1Click(); };
+    Button2->OnClick = [this] { Button2Click(); };
+    ComboBox1->OnChange = [this] { ComboBox1Change(); };
+    ComboBox2->OnChange = [this] { ComboBox2Change(); };
+    RichEdit1->OnKeyPress = [this](char& key) { RichEdit1KeyPress(key); };
+    RichEdit1->OnMouseDown = [this](TMouseButton b, unsigned s, int x, int y) { RichEdit1MouseDown(b, s, x, y); };
+    RichEdit1->OnMouseMove = [this](unsigned s, int x, int y) { RichEdit1Move(s, x, y); };
+}
+
+void TForm1::FormCreate() {
+    StatusBar1->SetPanelText(1, "文字色R:0 G:0 B:0");
+    StatusBar1->SetPanelText(0, "背景色R:255 G:255 B:255");
+    StatusBar1->SetPanelText(3, CaretLineText(0));
+}
+
+void TForm1::Button1Click() {}
+void TForm1::Button2Click() {}
+void TForm1::ComboBox1Change() {}
+void TForm1::ComboBox2Change() {}
+void TForm1::RichEdit1KeyPress(char&) {}
+void TForm1::RichEdit1MouseDown(TMouseButton, unsigned, int, int) {}
+
+void TForm1::RichEdit1Move(unsigned, int x, int y) { StatusBar1->SetPanelText(2, MousePositionText(x, y)); }
+
+void TForm1::PaintLabels(HDC dc) {
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+    for (const auto& label : kLabels) {
+        win::SelectObjectScope font(dc, label.large ? labelFont_.get() : windowFont_.get());
+        ::TextOutA(dc, label.left, label.top, label.caption, lstrlenA(label.caption));
+    }
+}
+
+LRESULT TForm1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_PAINT: {
+        win::PaintDc dc(Handle());
+        PaintLabels(dc.get());
+        return 0;
+    }
+    case WM_COMMAND: {
+        const auto id = LOWORD(wParam);
+        const auto code = HIWORD(wParam);
+        if (code == BN_CLICKED && id == idButton1) Button1->Click();
+        else if (code == BN_CLICKED && id == idButton2) Button2->Click();
+        else if (code == CBN_SELCHANGE && id == idComboBox1) ComboBox1->Change();
+        else if (code == CBN_SELCHANGE && id == idComboBox2) ComboBox2->Change();
+        return 0;
+    }
+    case WM_CTLCOLORLISTBOX: {
+        // The colour lists (field and dropped list) are painted in the 3-D light colour.
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        ::SetBkColor(dc, ::GetSysColor(COLOR_3DLIGHT));
+        ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_3DLIGHT));
+    }
+    case WM_CLOSE:
+        // Closing the main form ends the program; nothing is asked and nothing saved.
+        ::PostQuitMessage(0);
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam) Application().Terminate();
+        return 0;
+    default:
+        return TCustomForm::HandleMessage(msg, wParam, lParam);
+    }
+}
+
+} // namespace dodir

@@ -1,0 +1,76 @@
+// TForm1: the main window with the editor, the gutter, the colour controls, the toolbar
+// and the status bar.
+#pragma once
+#include <windows.h>
+
+#include <memory>
+
+#include "app/controls.h"
+#include "app/form_base.h"
+#include "app/status_bar.h"
+#include "app/tool_bar.h"
+#include "base/win/handles.h"
+#include "editor/rich_edit.h"
+
+namespace dodir {
+
+// Control identifiers, also how tests find the controls.
+enum TForm1ControlId : int {
+    idEdit1 = 101,
+    idEdit2,
+    idEdit3,
+    idButton1,
+    idButton2,
+    idStatusBar1,
+    idComboBox1,
+    idComboBox2,
+    idRichEdit1,
+    idToolBar1,
+    idRichEdit2,
+};
+
+class TForm1 : public TCustomForm {
+public:
+    static constexpr int kLeft = 242;
+    static constexpr int kTop = 202;
+    static constexpr int kClientWidth = 688;
+    static constexpr int kClientHeight = 460;
+
+    // Builds the window and its controls, runs FormCreate; the caller shows it.
+    explicit TForm1(TApplication& app);
+    ~TForm1() override;
+
+    std::unique_ptr<TEdit> Edit1, Edit2, Edit3;
+    std::unique_ptr<TButton> Button1, Button2;
+    std::unique_ptr<TStatusBar> StatusBar1;
+    std::unique_ptr<TComboBox> ComboBox1, ComboBox2;
+    std::unique_ptr<TRichEdit> RichEdit1;
+    std::unique_ptr<TToolBar> ToolBar1;
+    std::unique_ptr<TRichEdit> RichEdit2;
+
+    std::string Caption() const { return win::GetWindowTextString(Handle()); }
+    void SetCaption(const std::string& caption) { ::SetWindowTextA(Handle(), caption.c_str()); }
+
+    // Event handlers.
+    void FormCreate();
+    void Button1Click();
+    void Button2Click();
+    void ComboBox1Change();
+    void ComboBox2Change();
+    void RichEdit1KeyPress(char& key);
+    void RichEdit1MouseDown(TMouseButton button, unsigned shift, int x, int y);
+    void RichEdit1Move(unsigned shift, int x, int y);
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void CreateControls();
+    void TrimSystemMenu();
+    void PaintLabels(HDC dc);
+
+    win::UniqueFont windowFont_;
+    win::UniqueFont labelFont_;
+};
+
+} // namespace dodir

@@ -1,0 +1,99 @@
+#include "app/form_base.h"
+
+#include <algorithm>
+
+#include "app/application.h"
+#include "editor/rich_edit.h"
+
+namespace dodir {
+
+TCustomForm::TCustomForm(TApplication& app) : app_(app) { app_.AddForm(this); }
+
+TCustomForm::~TCustomForm() { app_.RemoveForm(this); }
+
+void TCustomForm::SetActiveControl(HWND control) {
+    if (control && ::IsChild(Handle(), control)) activeControl_ = control;
+}
+
+bool TCustomForm::CanFocus(HWND control) const {
+    return control && ::IsWindowVisible(control) && ::IsWindowEnabled(control);
+}
+
+void TCustomForm::SelectNext(HWND from, bool forward, bool tabStopsOnly) {
+    if (tabOrder_.empty()) return;
+    // A focused child window of a control (the edit of a combo box) stands for the control.
+    auto it = std::find_if(tabOrder_.begin(), tabOrder_.end(),
+                           [from](HWND c) { return c == from || (from && ::IsChild(c, from)); });
+    const auto n = static_cast<int>(tabOrder_.size());
+    int at = it == tabOrder_.end() ? (forward ? -1 : n) : static_cast<int>(it - tabOrder_.begin());
+    for (int step = 0; step < n; ++step) {
+        at = ((forward ? at + 1 : at - 1) % n + n) % n;
+        HWND c = tabOrder_[static_cast<std::size_t>(at)];
+        if (!CanFocus(c)) continue;
+        if (tabStopsOnly && !(::GetWindowLongPtrA(c, GWL_STYLE) & WS_TABSTOP)) continue;
+        SetActiveControl(c);
+        ::SetFocus(c);
+        return;
+    }
+}
+
+bool TCustomForm::DialogKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN) return false;
+    const bool ctrlOrAlt = ::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0;
+    switch (msg.wParam) {
+    case VK_TAB:
+        if (ctrlOrAlt) return false;
+        SelectNext(::GetFocus(), ::GetKeyState(VK_SHIFT) >= 0, true);
+        return true;
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN: {
+        HWND focus = ::GetFocus();
+        if (!focus || (::SendMessageA(focus, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)) &
+                       (DLGC_WANTARROWS | DLGC_WANTALLKEYS)))
+            return false;
+        SelectNext(focus, msg.wParam == VK_RIGHT || msg.wParam == VK_DOWN, false);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+LRESULT TCustomForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == kMsgSetActiveControl) {
+        SetActiveControl(reinterpret_cast<HWND>(wParam));
+        return 0;
+    }
+    switch (msg) {
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = ::GetFocus();
+            if (focus && ::IsChild(Handle(), focus)) SetActiveControl(focus);
+            return 0;
+        }
+        if (!HIWORD(wParam)) {
+            if (CanFocus(activeControl_))
+                ::SetFocus(activeControl_);
+            else
+                SelectNext(nullptr, true, true);
+        }
+        return 0;
+    case WM_SETFOCUS:
+        if (CanFocus(activeControl_)) ::SetFocus(activeControl_);
+        return 0;
+    default:
+        return DefaultHandler(msg, wParam, lParam);
+    }
+}
+
+void TCustomForm::MakeClientSize(HWND wnd, int width, int height) {
+    RECT r{0, 0, width, height};
+    ::AdjustWindowRectEx(&r, static_cast<DWORD>(::GetWindowLongPtrA(wnd, GWL_STYLE)), FALSE,
+                         static_cast<DWORD>(::GetWindowLongPtrA(wnd, GWL_EXSTYLE)));
+    ::SetWindowPos(wnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+} // namespace dodir

@@ -1,0 +1,32 @@
+// A font as the program describes it: face, pixel height, character set, colour, style.
+#pragma once
+#include <string>
+
+#include "base/colors.h"
+
+namespace dodir {
+
+enum FontCharset : int { ANSI_CHARSET_ = 0, DEFAULT_CHARSET_ = 1, SHIFTJIS_CHARSET_ = 128 };
+
+struct TFont {
+    std::string name = "ＭＳ Ｐゴシック";
+    int height = -12; // pixels; negative is the character height without internal leading
+    int charset = SHIFTJIS_CHARSET_;
+    TColor color = clWindowText;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeout = false;
+
+    // Size in points at the given resolution, rounded as MulDiv does.
+    int PointSize(int pixelsPerInch) const;
+    // Pixel height (negative: character height) for a size in points.
+    static int HeightForPoints(int points, int pixelsPerInch);
+
+    bool operator==(const TFont&) const = default;
+};
+
+// The main window's font, inherited by its controls.
+TFont WindowFont();
+
+} // namespace dodir

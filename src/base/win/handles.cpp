@@ -1,0 +1,27 @@
+#include "base/win/handles.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "base/errors.h"
+
+namespace dodir::win {
+
+void ImageListTraits::Close(HIMAGELIST h) { ::ImageList_Destroy(h); }
+
+ClipboardScope::ClipboardScope(HWND owner) {
+    if (!::OpenClipboard(owner)) throw Exception("クリップボードを開くことができません");
+}
+
+void ClipboardScope::SetText(const std::string& text) {
+    HGLOBAL mem = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    if (!mem) throw EOutOfResources("メモリが不足しています");
+    void* p = ::GlobalLock(mem);
+    std::memcpy(p, text.c_str(), text.size() + 1);
+    ::GlobalUnlock(mem);
+    ::EmptyClipboard();
+    if (!::SetClipboardData(CF_TEXT, mem)) ::GlobalFree(mem);
+}
+
+} // namespace dodir::win

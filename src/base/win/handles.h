@@ -1,0 +1,144 @@
+// Owners for platform handles: each closes its handle with the matching call, once.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <utility>
+
+namespace dodir::win {
+
+template <class H, class Traits>
+class UniqueHandle {
+public:
+    UniqueHandle() noexcept = default;
+    explicit UniqueHandle(H h) noexcept : h_(h) {}
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, Traits::Invalid())) {}
+    UniqueHandle& operator=(UniqueHandle&& o) noexcept {
+        if (this != &o) reset(std::exchange(o.h_, Traits::Invalid()));
+        return *this;
+    }
+    ~UniqueHandle() { reset(); }
+
+    H get() const noexcept { return h_; }
+    explicit operator bool() const noexcept { return h_ != Traits::Invalid(); }
+    H release() noexcept { return std::exchange(h_, Traits::Invalid()); }
+    void reset(H h = Traits::Invalid()) noexcept {
+        if (h_ != Traits::Invalid()) Traits::Close(h_);
+        h_ = h;
+    }
+
+private:
+    H h_ = Traits::Invalid();
+};
+
+struct GdiObjectTraits {
+    static HGDIOBJ Invalid() { return nullptr; }
+    static void Close(HGDIOBJ h) { ::DeleteObject(h); }
+};
+template <class H>
+struct GdiTraits {
+    static H Invalid() { return nullptr; }
+    static void Close(H h) { ::DeleteObject(h); }
+};
+struct FileTraits {
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { ::CloseHandle(h); }
+};
+struct KernelTraits {
+    static HANDLE Invalid() { return nullptr; }
+    static void Close(HANDLE h) { ::CloseHandle(h); }
+};
+struct LibraryTraits {
+    static HMODULE Invalid() { return nullptr; }
+    static void Close(HMODULE h) { ::FreeLibrary(h); }
+};
+struct MemoryDcTraits {
+    static HDC Invalid() { return nullptr; }
+    static void Close(HDC h) { ::DeleteDC(h); }
+};
+struct IconTraits {
+    static HICON Invalid() { return nullptr; }
+    static void Close(HICON h) { ::DestroyIcon(h); }
+};
+struct ImageListTraits {
+    static HIMAGELIST Invalid() { return nullptr; }
+    static void Close(HIMAGELIST h);
+};
+struct WindowTraits {
+    static HWND Invalid() { return nullptr; }
+    static void Close(HWND h) { ::DestroyWindow(h); }
+};
+
+using UniqueFont = UniqueHandle<HFONT, GdiTraits<HFONT>>;
+using UniqueBrush = UniqueHandle<HBRUSH, GdiTraits<HBRUSH>>;
+using UniqueBitmap = UniqueHandle<HBITMAP, GdiTraits<HBITMAP>>;
+using UniquePen = UniqueHandle<HPEN, GdiTraits<HPEN>>;
+using UniqueFile = UniqueHandle<HANDLE, FileTraits>;
+using UniqueKernelHandle = UniqueHandle<HANDLE, KernelTraits>;
+using UniqueLibrary = UniqueHandle<HMODULE, LibraryTraits>;
+using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
+using UniqueIcon = UniqueHandle<HICON, IconTraits>;
+using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
+
+// A DC from GetDC, given back with ReleaseDC.
+class WindowDc {
+public:
+    explicit WindowDc(HWND wnd) : wnd_(wnd), dc_(::GetDC(wnd)) {}
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    ~WindowDc() {
+        if (dc_) ::ReleaseDC(wnd_, dc_);
+    }
+    HDC get() const noexcept { return dc_; }
+
+private:
+    HWND wnd_;
+    HDC dc_;
+};
+
+// BeginPaint ... EndPaint.
+class PaintDc {
+public:
+    explicit PaintDc(HWND wnd) : wnd_(wnd) { dc_ = ::BeginPaint(wnd, &ps_); }
+    PaintDc(const PaintDc&) = delete;
+    PaintDc& operator=(const PaintDc&) = delete;
+    ~PaintDc() { ::EndPaint(wnd_, &ps_); }
+    HDC get() const noexcept { return dc_; }
+    const PAINTSTRUCT& paint() const noexcept { return ps_; }
+
+private:
+    HWND wnd_;
+    PAINTSTRUCT ps_{};
+    HDC dc_;
+};
+
+// An object selected into a DC for the scope; the previous one is selected back.
+class SelectObjectScope {
+public:
+    SelectObjectScope(HDC dc, HGDIOBJ obj) : dc_(dc), old_(::SelectObject(dc, obj)) {}
+    SelectObjectScope(const SelectObjectScope&) = delete;
+    SelectObjectScope& operator=(const SelectObjectScope&) = delete;
+    ~SelectObjectScope() {
+        if (old_ && old_ != HGDI_ERROR) ::SelectObject(dc_, old_);
+    }
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+// The clipboard, open for the scope. Throws when it cannot be opened.
+class ClipboardScope {
+public:
+    explicit ClipboardScope(HWND owner);
+    ClipboardScope(const ClipboardScope&) = delete;
+    ClipboardScope& operator=(const ClipboardScope&) = delete;
+    ~ClipboardScope() { ::CloseClipboard(); }
+    // Empties the clipboard and puts text (code page 932) on it as CF_TEXT.
+    void SetText(const std::string& text);
+};
+
+} // namespace dodir::win

@@ -1,0 +1,91 @@
+// Window plumbing shared by every window of the program: the exception firewall at the
+// window procedure, program-registered window classes and subclassed standard controls.
+#pragma once
+#include <windows.h>
+
+#include <exception>
+#include <string>
+
+namespace dodir::win {
+
+// Receives every error that reaches a window procedure, hook or callback.
+using ErrorReporter = void (*)(std::exception_ptr);
+void SetErrorReporter(ErrorReporter reporter) noexcept;
+void ReportError(std::exception_ptr error) noexcept;
+
+// Runs f; an error that escapes it is reported and fallback returned instead.
+template <class F, class R>
+R Guard(F&& f, R fallback) noexcept {
+    try {
+        return f();
+    } catch (...) {
+        ReportError(std::current_exception());
+        return fallback;
+    }
+}
+
+// A window of a class the program registers; messages go to HandleMessage.
+class TWindow {
+public:
+    TWindow() = default;
+    TWindow(const TWindow&) = delete;
+    TWindow& operator=(const TWindow&) = delete;
+    virtual ~TWindow();
+
+    HWND Handle() const noexcept { return handle_; }
+
+protected:
+    static void RegisterWindowClass(const char* className, UINT style, HBRUSH background, HICON icon);
+    void CreateHandle(DWORD exStyle, const char* className, const std::string& caption, DWORD style, int x,
+                      int y, int width, int height, HWND parent, HMENU menuOrId);
+    virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam);
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    HWND handle_ = nullptr;
+};
+
+// A standard control (EDIT, BUTTON, COMBOBOX, RICHEDIT ...) whose messages pass through
+// HandleMessage first; CallOriginal hands a message on to the control's own procedure.
+class TSubclassedControl {
+public:
+    TSubclassedControl() = default;
+    TSubclassedControl(const TSubclassedControl&) = delete;
+    TSubclassedControl& operator=(const TSubclassedControl&) = delete;
+    virtual ~TSubclassedControl();
+
+    HWND Handle() const noexcept { return handle_; }
+
+protected:
+    // Creates the control and subclasses it.
+    void CreateControl(DWORD exStyle, const char* className, const std::string& text, DWORD style, int x, int y,
+                       int width, int height, HWND parent, int id);
+    virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT CallOriginal(UINT msg, WPARAM wParam, LPARAM lParam);
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR refData);
+    HWND handle_ = nullptr;
+};
+
+// While alive, every other enabled visible top-level window of the thread is disabled;
+// afterwards they are enabled again and the active window and focus are restored.
+class TaskWindowsDisabled {
+public:
+    explicit TaskWindowsDisabled(HWND except = nullptr);
+    TaskWindowsDisabled(const TaskWindowsDisabled&) = delete;
+    TaskWindowsDisabled& operator=(const TaskWindowsDisabled&) = delete;
+    ~TaskWindowsDisabled();
+
+private:
+    HWND active_;
+    HWND focus_;
+    HWND disabled_[64]{};
+    int count_ = 0;
+};
+
+std::string GetWindowTextString(HWND wnd);
+
+} // namespace dodir::win

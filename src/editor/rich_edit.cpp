@@ -1,0 +1,403 @@
+#include "editor/rich_edit.h"
+
+#include <richedit.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "base/cp932.h"
+#include "base/errors.h"
+#include "base/win/handles.h"
+
+namespace dodir {
+
+const UINT kMsgSetActiveControl = WM_APP + 0x100;
+
+namespace {
+
+// Loaded at the first control's creation and kept to the end of the process; a failed
+// load is tried again at the next creation.
+win::UniqueLibrary g_richEditLibrary;
+
+void LoadRichEditLibrary() {
+    if (g_richEditLibrary) return;
+    HMODULE lib = ::LoadLibraryA("RICHED32.DLL");
+    if (reinterpret_cast<UINT_PTR>(lib) > 32) g_richEditLibrary.reset(lib);
+}
+
+int ScreenPixelsPerInch() {
+    win::WindowDc dc(nullptr);
+    return ::GetDeviceCaps(dc.get(), LOGPIXELSY);
+}
+
+} // namespace
+
+unsigned ShiftStateFromMouse(WPARAM keys) {
+    unsigned s = 0;
+    if (keys & MK_SHIFT) s |= ssShift;
+    if (keys & MK_CONTROL) s |= ssCtrl;
+    if (keys & MK_LBUTTON) s |= ssLeft;
+    if (keys & MK_RBUTTON) s |= ssRight;
+    if (keys & MK_MBUTTON) s |= ssMiddle;
+    if (::GetKeyState(VK_MENU) < 0) s |= ssAlt;
+    return s;
+}
+
+COLORREF ColorToRGB(TColor color) {
+    return IsSystemColor(color) ? ::GetSysColor(SystemColorIndex(color)) : static_cast<COLORREF>(color);
+}
+
+// Rich Edit 1.0 on Windows counts bytes; Wine's counts characters. Asked once per process
+// of a scratch control holding one double-byte character.
+bool TRichEdit::CountsCharacters() {
+    static int unit = -1;
+    if (unit < 0) {
+        LoadRichEditLibrary();
+        win::UniqueWindow probe(::CreateWindowExA(0, "RICHEDIT", "", ES_MULTILINE, 0, 0, 10, 10, HWND_MESSAGE,
+                                                  nullptr, ::GetModuleHandleA(nullptr), nullptr));
+        if (!probe) return false;
+        ::SetWindowTextA(probe.get(), "\x82\xa0");
+        unit = ::SendMessageA(probe.get(), WM_GETTEXTLENGTH, 0, 0) == 1 ? 1 : 0;
+    }
+    return unit == 1;
+}
+
+TRichEdit::TRichEdit(HWND parent, const TRichEditSettings& s) : color_(s.color), font_(s.font) {
+    LoadRichEditLibrary();
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL;
+    if (s.verticalScrollBar) style |= WS_VSCROLL;
+    switch (s.alignment) {
+    case TAlignment::taLeftJustify: style |= ES_LEFT; break;
+    case TAlignment::taRightJustify: style |= ES_RIGHT; break;
+    case TAlignment::taCenter: style |= ES_CENTER; break;
+    }
+    CreateControl(WS_EX_CLIENTEDGE, "RICHEDIT", "", style, s.bounds.left, s.bounds.top,
+                  s.bounds.right - s.bounds.left, s.bounds.bottom - s.bounds.top, parent, s.id);
+    const auto classStyle = ::GetClassLongPtrA(Handle(), GCL_STYLE);
+    if (classStyle & (CS_HREDRAW | CS_VREDRAW))
+        ::SetClassLongPtrA(Handle(), GCL_STYLE, classStyle & ~static_cast<ULONG_PTR>(CS_HREDRAW | CS_VREDRAW));
+    DefaultFormat.AssignFont(font_);
+    Send(EM_EXLIMITTEXT, 0, 0);
+    Send(EM_SETMODIFY, FALSE, 0);
+    Send(EM_SETEVENTMASK, 0, ENM_CHANGE | ENM_SELCHANGE | ENM_REQUESTRESIZE | ENM_PROTECTED);
+    Send(EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(ColorToRGB(color_)));
+}
+
+// Positions
+
+int TRichEdit::NativeTextLength() { return static_cast<int>(Send(WM_GETTEXTLENGTH)); }
+
+std::string TRichEdit::TextPrefix(int bytes) {
+    if (bytes <= 0) return {};
+    // A buffer too small for the whole text receives as many whole characters as fit and
+    // no terminating NUL; the text itself never holds NUL.
+    std::vector<char> buf(static_cast<std::size_t>(bytes) + 2, '\0');
+    const auto got = Send(WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()));
+    if (got > 0) return std::string(buf.data(), static_cast<std::size_t>(got));
+    return std::string(buf.data(), ::strnlen(buf.data(), buf.size()));
+}
+
+int TRichEdit::NativeFromByte(int bytePos) {
+    if (!CountsCharacters()) return bytePos;
+    if (bytePos <= 0) return 0;
+    const auto prefix = TextPrefix(bytePos + 1);
+    return static_cast<int>(cp932::CharIndexOfByte(prefix, static_cast<std::size_t>(bytePos)));
+}
+
+int TRichEdit::ByteFromNative(int nativePos) {
+    if (!CountsCharacters()) return nativePos;
+    if (nativePos <= 0) return 0;
+    const auto prefix = TextPrefix(nativePos * 2);
+    return static_cast<int>(cp932::ByteOffsetOfChar(prefix, static_cast<std::size_t>(nativePos)));
+}
+
+std::string TRichEdit::Text() {
+    const auto len = static_cast<std::size_t>(NativeTextLength());
+    std::vector<char> buf((CountsCharacters() ? 2 * len : len) + 1, '\0');
+    const auto got = Send(WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()));
+    return std::string(buf.data(), static_cast<std::size_t>(std::max<LRESULT>(got, 0)));
+}
+
+int TRichEdit::TextLength() { return static_cast<int>(Text().size()); }
+
+int TRichEdit::SelectionStart() {
+    CHARRANGE r{};
+    Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
+    return ByteFromNative(r.cpMin);
+}
+
+void TRichEdit::SetSelectionStart(int pos) {
+    const int p = NativeFromByte(pos);
+    CHARRANGE r{p, p};
+    Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
+}
+
+int TRichEdit::SelectionLength() {
+    CHARRANGE r{};
+    Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
+    // Selecting all reaches past a final paragraph mark that is not part of the text.
+    const int len = NativeTextLength();
+    const int lo = std::clamp<int>(r.cpMin, 0, len);
+    const int hi = r.cpMax < 0 ? len : std::clamp<int>(r.cpMax, lo, len);
+    if (!CountsCharacters()) return hi - lo;
+    const auto prefix = TextPrefix(hi * 2);
+    return static_cast<int>(cp932::ByteOffsetOfChar(prefix, static_cast<std::size_t>(hi)) -
+                            cp932::ByteOffsetOfChar(prefix, static_cast<std::size_t>(lo)));
+}
+
+void TRichEdit::SetSelectionLength(int length) {
+    CHARRANGE r{};
+    Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
+    const int end = NativeFromByte(ByteFromNative(r.cpMin) + length);
+    CHARRANGE sel{r.cpMin, end};
+    Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&sel));
+    Send(WM_USER + 49); // EM_SCROLLCARET
+}
+
+void TRichEdit::ReplaceSelection(const std::string& text) {
+    Send(EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void TRichEdit::CutSelection() { Send(WM_CUT); }
+void TRichEdit::CopySelection() { Send(WM_COPY); }
+void TRichEdit::PasteClipboard() { Send(WM_PASTE); }
+void TRichEdit::SelectWholeText() { Send(EM_SETSEL, 0, -1); }
+void TRichEdit::UndoLastEdit() { Send(WM_UNDO); }
+int TRichEdit::CaretLine() { return static_cast<int>(Send(EM_LINEFROMCHAR, static_cast<WPARAM>(-1), 0)); }
+int TRichEdit::FirstVisibleLine() { return static_cast<int>(Send(EM_GETFIRSTVISIBLELINE)); }
+
+int TRichEdit::FindInRange(const std::string& text, int start, int length) {
+    FINDTEXTA ft{};
+    ft.chrg.cpMin = NativeFromByte(start);
+    ft.chrg.cpMax = NativeFromByte(start + length);
+    ft.lpstrText = text.c_str();
+    // Without FR_DOWN Wine searches backward from the range end; Windows' 1.0 control
+    // ignores the flag and searches forward either way.
+    const auto found = static_cast<int>(Send(EM_FINDTEXT, FR_DOWN | FR_MATCHCASE, reinterpret_cast<LPARAM>(&ft)));
+    return found < 0 ? -1 : ByteFromNative(found);
+}
+
+void TRichEdit::Focus() {
+    if (!::IsWindowVisible(Handle()) || !::IsWindowEnabled(Handle()))
+        throw EInvalidOperation("無効/非表示ウィンドウにはフォーカスを設定できません");
+    ::SendMessageA(::GetParent(Handle()), kMsgSetActiveControl, reinterpret_cast<WPARAM>(Handle()), 0);
+    ::SetFocus(Handle());
+}
+
+void TRichEdit::SetColor(TColor color) {
+    if (color == color_) return;
+    color_ = color;
+    ::InvalidateRect(Handle(), nullptr, TRUE);
+    Send(EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(ColorToRGB(color)));
+}
+
+void TRichEdit::SetFont(const TFont& font) {
+    font_ = font;
+    DefaultFormat.AssignFont(font_);
+}
+
+void TRichEdit::SetTextLimit(int limit) { Send(EM_EXLIMITTEXT, 0, limit); }
+
+// Events
+
+bool TRichEdit::RaiseKeyPress(char& key) {
+    if (OnKeyPress) OnKeyPress(key);
+    return key != '\0';
+}
+
+void TRichEdit::InsertTypedPair(char lead, char trail) {
+    // Typing is refused at the text limit; EM_REPLACESEL alone would not be.
+    CHARRANGE r{};
+    Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
+    const auto limit = Send(EM_GETLIMITTEXT);
+    if (NativeTextLength() - (r.cpMax - r.cpMin) + 1 > limit) return;
+    const char pair[3] = {lead, trail, '\0'};
+    Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(pair));
+}
+
+void TRichEdit::RaiseMouseDown(TMouseButton button, WPARAM keys, LPARAM lParam, bool isDouble) {
+    if (!OnMouseDown) return;
+    unsigned shift = ShiftStateFromMouse(keys);
+    if (isDouble) shift |= ssDouble;
+    OnMouseDown(button, shift, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+}
+
+LRESULT TRichEdit::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_KEYDOWN:
+        // Wine's control deletes on the Backspace key itself, not on its character
+        // message: the key-press event must come before either.
+        if (wParam == VK_BACK) {
+            char key = '\b';
+            const bool keep = RaiseKeyPress(key);
+            backspaceRaised_ = true;
+            backspaceCancelled_ = !(keep && key == '\b');
+            if (!backspaceCancelled_) return CallOriginal(msg, wParam, lParam);
+            // Cancelled or turned into another character: the character message that
+            // follows is swallowed.
+            if (keep) CallOriginal(WM_CHAR, static_cast<unsigned char>(key), lParam);
+            return 0;
+        }
+        return CallOriginal(msg, wParam, lParam);
+    case WM_CHAR: {
+        if (wParam == '\b' && backspaceRaised_) {
+            backspaceRaised_ = false;
+            return backspaceCancelled_ ? 0 : CallOriginal(msg, wParam, lParam);
+        }
+        backspaceRaised_ = false;
+        char key = static_cast<char>(wParam);
+        if (pendingLead_ >= 0) {
+            const char lead = static_cast<char>(pendingLead_);
+            pendingLead_ = -1;
+            if (RaiseKeyPress(key)) InsertTypedPair(lead, key);
+            return 0;
+        }
+        if (!RaiseKeyPress(key)) return 0;
+        // Wine stores a double-byte character typed as two character messages broken:
+        // the pair is joined here and inserted as one, still undoable.
+        if (CountsCharacters() && cp932::IsLeadByte(static_cast<unsigned char>(key))) {
+            pendingLead_ = static_cast<unsigned char>(key);
+            return 0;
+        }
+        return CallOriginal(msg, static_cast<unsigned char>(key), lParam);
+    }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK: {
+        const auto result = CallOriginal(msg, wParam, lParam);
+        const bool isDouble = msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK;
+        const auto button = (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK)   ? TMouseButton::mbLeft
+                            : (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK) ? TMouseButton::mbRight
+                                                                                 : TMouseButton::mbMiddle;
+        RaiseMouseDown(button, wParam, lParam, isDouble);
+        return result;
+    }
+    case WM_MOUSEMOVE: {
+        const auto result = CallOriginal(msg, wParam, lParam);
+        if (OnMouseMove) OnMouseMove(ShiftStateFromMouse(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return result;
+    }
+    default:
+        return CallOriginal(msg, wParam, lParam);
+    }
+}
+
+// TTextAttributes
+
+void TTextAttributes::Send(CHARFORMATA& format) {
+    owner_.Send(EM_SETCHARFORMAT, selection_ ? SCF_SELECTION : SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+}
+
+void TTextAttributes::TextColor(TColor color) {
+    CHARFORMATA f{};
+    f.cbSize = sizeof f;
+    f.dwMask = CFM_COLOR;
+    if (color == clWindowText)
+        f.dwEffects = CFE_AUTOCOLOR;
+    else
+        f.crTextColor = ColorToRGB(color);
+    Send(f);
+}
+
+void TTextAttributes::AssignFont(const TFont& font) {
+    TextColor(font.color);
+    {
+        CHARFORMATA f{};
+        f.cbSize = sizeof f;
+        f.dwMask = CFM_FACE;
+        const auto n = std::min<std::size_t>(font.name.size(), 31);
+        std::memcpy(f.szFaceName, font.name.data(), n);
+        Send(f);
+    }
+    {
+        CHARFORMATA f{};
+        f.cbSize = sizeof f;
+        f.dwMask = CFM_CHARSET;
+        f.bCharSet = static_cast<BYTE>(font.charset);
+        Send(f);
+    }
+    {
+        CHARFORMATA f{};
+        f.cbSize = sizeof f;
+        f.dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT;
+        if (font.bold) f.dwEffects |= CFE_BOLD;
+        if (font.italic) f.dwEffects |= CFE_ITALIC;
+        if (font.underline) f.dwEffects |= CFE_UNDERLINE;
+        if (font.strikeout) f.dwEffects |= CFE_STRIKEOUT;
+        Send(f);
+    }
+    {
+        CHARFORMATA f{};
+        f.cbSize = sizeof f;
+        f.dwMask = CFM_SIZE;
+        f.yHeight = font.PointSize(ScreenPixelsPerInch()) * 20;
+        Send(f);
+    }
+}
+
+// TRichEditStrings
+
+int TRichEditStrings::LineCount() {
+    const int n = static_cast<int>(owner_.Send(EM_GETLINECOUNT));
+    const auto p = owner_.Send(EM_LINEINDEX, static_cast<WPARAM>(n - 1));
+    return owner_.Send(EM_LINELENGTH, static_cast<WPARAM>(p)) == 0 ? n - 1 : n;
+}
+
+std::string TRichEditStrings::LineAt(int index) {
+    constexpr std::size_t kBufferSize = 4096;
+    // Wine hands back the last line with a CR LF that is not in the text; room for it.
+    std::vector<char> buf(kBufferSize + 4, '\0');
+    const WORD size = kBufferSize;
+    std::memcpy(buf.data(), &size, sizeof size);
+    auto k = static_cast<std::size_t>(
+        std::max<LRESULT>(owner_.Send(EM_GETLINE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buf.data())), 0));
+    k = std::min(k, kBufferSize);
+    if (k >= 2 && buf[k - 2] == '\r' && buf[k - 1] == '\n') k -= 2;
+    return std::string(buf.data(), k);
+}
+
+void TRichEditStrings::AddLine(const std::string& line) {
+    const int i = LineCount();
+    auto p = static_cast<int>(owner_.Send(EM_LINEINDEX, static_cast<WPARAM>(i)));
+    std::string insert;
+    if (p >= 0) {
+        insert = line + "\r\n";
+    } else {
+        const auto q = static_cast<int>(owner_.Send(EM_LINEINDEX, static_cast<WPARAM>(i - 1)));
+        if (q < 0) return;
+        const auto m = static_cast<int>(owner_.Send(EM_LINELENGTH, static_cast<WPARAM>(q)));
+        if (m == 0) return;
+        p = q + m;
+        insert = "\r\n" + line;
+    }
+    CHARRANGE at{p, p};
+    owner_.Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&at));
+    owner_.Send(EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(insert.c_str()));
+    CHARRANGE now{};
+    owner_.Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&now));
+    const auto insertedLength =
+        static_cast<int>(TRichEdit::CountsCharacters() ? cp932::CharCount(insert) : insert.size());
+    if (now.cpMin != p + insertedLength) throw EOutOfResources("RichEdit での行の挿入エラー");
+}
+
+void TRichEditStrings::ClearAll() {
+    ::SetWindowTextA(owner_.Handle(), "");
+    owner_.Send(EM_SETMODIFY, FALSE, 0);
+}
+
+std::string TRichEditStrings::JoinedText() {
+    std::string out;
+    const int n = LineCount();
+    for (int i = 0; i < n; ++i) {
+        out += LineAt(i);
+        out += "\r\n";
+    }
+    return out;
+}
+
+} // namespace dodir

@@ -1,0 +1,149 @@
+// TRichEdit: the program's only text editor, a wrapper of the Rich Edit 1.0 control.
+// Every position and length it takes or gives is a byte offset into the code page 932
+// text, CR LF counting two, whatever unit the control underneath counts in.
+#pragma once
+#include <windows.h>
+#include <richedit.h>
+
+#include <functional>
+#include <string>
+
+#include "base/colors.h"
+#include "base/fonts.h"
+#include "base/win/window.h"
+
+namespace dodir {
+
+class TRichEdit;
+
+enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+
+// Shift state bits of mouse and key events.
+enum TShiftState : unsigned {
+    ssShift = 1,
+    ssAlt = 2,
+    ssCtrl = 4,
+    ssLeft = 8,
+    ssRight = 16,
+    ssMiddle = 32,
+    ssDouble = 64,
+};
+unsigned ShiftStateFromMouse(WPARAM keys);
+
+enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
+
+// Character format of the selection (SCF_SELECTION) or of the default format (SCF_DEFAULT).
+class TTextAttributes {
+public:
+    TTextAttributes(TRichEdit& owner, bool selection) : owner_(owner), selection_(selection) {}
+    void TextColor(TColor color);
+    void AssignFont(const TFont& font);
+
+private:
+    void Send(CHARFORMATA& format);
+    TRichEdit& owner_;
+    bool selection_;
+};
+
+// A line view of the control's text; it stores nothing itself.
+class TRichEditStrings {
+public:
+    explicit TRichEditStrings(TRichEdit& owner) : owner_(owner) {}
+    int LineCount();
+    std::string LineAt(int index);
+    void AddLine(const std::string& line);
+    void ClearAll();
+    std::string JoinedText();
+
+private:
+    TRichEdit& owner_;
+};
+
+struct TRichEditSettings {
+    int id = 0;
+    RECT bounds{};               // left, top, right, bottom in the parent's client area
+    bool verticalScrollBar = false;
+    TAlignment alignment = TAlignment::taLeftJustify;
+    TColor color = clWindow;
+    TFont font;
+};
+
+class TRichEdit : public win::TSubclassedControl {
+public:
+    // The largest text limit the control takes; set by a successful load.
+    static constexpr int kUnlimitedText = 0x7FFFFFF0;
+
+    TRichEdit(HWND parent, const TRichEditSettings& settings);
+
+    TRichEditStrings Lines{*this};
+    TTextAttributes SelectionFormat{*this, true};
+    TTextAttributes DefaultFormat{*this, false};
+
+    std::string Text();
+    int TextLength(); // bytes
+    int SelectionStart();
+    void SetSelectionStart(int pos);
+    int SelectionLength();
+    void SetSelectionLength(int length);
+    void ReplaceSelection(const std::string& text);
+    void CutSelection();
+    void CopySelection();
+    void PasteClipboard();
+    void SelectWholeText();
+    void UndoLastEdit();
+    int CaretLine();
+    int FirstVisibleLine();
+    // Forward search with exact letter case in [start, start + length); -1 when absent.
+    int FindInRange(const std::string& text, int start, int length);
+    void Focus();
+
+    TColor Color() const noexcept { return color_; }
+    void SetColor(TColor color);
+    const TFont& Font() const noexcept { return font_; }
+    void SetFont(const TFont& font);
+    void SetTextLimit(int limit);
+
+    // Raised before the control applies a character; set it to NUL to cancel it.
+    std::function<void(char& key)> OnKeyPress;
+    // Raised after the control handled a button press (the caret has moved already).
+    std::function<void(TMouseButton button, unsigned shift, int x, int y)> OnMouseDown;
+    // Raised after the control handled a mouse move.
+    std::function<void(unsigned shift, int x, int y)> OnMouseMove;
+
+    // Native position unit of the control in this process: true when it counts characters.
+    static bool CountsCharacters();
+
+    // Conversions between byte offsets and the control's own positions.
+    int NativeFromByte(int bytePos);
+    int ByteFromNative(int nativePos);
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    friend class TRichEditStrings;
+    friend class TTextAttributes;
+    LRESULT Send(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        return ::SendMessageA(Handle(), msg, wParam, lParam);
+    }
+    int NativeTextLength();
+    // The first `bytes` bytes of the text (fewer when the text is shorter), whole characters.
+    std::string TextPrefix(int bytes);
+    bool RaiseKeyPress(char& key);
+    void InsertTypedPair(char lead, char trail);
+    void RaiseMouseDown(TMouseButton button, WPARAM keys, LPARAM lParam, bool isDouble);
+
+    TColor color_;
+    TFont font_;
+    bool backspaceRaised_ = false;
+    bool backspaceCancelled_ = false;
+    int pendingLead_ = -1;
+};
+
+// Gives a control the focus as the main window's active control (posts to the parent).
+extern const UINT kMsgSetActiveControl;
+
+// Resolves a colour reference to RGB at the moment of the request.
+COLORREF ColorToRGB(TColor color);
+
+} // namespace dodir

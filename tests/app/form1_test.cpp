@@ -1,0 +1,264 @@
+#include "app/form1.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "app/application.h"
+#include "base/win/window.h"
+#include "wine_support.h"
+
+using namespace dodir;
+using dodir::testing::Pump;
+using dodir::testing::PumpUntil;
+
+namespace {
+
+class Form1Test : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::SetCursorPos(0, 0); // keep the pointer off the editor
+        form_ = std::make_unique<TForm1>(Application());
+        ::ShowWindow(form_->Handle(), SW_SHOWNORMAL);
+        ::SetForegroundWindow(form_->Handle());
+        PumpUntil([&] { return ::GetFocus() != nullptr; });
+    }
+    void TearDown() override { form_.reset(); }
+
+    RECT ChildRect(HWND child) {
+        RECT r{};
+        ::GetWindowRect(child, &r);
+        ::MapWindowPoints(nullptr, form_->Handle(), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+    std::string StatusText(int panel) {
+        char buf[256]{};
+        ::SendMessageA(form_->StatusBar1->Handle(), SB_GETTEXTA, static_cast<WPARAM>(panel),
+                       reinterpret_cast<LPARAM>(buf));
+        return buf;
+    }
+    void PressKey(UINT vk) {
+        ::PostMessageA(::GetFocus(), WM_KEYDOWN, vk, 1);
+        Pump();
+    }
+
+    std::unique_ptr<TForm1> form_;
+};
+
+std::string ClassOf(HWND w) {
+    char buf[64]{};
+    ::GetClassNameA(w, buf, sizeof buf);
+    return buf;
+}
+
+} // namespace
+
+TEST_F(Form1Test, WindowFrameAndPlace) {
+    HWND w = form_->Handle();
+    EXPECT_EQ(ClassOf(w), "TForm1");
+    EXPECT_EQ(form_->Caption(), "dodir");
+    RECT client{};
+    ::GetClientRect(w, &client);
+    EXPECT_EQ(client.right, 688);
+    EXPECT_EQ(client.bottom, 460);
+    RECT frame{};
+    ::GetWindowRect(w, &frame);
+    EXPECT_EQ(frame.left, 242);
+    EXPECT_EQ(frame.top, 202);
+    const auto style = static_cast<DWORD>(::GetWindowLongPtrA(w, GWL_STYLE));
+    EXPECT_TRUE(style & WS_POPUP);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    EXPECT_TRUE(::GetWindowLongPtrA(w, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
+    EXPECT_EQ(::GetWindow(w, GW_OWNER), Application().Handle());
+}
+
+TEST_F(Form1Test, SystemMenuKeepsOnlyMoveAndClose) {
+    // Wine may add an item of its own; the window's standard commands are what count.
+    HMENU sys = ::GetSystemMenu(form_->Handle(), FALSE);
+    std::vector<UINT> commands;
+    for (int i = 0; i < ::GetMenuItemCount(sys); ++i) {
+        const UINT id = ::GetMenuItemID(sys, i);
+        EXPECT_NE(id, 0u) << "separator at " << i;
+        if (id >= SC_SIZE && id <= SC_CONTEXTHELP) commands.push_back(id);
+    }
+    EXPECT_EQ(commands, (std::vector<UINT>{SC_MOVE, SC_CLOSE}));
+}
+
+TEST_F(Form1Test, ControlsHaveTheirClassesPlacesAndContents) {
+    struct Row {
+        HWND wnd;
+        const char* cls;
+        RECT bounds;
+    };
+    const Row rows[] = {
+        {form_->Edit1->Handle(), "Edit", {392, 416, 425, 436}},
+        {form_->Edit2->Handle(), "Edit", {456, 416, 489, 436}},
+        {form_->Edit3->Handle(), "Edit", {520, 416, 553, 436}},
+        {form_->Button1->Handle(), "Button", {560, 416, 617, 433}},
+        {form_->Button2->Handle(), "Button", {624, 416, 681, 433}},
+        {form_->StatusBar1->Handle(), "msctls_statusbar32", {0, 442, 688, 460}},
+        {form_->RichEdit1->Handle(), "RichEdit", {32, 24, 681, 393}},
+        {form_->ToolBar1->Handle(), "ToolbarWindow32", {0, 0, 688, 25}},
+        {form_->RichEdit2->Handle(), "RichEdit", {0, 24, 33, 393}},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(ClassOf(row.wnd).size(), std::string(row.cls).size());
+        EXPECT_EQ(::lstrcmpiA(ClassOf(row.wnd).c_str(), row.cls), 0) << row.cls;
+        const RECT r = ChildRect(row.wnd);
+        EXPECT_EQ(r.left, row.bounds.left) << row.cls;
+        EXPECT_EQ(r.top, row.bounds.top) << row.cls;
+        EXPECT_EQ(r.right, row.bounds.right) << row.cls;
+        EXPECT_EQ(r.bottom, row.bounds.bottom) << row.cls;
+    }
+    for (auto* edit : {form_->Edit1.get(), form_->Edit2.get(), form_->Edit3.get()}) EXPECT_EQ(edit->Text(), "255");
+    EXPECT_EQ(win::GetWindowTextString(form_->Button1->Handle()), "背景色");
+    EXPECT_EQ(win::GetWindowTextString(form_->Button2->Handle()), "文字色");
+    for (auto* combo : {form_->ComboBox1.get(), form_->ComboBox2.get()}) {
+        EXPECT_EQ(combo->ItemCount(), 8);
+        EXPECT_EQ(combo->ItemIndex(), -1);
+        EXPECT_EQ(ClassOf(combo->Handle()), "ComboBox");
+        EXPECT_EQ(ChildRect(combo->Handle()).left, combo == form_->ComboBox1.get() ? 8 : 120);
+        EXPECT_TRUE(::GetWindowLongPtrA(combo->Handle(), GWL_STYLE) & CBS_DROPDOWNLIST);
+        char item[16]{};
+        ::SendMessageA(combo->Handle(), CB_GETLBTEXT, 4, reinterpret_cast<LPARAM>(item));
+        EXPECT_STREQ(item, "緑");
+    }
+    EXPECT_EQ(form_->RichEdit1->Text(), "");
+    EXPECT_EQ(form_->RichEdit2->Text(), "");
+}
+
+TEST_F(Form1Test, EditorStyles) {
+    // The vertical scroll bar shows only while the text does not fit.
+    std::string lines;
+    for (int i = 0; i < 60; ++i) lines += "行\r\n";
+    ::SetWindowTextA(form_->RichEdit1->Handle(), lines.c_str());
+    Pump();
+    const auto editor = ::GetWindowLongPtrA(form_->RichEdit1->Handle(), GWL_STYLE);
+    EXPECT_TRUE(editor & WS_VSCROLL);
+    EXPECT_FALSE(editor & WS_HSCROLL);
+    EXPECT_FALSE(editor & ES_AUTOHSCROLL);
+    EXPECT_TRUE(editor & ES_MULTILINE);
+    const auto gutter = ::GetWindowLongPtrA(form_->RichEdit2->Handle(), GWL_STYLE);
+    EXPECT_FALSE(gutter & WS_VSCROLL);
+    EXPECT_TRUE(gutter & ES_RIGHT);
+    EXPECT_TRUE(::GetWindowLongPtrA(form_->RichEdit1->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+}
+
+TEST_F(Form1Test, LaterControlsLieOnTop) {
+    // The gutter covers the editor's leftmost column, the toolbar their top row.
+    EXPECT_EQ(::ChildWindowFromPointEx(form_->Handle(), POINT{32, 200}, CWP_SKIPINVISIBLE),
+              form_->RichEdit2->Handle());
+    EXPECT_EQ(::ChildWindowFromPointEx(form_->Handle(), POINT{100, 24}, CWP_SKIPINVISIBLE),
+              form_->ToolBar1->Handle());
+    EXPECT_EQ(::ChildWindowFromPointEx(form_->Handle(), POINT{100, 25}, CWP_SKIPINVISIBLE),
+              form_->RichEdit1->Handle());
+}
+
+TEST_F(Form1Test, StartUpStatusTexts) {
+    EXPECT_EQ(StatusText(0), "背景色R:255 G:255 B:255");
+    EXPECT_EQ(StatusText(1), "文字色R:0 G:0 B:0");
+    EXPECT_EQ(StatusText(2), "");
+    EXPECT_EQ(StatusText(3), " 行：1");
+    int edges[4]{};
+    ASSERT_EQ(::SendMessageA(form_->StatusBar1->Handle(), SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)), 4);
+    EXPECT_EQ(edges[0], 150);
+    EXPECT_EQ(edges[1], 300);
+    EXPECT_EQ(edges[2], 450);
+    EXPECT_EQ(edges[3], -1);
+}
+
+TEST_F(Form1Test, SettingAPanelToItsOwnTextChangesNothing) {
+    dodir::testing::MessageCounter sets(form_->StatusBar1->Handle(), SB_SETTEXTA);
+    form_->StatusBar1->SetPanelText(2, "  X:1 Y:2");
+    EXPECT_EQ(sets.count, 1);
+    form_->StatusBar1->SetPanelText(2, "  X:1 Y:2");
+    EXPECT_EQ(sets.count, 1);
+    form_->StatusBar1->SetPanelText(2, "  X:1 Y:3");
+    EXPECT_EQ(sets.count, 2);
+    EXPECT_EQ(StatusText(2), "  X:1 Y:3");
+}
+
+TEST_F(Form1Test, MouseMoveOverTheEditorShowsInPanel2) {
+    ::SendMessageA(form_->RichEdit1->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(0, 0));
+    EXPECT_EQ(StatusText(2), "  X:0 Y:0");
+    ::SendMessageA(form_->RichEdit1->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-12, 500));
+    EXPECT_EQ(StatusText(2), "  X:-12 Y:500");
+    ::SendMessageA(form_->RichEdit2->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+    EXPECT_EQ(StatusText(2), "  X:-12 Y:500");
+}
+
+TEST_F(Form1Test, StartUpFocusIsEdit1WithItsTextSelected) {
+    ASSERT_EQ(::GetFocus(), form_->Edit1->Handle());
+    DWORD from = 0, to = 0;
+    ::SendMessageA(form_->Edit1->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    EXPECT_EQ(from, 0u);
+    EXPECT_EQ(to, 3u);
+}
+
+TEST_F(Form1Test, TabOrderRunsThroughTheControlsAndWraps) {
+    const HWND expected[] = {form_->Edit2->Handle(),     form_->Edit3->Handle(),     form_->Button1->Handle(),
+                             form_->Button2->Handle(),   form_->ComboBox1->Handle(), form_->ComboBox2->Handle(),
+                             form_->RichEdit1->Handle(), form_->RichEdit2->Handle(), form_->Edit1->Handle()};
+    for (HWND next : expected) {
+        PressKey(VK_TAB);
+        EXPECT_EQ(::GetFocus(), next);
+    }
+    EXPECT_EQ(form_->RichEdit1->Text(), ""); // Tab typed nothing into either editor
+    EXPECT_EQ(form_->RichEdit2->Text(), "");
+}
+
+TEST_F(Form1Test, ShiftTabGoesBackwards) {
+    BYTE keys[256]{};
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;
+    ::SetKeyboardState(keys);
+    PressKey(VK_TAB);
+    keys[VK_SHIFT] = 0;
+    ::SetKeyboardState(keys);
+    EXPECT_EQ(::GetFocus(), form_->RichEdit2->Handle());
+}
+
+TEST_F(Form1Test, ArrowsOnAPushButtonMoveAlongEveryControl) {
+    ::SetFocus(form_->Button2->Handle());
+    PressKey(VK_RIGHT);
+    EXPECT_EQ(::GetFocus(), form_->StatusBar1->Handle()); // not a tab stop, still reached
+    ::SetFocus(form_->Button2->Handle());
+    PressKey(VK_UP);
+    EXPECT_EQ(::GetFocus(), form_->Button1->Handle());
+    PressKey(VK_LEFT);
+    EXPECT_EQ(::GetFocus(), form_->Edit3->Handle());
+    PressKey(VK_LEFT); // an edit box takes its arrows itself
+    EXPECT_EQ(::GetFocus(), form_->Edit3->Handle());
+}
+
+TEST_F(Form1Test, FocusComesBackAfterDeactivation) {
+    ::SetFocus(form_->Edit3->Handle());
+    HWND other = ::CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                                   ::GetModuleHandleA(nullptr), nullptr);
+    ::SetActiveWindow(other);
+    Pump();
+    ::SetActiveWindow(form_->Handle());
+    Pump();
+    EXPECT_EQ(::GetFocus(), form_->Edit3->Handle());
+    ::DestroyWindow(other);
+}
+
+TEST_F(Form1Test, TypingPastTheDefaultLimitKeepsEverything) {
+    form_->RichEdit1->Focus();
+    // Short paragraphs keep the control's layout work small; the limit counts them all.
+    const int count = 40040;
+    for (int i = 0; i < count; ++i)
+        ::SendMessageA(form_->RichEdit1->Handle(), WM_CHAR, i % 80 == 78 ? '\r' : i % 80 == 79 ? '\n' : 'a' + i % 26, 1);
+    EXPECT_EQ(form_->RichEdit1->TextLength(), count);
+}
+
+TEST_F(Form1Test, CloseRequestPostsQuit) {
+    ::SendMessageA(form_->Handle(), WM_CLOSE, 0, 0);
+    MSG msg{};
+    EXPECT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 0u);
+    EXPECT_TRUE(::IsWindowVisible(form_->Handle()));
+}

@@ -1,0 +1,61 @@
+// Drives the real dodir.exe from outside, through its windows, with real input.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace e2e {
+
+// One run of the program, started fresh and ended at the latest by the destructor.
+class Program {
+public:
+    Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+    ~Program();
+
+    HWND MainWindow() const noexcept { return main_; }
+    DWORD ProcessId() const noexcept { return pi_.dwProcessId; }
+    // A control of the main window by its identifier.
+    HWND Control(int id) const { return ::GetDlgItem(main_, id); }
+    // Waits for the process to end; gives its exit code, or -1 when it still runs.
+    long WaitForExit(int timeoutMs);
+    // A visible top-level window of the program with that class (and caption, if given).
+    HWND FindWindowOf(const char* className, const char* caption = nullptr, int timeoutMs = 5000) const;
+
+private:
+    PROCESS_INFORMATION pi_{};
+    HWND main_ = nullptr;
+};
+
+std::string WindowText(HWND wnd);
+std::string ClassName(HWND wnd);
+RECT ClientRectOnScreen(HWND wnd);
+// The text of a status bar panel of another process.
+std::string StatusPanelText(HWND statusBar, int panel);
+
+// Real input.
+void MoveMouse(HWND wnd, int clientX, int clientY);
+void Click(HWND wnd, int clientX, int clientY, bool right = false);
+void PressKey(WORD vk, bool shift = false, bool ctrl = false, bool alt = false);
+void TypeText(const std::string& ascii);
+// Gives the foreground to a window (by clicking its caption bar when asked to).
+void Activate(HWND wnd);
+
+// Waits until pred holds, polling; gives its last value.
+template <class Pred>
+bool WaitFor(Pred pred, int timeoutMs = 5000) {
+    const DWORD end = ::GetTickCount() + static_cast<DWORD>(timeoutMs);
+    while (::GetTickCount() < end) {
+        if (pred()) return true;
+        ::Sleep(20);
+    }
+    return pred();
+}
+
+// Saves the window's pixels as a 24-bit BMP file.
+bool SaveScreenshot(HWND wnd, const std::string& path);
+// The colour of one pixel of a window's client area, as it is on the screen.
+COLORREF PixelAt(HWND wnd, int clientX, int clientY);
+
+} // namespace e2e

@@ -1,0 +1,117 @@
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "harness.h"
+
+using namespace e2e;
+
+namespace {
+// Control identifiers of the main window.
+enum : int {
+    idEdit1 = 101, idEdit2, idEdit3, idButton1, idButton2, idStatusBar1,
+    idComboBox1, idComboBox2, idRichEdit1, idToolBar1, idRichEdit2,
+};
+} // namespace
+
+TEST(MainWindow, StartsAsDesigned) {
+    Program program;
+    HWND main = program.MainWindow();
+    EXPECT_EQ(WindowText(main), "dodir");
+    RECT frame{};
+    ::GetWindowRect(main, &frame);
+    EXPECT_EQ(frame.left, 242);
+    EXPECT_EQ(frame.top, 202);
+    RECT client{};
+    ::GetClientRect(main, &client);
+    EXPECT_EQ(client.right, 688);
+    EXPECT_EQ(client.bottom, 460);
+
+    HWND owner = ::GetWindow(main, GW_OWNER);
+    EXPECT_EQ(ClassName(owner), "TApplication");
+    EXPECT_EQ(WindowText(owner), "ミルテ");
+
+    struct Row {
+        int id;
+        const char* cls;
+        const char* text;
+    };
+    const Row rows[] = {
+        {idEdit1, "Edit", "255"},       {idEdit2, "Edit", "255"},        {idEdit3, "Edit", "255"},
+        {idButton1, "Button", "背景色"}, {idButton2, "Button", "文字色"}, {idComboBox1, "ComboBox", ""},
+        {idComboBox2, "ComboBox", ""},  {idRichEdit1, "RichEdit", ""},   {idRichEdit2, "RichEdit", ""},
+    };
+    for (const auto& row : rows) {
+        HWND c = program.Control(row.id);
+        ASSERT_NE(c, nullptr) << row.id;
+        EXPECT_EQ(::lstrcmpiA(ClassName(c).c_str(), row.cls), 0) << ClassName(c);
+        EXPECT_EQ(WindowText(c), row.text) << row.id;
+    }
+    HWND bar = program.Control(idStatusBar1);
+    EXPECT_EQ(StatusPanelText(bar, 0), "背景色R:255 G:255 B:255");
+    EXPECT_EQ(StatusPanelText(bar, 1), "文字色R:0 G:0 B:0");
+    EXPECT_EQ(StatusPanelText(bar, 2), "");
+    EXPECT_EQ(StatusPanelText(bar, 3), " 行：1");
+
+    // The focus is in Edit1 with its text selected.
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    ASSERT_TRUE(WaitFor([&] {
+        return ::GetGUIThreadInfo(::GetWindowThreadProcessId(main, nullptr), &gui) &&
+               gui.hwndFocus == program.Control(idEdit1);
+    }));
+    DWORD from = 0, to = 0;
+    ::SendMessageA(program.Control(idEdit1), EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+                   reinterpret_cast<LPARAM>(&to));
+    EXPECT_EQ(from, 0u);
+    EXPECT_EQ(to, 3u);
+
+    if (const char* shot = std::getenv("DODIR_SCREENSHOT")) {
+        EXPECT_TRUE(SaveScreenshot(main, shot));
+    }
+}
+
+TEST(MainWindow, MouseMoveOverTheEditorShowsInPanel2) {
+    Program program;
+    HWND editor = program.Control(idRichEdit1);
+    HWND bar = program.Control(idStatusBar1);
+    MoveMouse(editor, 40, 30);
+    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 2) == "  X:40 Y:30"; })) << StatusPanelText(bar, 2);
+    MoveMouse(editor, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 2) == "  X:0 Y:0"; })) << StatusPanelText(bar, 2);
+    // Leaving the editor keeps the last position.
+    MoveMouse(program.Control(idRichEdit2), 10, 10);
+    ::Sleep(200);
+    EXPECT_EQ(StatusPanelText(bar, 2), "  X:0 Y:0");
+}
+
+TEST(MainWindow, ClosingFromTheTitleBarEndsAtOnceWithCodeZero) {
+    Program program;
+    HWND editor = program.Control(idRichEdit1);
+    Click(editor, 50, 50);
+    TypeText("unsaved");
+    EXPECT_TRUE(WaitFor([&] { return WindowText(editor) == "unsaved"; })) << WindowText(editor);
+    Activate(program.MainWindow());
+    PressKey(VK_F4, false, false, true);
+    EXPECT_EQ(program.WaitForExit(10000), 0);
+}
+
+TEST(MainWindow, TabMovesTheFocusThroughRealKeys) {
+    Program program;
+    HWND main = program.MainWindow();
+    Activate(main);
+    const DWORD thread = ::GetWindowThreadProcessId(main, nullptr);
+    auto focus = [&] {
+        GUITHREADINFO gui{};
+        gui.cbSize = sizeof gui;
+        ::GetGUIThreadInfo(thread, &gui);
+        return gui.hwndFocus;
+    };
+    ASSERT_TRUE(WaitFor([&] { return focus() == program.Control(idEdit1); }));
+    PressKey(VK_TAB, true);
+    EXPECT_TRUE(WaitFor([&] { return focus() == program.Control(idRichEdit2); }));
+    PressKey(VK_TAB);
+    EXPECT_TRUE(WaitFor([&] { return focus() == program.Control(idEdit1); }));
+}

@@ -1,0 +1,349 @@
+#include "editor/rich_edit.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <richedit.h>
+
+#include <memory>
+
+#include "base/errors.h"
+#include "base/win/handles.h"
+#include "wine_support.h"
+
+using namespace dodir;
+using dodir::testing::Pump;
+using dodir::testing::TypeText;
+
+namespace {
+
+class RichEditTest : public ::testing::Test {
+protected:
+    void SetUp() override { Make(300, 200); }
+
+    void Make(int width, int height) {
+        editor_.reset();
+        host_.reset(::CreateWindowExA(0, "STATIC", "host", WS_POPUP | WS_VISIBLE, 100, 100, width + 20, height + 20,
+                                      nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr));
+        TRichEditSettings s;
+        s.id = 1;
+        s.bounds = RECT{0, 0, width, height};
+        s.verticalScrollBar = true;
+        editor_ = std::make_unique<TRichEdit>(host_.get(), s);
+        Pump();
+    }
+
+    HWND Wnd() const { return editor_->Handle(); }
+    void SetText(const std::string& t) {
+        ::SetWindowTextA(Wnd(), t.c_str());
+        Pump();
+    }
+    CHARFORMATA FormatAt(int bytePos) {
+        editor_->SetSelectionStart(bytePos);
+        editor_->SetSelectionLength(1);
+        CHARFORMATA f{};
+        f.cbSize = sizeof f;
+        ::SendMessageA(Wnd(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&f));
+        return f;
+    }
+
+    win::UniqueWindow host_;
+    std::unique_ptr<TRichEdit> editor_;
+};
+
+} // namespace
+
+TEST_F(RichEditTest, EmptyControl) {
+    EXPECT_EQ(editor_->Text(), "");
+    EXPECT_EQ(editor_->Lines.LineCount(), 0);
+    EXPECT_EQ(editor_->Lines.JoinedText(), "");
+    EXPECT_EQ(editor_->CaretLine(), 0);
+    EXPECT_EQ(editor_->FirstVisibleLine(), 0);
+    EXPECT_EQ(editor_->SelectionStart(), 0);
+    EXPECT_EQ(editor_->SelectionLength(), 0);
+}
+
+TEST_F(RichEditTest, OneLineWithFinalBreak) {
+    SetText("abc\r\n");
+    EXPECT_EQ(editor_->Lines.LineCount(), 1);
+    EXPECT_EQ(editor_->Lines.LineAt(0), "abc");
+    EXPECT_EQ(editor_->Lines.JoinedText(), "abc\r\n");
+    EXPECT_EQ(editor_->Text(), "abc\r\n");
+    EXPECT_EQ(editor_->Lines.LineAt(5), "");
+}
+
+TEST_F(RichEditTest, LineCountFollowsTheLastLine) {
+    SetText("abc");
+    EXPECT_EQ(editor_->Lines.LineCount(), 1);
+    SetText("abc\r\n\r\n");
+    EXPECT_EQ(editor_->Lines.LineCount(), 2);
+    SetText("いろは\r\nにほへと");
+    EXPECT_EQ(editor_->Lines.LineCount(), 2);
+    EXPECT_EQ(editor_->Lines.LineAt(1), "にほへと");
+}
+
+TEST_F(RichEditTest, WrappedParagraphCountsAsSeveralLines) {
+    std::string para;
+    for (int i = 0; i < 60; ++i) para += "あい ";
+    SetText(para);
+    const int lines = editor_->Lines.LineCount();
+    ASSERT_GE(lines, 2);
+    EXPECT_EQ(editor_->Text(), para);
+    const std::string joined = editor_->Lines.JoinedText();
+    // One CR LF per display line, none in the text itself.
+    std::string withoutBreaks;
+    int breaks = 0;
+    for (std::size_t i = 0; i < joined.size(); ++i) {
+        if (joined.compare(i, 2, "\r\n") == 0) {
+            ++breaks;
+            ++i;
+        } else {
+            withoutBreaks += joined[i];
+        }
+    }
+    EXPECT_EQ(breaks, lines);
+    EXPECT_EQ(withoutBreaks, para);
+    // The first display line ends where the second starts.
+    const auto secondStart = static_cast<int>(::SendMessageA(Wnd(), EM_LINEINDEX, 1, 0));
+    EXPECT_EQ(editor_->Lines.LineAt(0).size(), static_cast<std::size_t>(editor_->ByteFromNative(secondStart)));
+}
+
+TEST_F(RichEditTest, AddLine) {
+    editor_->Lines.AddLine("1");
+    EXPECT_EQ(editor_->Text(), "1\r\n");
+    editor_->Lines.AddLine("2");
+    EXPECT_EQ(editor_->Text(), "1\r\n2\r\n");
+    EXPECT_EQ(editor_->Lines.LineCount(), 2);
+
+    SetText("a");
+    editor_->Lines.AddLine("1");
+    EXPECT_EQ(editor_->Text(), "a\r\n1");
+
+    SetText("日本");
+    editor_->Lines.AddLine("語");
+    EXPECT_EQ(editor_->Text(), "日本\r\n語");
+}
+
+TEST_F(RichEditTest, AddLineAtTheTextLimitFails) {
+    editor_->SetTextLimit(10);
+    SetText("0123456789");
+    // The control takes a replacement past its limit on some platforms and refuses it on
+    // others; when it refuses, the line is reported as not inserted.
+    try {
+        editor_->Lines.AddLine("x");
+        EXPECT_EQ(editor_->Text(), "0123456789\r\nx");
+    } catch (const EOutOfResources& e) {
+        EXPECT_STREQ(e.what(), "RichEdit での行の挿入エラー");
+    }
+}
+
+TEST_F(RichEditTest, PositionsAreBytesOfShiftJisText) {
+    SetText("あいう\r\nabc");
+    EXPECT_EQ(editor_->TextLength(), 11);
+    editor_->SetSelectionStart(8);
+    EXPECT_EQ(editor_->SelectionStart(), 8);
+    EXPECT_EQ(editor_->CaretLine(), 1);
+    editor_->SetSelectionLength(3);
+    EXPECT_EQ(editor_->SelectionLength(), 3);
+    editor_->SetSelectionStart(2);
+    editor_->SetSelectionLength(4);
+    EXPECT_EQ(editor_->SelectionStart(), 2);
+    EXPECT_EQ(editor_->SelectionLength(), 4);
+    editor_->ReplaceSelection("X");
+    EXPECT_EQ(editor_->Text(), "あX\r\nabc");
+    EXPECT_EQ(editor_->SelectionStart(), 3);
+}
+
+TEST_F(RichEditTest, SelectAllCoversExactlyTheText) {
+    SetText("漢字\r\nかな\r\n");
+    editor_->SelectWholeText();
+    EXPECT_EQ(editor_->SelectionStart(), 0);
+    EXPECT_EQ(editor_->SelectionLength(), 12);
+}
+
+TEST_F(RichEditTest, FindInRangeIsCaseExactAndStaysInsideTheRange) {
+    SetText("日本abc ABC abc");
+    EXPECT_EQ(editor_->FindInRange("ABC", 0, 100), 8);
+    EXPECT_EQ(editor_->FindInRange("abc", 0, 100), 4);
+    EXPECT_EQ(editor_->FindInRange("abc", 5, 100), 12);
+    EXPECT_EQ(editor_->FindInRange("abc", 5, 9), -1);  // would end at 15, past 14
+    EXPECT_EQ(editor_->FindInRange("abc", 5, 10), 12); // ends exactly at the range end
+    EXPECT_EQ(editor_->FindInRange("xyz", 0, 100), -1);
+    EXPECT_EQ(editor_->FindInRange("本a", 0, 100), 2);
+    editor_->SetSelectionStart(1 * 2);
+    EXPECT_EQ(editor_->FindInRange("ABC", 0, 100), 8);
+    EXPECT_EQ(editor_->SelectionStart(), 2); // the search leaves the selection alone
+}
+
+TEST_F(RichEditTest, WritingTheSameColourSendsNothing) {
+    dodir::testing::MessageCounter counter(Wnd(), EM_SETBKGNDCOLOR);
+    editor_->SetColor(clWindow);
+    EXPECT_EQ(counter.count, 0);
+    editor_->SetColor(RGBColor(0, 128, 0));
+    EXPECT_EQ(counter.count, 1);
+    editor_->SetColor(RGBColor(0, 128, 0));
+    EXPECT_EQ(counter.count, 1);
+    EXPECT_EQ(editor_->Color(), RGBColor(0, 128, 0));
+}
+
+TEST_F(RichEditTest, TextColourAtTheCaretColoursOnlyWhatIsTypedNext) {
+    SetText("abc");
+    editor_->SetSelectionStart(3);
+    editor_->SelectionFormat.TextColor(RGBColor(255, 0, 0));
+    TypeText(Wnd(), "x");
+    EXPECT_EQ(editor_->Text(), "abcx");
+    const auto before = FormatAt(2);
+    EXPECT_TRUE(before.dwEffects & CFE_AUTOCOLOR);
+    const auto typed = FormatAt(3);
+    EXPECT_FALSE(typed.dwEffects & CFE_AUTOCOLOR);
+    EXPECT_EQ(typed.crTextColor, RGB(255, 0, 0));
+}
+
+TEST_F(RichEditTest, TextColourOfTheWindowTextIsAutomatic) {
+    SetText("abc");
+    editor_->SetSelectionStart(0);
+    editor_->SetSelectionLength(3);
+    editor_->SelectionFormat.TextColor(RGBColor(0, 0, 255));
+    EXPECT_EQ(FormatAt(1).crTextColor, RGB(0, 0, 255));
+    editor_->SetSelectionStart(0);
+    editor_->SetSelectionLength(3);
+    editor_->SelectionFormat.TextColor(clWindowText);
+    EXPECT_TRUE(FormatAt(1).dwEffects & CFE_AUTOCOLOR);
+}
+
+TEST_F(RichEditTest, AssignFontSetsFaceSizeAndStyle) {
+    SetText("abc");
+    editor_->SetSelectionStart(0);
+    editor_->SetSelectionLength(3);
+    TFont font = WindowFont();
+    font.height = -16; // 12 points at 96 dpi
+    font.bold = true;
+    font.underline = true;
+    editor_->SelectionFormat.AssignFont(font);
+    const auto f = FormatAt(1);
+    EXPECT_STREQ(f.szFaceName, "ＭＳ Ｐゴシック");
+    EXPECT_EQ(f.yHeight, 240);
+    EXPECT_TRUE(f.dwEffects & CFE_BOLD);
+    EXPECT_TRUE(f.dwEffects & CFE_UNDERLINE);
+    EXPECT_FALSE(f.dwEffects & CFE_ITALIC);
+    EXPECT_EQ(f.bCharSet, SHIFTJIS_CHARSET);
+}
+
+TEST_F(RichEditTest, DefaultFormatIsTheWindowFont) {
+    TypeText(Wnd(), "a");
+    const auto f = FormatAt(0);
+    EXPECT_STREQ(f.szFaceName, "ＭＳ Ｐゴシック");
+    EXPECT_EQ(f.yHeight, 180);
+}
+
+TEST_F(RichEditTest, KeyPressComesBeforeTheCharacterAndCanChangeOrCancelIt) {
+    std::string seen;
+    editor_->OnKeyPress = [&](char& key) {
+        seen = editor_->Text();
+        if (key == 'q') key = '\0';
+        if (key == 'u') key = 'U';
+    };
+    TypeText(Wnd(), "a");
+    EXPECT_EQ(seen, "");
+    EXPECT_EQ(editor_->Text(), "a");
+    TypeText(Wnd(), "q");
+    EXPECT_EQ(seen, "a");
+    EXPECT_EQ(editor_->Text(), "a");
+    TypeText(Wnd(), "u");
+    EXPECT_EQ(editor_->Text(), "aU");
+}
+
+TEST_F(RichEditTest, BackspaceRaisesOneKeyPressBeforeItDeletes) {
+    SetText("abc");
+    editor_->SetSelectionStart(3);
+    int raised = 0;
+    std::string seen;
+    editor_->OnKeyPress = [&](char& key) {
+        ++raised;
+        seen = editor_->Text();
+        EXPECT_EQ(key, '\b');
+    };
+    TypeText(Wnd(), "\b");
+    EXPECT_EQ(raised, 1);
+    EXPECT_EQ(seen, "abc");
+    EXPECT_EQ(editor_->Text(), "ab");
+    editor_->OnKeyPress = [](char& key) { key = '\0'; };
+    TypeText(Wnd(), "\b");
+    EXPECT_EQ(editor_->Text(), "ab");
+}
+
+TEST_F(RichEditTest, DoubleByteCharactersTypedAsTwoMessagesArriveWhole) {
+    int raised = 0;
+    editor_->OnKeyPress = [&](char&) { ++raised; };
+    TypeText(Wnd(), "日本語");
+    EXPECT_EQ(editor_->Text(), "日本語");
+    EXPECT_EQ(raised, 6);
+    ::SendMessageA(Wnd(), WM_UNDO, 0, 0);
+    EXPECT_NE(editor_->Text(), "日本語"); // typing stays undoable
+}
+
+TEST_F(RichEditTest, MouseDownComesAfterTheCaretMoved) {
+    SetText("first\r\nsecond\r\nthird");
+    POINTL pt{};
+    const auto third = ::SendMessageA(Wnd(), EM_LINEINDEX, 2, 0);
+    ::SendMessageA(Wnd(), EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&pt), third);
+    int line = -1;
+    int gotX = -1, gotY = -1;
+    TMouseButton got = TMouseButton::mbMiddle;
+    editor_->OnMouseDown = [&](TMouseButton b, unsigned, int x, int y) {
+        line = editor_->CaretLine();
+        got = b;
+        gotX = x;
+        gotY = y;
+    };
+    const LPARAM at = MAKELPARAM(pt.x + 2, pt.y + 3);
+    ::SendMessageA(Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::SendMessageA(Wnd(), WM_LBUTTONUP, 0, at);
+    EXPECT_EQ(line, 2);
+    EXPECT_EQ(got, TMouseButton::mbLeft);
+    EXPECT_EQ(gotX, pt.x + 2);
+    EXPECT_EQ(gotY, pt.y + 3);
+    ::SendMessageA(Wnd(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(1, 1));
+    EXPECT_EQ(got, TMouseButton::mbRight);
+}
+
+TEST_F(RichEditTest, MouseMoveReportsSignedClientCoordinates) {
+    int gotX = 0, gotY = 0;
+    editor_->OnMouseMove = [&](unsigned, int x, int y) {
+        gotX = x;
+        gotY = y;
+    };
+    ::SendMessageA(Wnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-5, -7));
+    EXPECT_EQ(gotX, -5);
+    EXPECT_EQ(gotY, -7);
+}
+
+TEST_F(RichEditTest, ClearAllEmptiesButKeepsTheBackground) {
+    editor_->SetColor(RGBColor(255, 255, 0));
+    SetText("abc\r\ndef");
+    ::SendMessageA(Wnd(), EM_SETMODIFY, TRUE, 0);
+    editor_->Lines.ClearAll();
+    EXPECT_EQ(editor_->Text(), "");
+    EXPECT_EQ(::SendMessageA(Wnd(), EM_GETMODIFY, 0, 0), 0);
+    EXPECT_EQ(editor_->Color(), RGBColor(255, 255, 0));
+}
+
+TEST_F(RichEditTest, FocusOnAHiddenControlFails) {
+    ::ShowWindow(Wnd(), SW_HIDE);
+    try {
+        editor_->Focus();
+        FAIL() << "no error";
+    } catch (const EInvalidOperation& e) {
+        EXPECT_STREQ(e.what(), "無効/非表示ウィンドウにはフォーカスを設定できません");
+    }
+    ::ShowWindow(Wnd(), SW_SHOW);
+    editor_->Focus();
+    EXPECT_EQ(::GetFocus(), Wnd());
+}
+
+TEST_F(RichEditTest, ErrorInAnEventHandlerStopsTheMessageAndReachesTheErrorBox) {
+    editor_->OnKeyPress = [](char&) { throw EConvertError("'x' は整数ではありません"); };
+    dodir::testing::MessageBoxWatcher box;
+    TypeText(Wnd(), "a");
+    EXPECT_EQ(box.Text(), "'x' は整数ではありません.");
+    EXPECT_EQ(editor_->Text(), "");
+}

@@ -1,0 +1,143 @@
+#!/usr/bin/env python3
+"""Turns the project's text pixel art into Windows icon and bitmap files.
+
+A picture is a block of rows; each character is one pixel: '.' is transparent and
+0-9, A-F index the standard 16-colour palette. Blocks are introduced by a line
+"== name WIDTHxHEIGHT" and end at the next such line or the end of the file.
+
+  pixelart.py ico  ART NAME OUT.ico         one 16-colour icon with its mask
+  pixelart.py strip ART NAME1,NAME2,... OUT.bmp MASK.bmp
+                                            pictures side by side: a 24-bit colour
+                                            bitmap and a 1-bit mask (1 = transparent)
+"""
+import struct
+import sys
+
+PALETTE = [
+    (0x00, 0x00, 0x00), (0x80, 0x00, 0x00), (0x00, 0x80, 0x00), (0x80, 0x80, 0x00),
+    (0x00, 0x00, 0x80), (0x80, 0x00, 0x80), (0x00, 0x80, 0x80), (0xC0, 0xC0, 0xC0),
+    (0x80, 0x80, 0x80), (0xFF, 0x00, 0x00), (0x00, 0xFF, 0x00), (0xFF, 0xFF, 0x00),
+    (0x00, 0x00, 0xFF), (0xFF, 0x00, 0xFF), (0x00, 0xFF, 0xFF), (0xFF, 0xFF, 0xFF),
+]
+
+
+def load(path):
+    pics, name, size, rows = {}, None, None, []
+    for raw in open(path, encoding="utf-8"):
+        line = raw.rstrip("\n")
+        if line.startswith("=="):
+            if name:
+                pics[name] = finish(name, size, rows)
+            _, name, dims = line.split()
+            size = tuple(int(v) for v in dims.split("x"))
+            rows = []
+        elif name and line and not line.startswith("#"):
+            rows.append(line)
+    if name:
+        pics[name] = finish(name, size, rows)
+    return pics
+
+
+def finish(name, size, rows):
+    w, h = size
+    if len(rows) != h or any(len(r) != w for r in rows):
+        sys.exit(f"pixelart: picture {name} is not {w}x{h}")
+    for r in rows:
+        for c in r:
+            if c != "." and c not in "0123456789ABCDEF":
+                sys.exit(f"pixelart: picture {name} has pixel {c!r}")
+    return (w, h, rows)
+
+
+def pixel(c):
+    return None if c == "." else int(c, 16)
+
+
+def write_ico(pic, out):
+    w, h, rows = pic
+    xor_stride = ((w * 4 + 31) // 32) * 4
+    and_stride = ((w + 31) // 32) * 4
+    xor = bytearray()
+    mask = bytearray()
+    for r in reversed(rows):
+        line = bytearray(xor_stride)
+        mline = bytearray(and_stride)
+        for x, c in enumerate(r):
+            p = pixel(c)
+            if p is None:
+                mline[x // 8] |= 0x80 >> (x % 8)
+                p = 0
+            line[x // 2] |= p << (4 if x % 2 == 0 else 0)
+        xor += line
+        mask += mline
+    header = struct.pack("<IiiHHIIiiII", 40, w, h * 2, 1, 4, 0, len(xor) + len(mask), 0, 0, 16, 0)
+    pal = b"".join(struct.pack("BBBB", b, g, r, 0) for (r, g, b) in PALETTE)
+    image = header + pal + bytes(xor) + bytes(mask)
+    icondir = struct.pack("<HHH", 0, 1, 1)
+    entry = struct.pack("<BBBBHHII", w if w < 256 else 0, h if h < 256 else 0, 16, 0, 1, 4, len(image), 22)
+    open(out, "wb").write(icondir + entry + image)
+
+
+def write_bmp24(w, h, pixels, out):
+    stride = (w * 3 + 3) & ~3
+    data = bytearray()
+    for y in reversed(range(h)):
+        line = bytearray()
+        for x in range(w):
+            r, g, b = pixels[y][x]
+            line += bytes((b, g, r))
+        line += bytes(stride - len(line))
+        data += line
+    header = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+    open(out, "wb").write(b"BM" + struct.pack("<IHHI", 14 + 40 + len(data), 0, 0, 54) + header + data)
+
+
+def write_bmp1(w, h, bits, out):
+    stride = ((w + 31) // 32) * 4
+    data = bytearray()
+    for y in reversed(range(h)):
+        line = bytearray(stride)
+        for x in range(w):
+            if bits[y][x]:
+                line[x // 8] |= 0x80 >> (x % 8)
+        data += line
+    header = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 1, 0, len(data), 2835, 2835, 2, 0)
+    pal = struct.pack("BBBB", 0, 0, 0, 0) + struct.pack("BBBB", 255, 255, 255, 0)
+    off = 14 + 40 + 8
+    open(out, "wb").write(b"BM" + struct.pack("<IHHI", off + len(data), 0, 0, off) + header + pal + data)
+
+
+def write_strip(pics, names, out, mask_out):
+    chosen = [pics[n] for n in names]
+    h = chosen[0][1]
+    w = sum(p[0] for p in chosen)
+    pixels = [[(0, 0, 0)] * w for _ in range(h)]
+    bits = [[0] * w for _ in range(h)]
+    x0 = 0
+    for pw, ph, rows in chosen:
+        if ph != h:
+            sys.exit("pixelart: pictures of a strip must share their height")
+        for y, r in enumerate(rows):
+            for x, c in enumerate(r):
+                p = pixel(c)
+                if p is None:
+                    bits[y][x0 + x] = 1
+                else:
+                    pixels[y][x0 + x] = PALETTE[p]
+        x0 += pw
+    write_bmp24(w, h, pixels, out)
+    if mask_out:
+        write_bmp1(w, h, bits, mask_out)
+
+
+def main(argv):
+    if len(argv) >= 5 and argv[1] == "ico":
+        write_ico(load(argv[2])[argv[3]], argv[4])
+    elif len(argv) >= 5 and argv[1] == "strip":
+        write_strip(load(argv[2]), argv[3].split(","), argv[4], argv[5] if len(argv) > 5 else None)
+    else:
+        sys.exit(__doc__)
+
+
+if __name__ == "__main__":
+    main(sys.argv)
