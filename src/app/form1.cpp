@@ -173,6 +173,12 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         else if (code == CBN_SELCHANGE && id == idComboBox2) ComboBox2->Change();
         return 0;
     }
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+        if (reinterpret_cast<HWND>(lParam) != ComboBox1->Handle() &&
+            reinterpret_cast<HWND>(lParam) != ComboBox2->Handle())
+            return TCustomForm::HandleMessage(msg, wParam, lParam);
+        [[fallthrough]];
     case WM_CTLCOLORLISTBOX: {
         // The colour lists (field and dropped list) are painted in the 3-D light colour.
         HDC dc = reinterpret_cast<HDC>(wParam);

@@ -9,19 +9,22 @@
 
 namespace e2e {
 
-namespace {
-
-std::string ProgramPath() {
-    const char* exe = std::getenv("DODIR_EXE");
-    if (!exe || !*exe) throw std::runtime_error("DODIR_EXE is not set");
-    std::string path = exe;
-    // The build hands a Unix path; Wine maps the root directory as drive Z:.
-    if (path[0] == '/') {
+std::string WindowsPath(std::string path) {
+    // Scripts hand Unix paths; Wine maps the root directory as drive Z:.
+    if (!path.empty() && path[0] == '/') {
         for (auto& c : path)
             if (c == '/') c = '\\';
         path = "Z:" + path;
     }
     return path;
+}
+
+namespace {
+
+std::string ProgramPath() {
+    const char* exe = std::getenv("DODIR_EXE");
+    if (!exe || !*exe) throw std::runtime_error("DODIR_EXE is not set");
+    return WindowsPath(exe);
 }
 
 struct FindCtx {
@@ -66,6 +69,20 @@ void SendKey(WORD vk, bool up) {
 } // namespace
 
 Program::Program() {
+    // The pointer rests away from where the window appears, so no move reaches it unasked.
+    // Wine moves the X pointer only for a process that owns the foreground window.
+    HWND anchor = ::CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 4, 4,
+                                    nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    ::SetForegroundWindow(anchor);
+    ::SetCursorPos(1, 1);
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, 0, 0);
+    MSG m;
+    while (::PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&m);
+    ::DestroyWindow(anchor);
+    WaitFor([] {
+        POINT p{};
+        return ::GetCursorPos(&p) && p.x == 0 && p.y == 0;
+    }, 1000);
     std::string cmd = "\"" + ProgramPath() + "\"";
     STARTUPINFOA si{};
     si.cb = sizeof si;
@@ -208,7 +225,7 @@ bool SaveScreenshot(HWND wnd, const std::string& path) {
     fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
     fh.bfSize = fh.bfOffBits + dataSize;
     bool ok = false;
-    if (FILE* f = std::fopen(path.c_str(), "wb")) {
+    if (FILE* f = std::fopen(WindowsPath(path).c_str(), "wb")) {
         ok = std::fwrite(&fh, sizeof fh, 1, f) == 1 && std::fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f) == 1 &&
              std::fwrite(bits, 1, dataSize, f) == dataSize;
         std::fclose(f);

@@ -28,6 +28,8 @@ private:
     HWND main_ = nullptr;
 };
 
+// A path as Windows programs take it (a Unix path becomes one on drive Z:).
+std::string WindowsPath(std::string path);
 std::string WindowText(HWND wnd);
 std::string ClassName(HWND wnd);
 RECT ClientRectOnScreen(HWND wnd);
