@@ -20,14 +20,5 @@ echo "== Windows build"
 "$here/build.sh" --target e2e_tests wine_tests -j "$jobs" || exit 1
 
 echo "== Windows tests under Wine"
-run_wine_tests() {
-  wineserver -k 2>/dev/null || true
-  wineserver -p
-  (cd build/win && ctest --output-on-failure)
-  local rc=$?
-  wineserver -k 2>/dev/null || true
-  return $rc
-}
-export -f run_wine_tests
-with_display bash -c run_wine_tests || status=1
+with_display "$here/wine-ctest.sh" || status=1
 exit $status

@@ -2,7 +2,11 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
+
+#include "app/controls.h"
 #include "app/form_base.h"
+#include "base/win/handles.h"
 
 namespace dodir {
 
@@ -10,11 +14,35 @@ class TAboutBox : public TCustomForm {
 public:
     static constexpr int kClientWidth = 448;
     static constexpr int kClientHeight = 364;
+    static constexpr int kPanelId = 100;
 
     explicit TAboutBox(TApplication& app);
+    ~TAboutBox() override;
+
+    // Makes the box visible and brings it to the front; centred on its first showing.
+    void Show();
+    void OKButtonClick();
+
+    std::unique_ptr<TButton> OKButton;
+    HWND Panel1() const noexcept { return panel_.get(); }
+    HWND DefaultButton() const override { return OKButton ? OKButton->Handle() : nullptr; }
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    static LRESULT CALLBACK PanelProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    void PaintPanel(HWND panel, HDC dc);
+    void Hide();
+
+    win::UniqueWindow panel_;
+    win::UniqueFont windowFont_;
+    win::UniqueFont bigFont_;
+    win::UniqueBitmap banner_;
+    bool shownBefore_ = false;
 };
+
+// The application's About box, set while it exists.
+extern TAboutBox* AboutBox;
 
 } // namespace dodir

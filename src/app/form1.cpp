@@ -4,7 +4,9 @@
 
 #include <array>
 
+#include "about/about_box.h"
 #include "app/application.h"
+#include "appearance/colors.h"
 #include "base/errors.h"
 #include "base/texts.h"
 
@@ -29,6 +31,42 @@ constexpr std::array<LabelRow, 6> kLabels{{
     {120, 400, "文字色", false},
     {368, 400, "ユ－ザ－定義", false},
 }};
+
+// The toolbar from left to right; each command button runs the handler of its row.
+struct ToolRow {
+    TToolButton button;
+    void (TForm1::*click)();
+};
+const ToolRow kToolRows[] = {
+    {{6, true, 0, true}, nullptr},
+    {{1, false, 0, true}, &TForm1::ToolButton1Click},
+    {{2, false, 1, true}, &TForm1::ToolButton2Click},
+    {{3, false, 2, true}, &TForm1::ToolButton3Click},
+    {{4, true, 0, true}, nullptr},
+    {{8, false, 7, true}, &TForm1::ToolButton8Click},
+    {{9, false, 8, true}, &TForm1::ToolButton9Click},
+    {{10, false, 9, true}, &TForm1::ToolButton10Click},
+    {{11, false, 10, true}, &TForm1::ToolButton11Click},
+    {{19, false, 6, true}, &TForm1::ToolButton19Click},
+    {{15, true, 0, true}, nullptr},
+    {{14, false, 5, true}, &TForm1::ToolButton14Click},
+    {{7, false, 11, true}, &TForm1::ToolButton7Click},
+    {{12, false, 12, true}, &TForm1::ToolButton12Click},
+    {{5, true, 0, true}, nullptr},
+    {{17, false, 16, true}, &TForm1::ToolButton17Click},
+    {{13, false, 17, true}, &TForm1::ToolButton13Click},
+    {{16, false, 3, false}, &TForm1::ToolButton16Click},
+};
+
+HIMAGELIST LoadToolImages() {
+    // Room for 24 pictures, growing by 4; the pictures carry transparency masks.
+    HIMAGELIST list = ::ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 24, 4);
+    HINSTANCE inst = ::GetModuleHandleA(nullptr);
+    win::UniqueBitmap colour(static_cast<HBITMAP>(::LoadImageA(inst, "TOOLIMAGES", IMAGE_BITMAP, 0, 0, 0)));
+    win::UniqueBitmap mask(static_cast<HBITMAP>(::LoadImageA(inst, "TOOLMASK", IMAGE_BITMAP, 0, 0, LR_MONOCHROME)));
+    if (list && colour && mask) ::ImageList_Add(list, colour.get(), mask.get());
+    return list;
+}
 
 const std::vector<std::string> kColorNames = {"黒", "白", "赤", "青", "緑", "黄", "紫", "灰"};
 
@@ -107,7 +145,10 @@ void TForm1::CreateControls() {
     // is opened; the document gets the limit a load gives it from the start.
     RichEdit1->SetTextLimit(TRichEdit::kUnlimitedText);
 
-    ToolBar1 = std::make_unique<TToolBar>(self, idToolBar1, Bounds(0, 0, 688, 25));
+    ImageList1.reset(LoadToolImages());
+    std::vector<TToolButton> buttons;
+    for (const auto& row : kToolRows) buttons.push_back(row.button);
+    ToolBar1 = std::make_unique<TToolBar>(self, idToolBar1, Bounds(0, 0, 688, 25), ImageList1.get(), buttons);
 
     TRichEditSettings gutter;
     gutter.id = idRichEdit2;
@@ -139,14 +180,63 @@ void TForm1::FormCreate() {
     StatusBar1->SetPanelText(3, CaretLineText(0));
 }
 
-void TForm1::Button1Click() {}
-void TForm1::Button2Click() {}
-void TForm1::ComboBox1Change() {}
-void TForm1::ComboBox2Change() {}
-void TForm1::RichEdit1KeyPress(char&) {}
-void TForm1::RichEdit1MouseDown(TMouseButton, unsigned, int, int) {}
+// The colour handlers live with the appearance code.
+void TForm1::Button1Click() { appearance::Button1Click(*this); }
+void TForm1::Button2Click() { appearance::Button2Click(*this); }
+void TForm1::ComboBox1Change() { appearance::ComboBox1Change(*this); }
+void TForm1::ComboBox2Change() { appearance::ComboBox2Change(*this); }
+void TForm1::RefreshLineNumbers() {
+    const int ln = RichEdit1->CaretLine();
+    StatusBar1->SetPanelText(3, CaretLineText(ln));
+    const int f = RichEdit1->FirstVisibleLine();
+    RichEdit2->Lines.ClearAll();
+    const int n = RichEdit1->Lines.LineCount();
+    if (n < f) return;
+    // Only the numbers the gutter can show: from f + 1 while they fit its height, never
+    // past n + 1. Numbering every line to the end of a long document would cost each key
+    // press time in proportion to the document and overrun the gutter's text limit.
+    // Adding keeps the gutter's caret in view, so the first number that does not fit
+    // scrolls the gutter: that is where to stop, and the view goes back to its top.
+    const int height = RichEdit2->ClientHeight();
+    for (int k = f + 1; k <= n + 1; ++k) {
+        RichEdit2->Lines.AddLine(std::to_string(k));
+        if (RichEdit2->FirstVisibleLine() > 0 || RichEdit2->LineTop(k - f - 1) >= height) break;
+    }
+    RichEdit2->ScrollLines(-RichEdit2->FirstVisibleLine());
+}
+
+void TForm1::RichEdit1KeyPress(char&) { RefreshLineNumbers(); }
+
+void TForm1::RichEdit1MouseDown(TMouseButton, unsigned, int, int) { RefreshLineNumbers(); }
 
 void TForm1::RichEdit1Move(unsigned, int x, int y) { StatusBar1->SetPanelText(2, MousePositionText(x, y)); }
+
+void TForm1::RunToolButton(int command) {
+    for (const auto& row : kToolRows)
+        if (row.click && TToolBar::CommandOf(row.button.number) == command) (this->*row.click)();
+}
+
+// The file commands, font, find, replace and print are wired here; their dialogs come with
+// the document and search subsystems.
+void TForm1::ToolButton1Click() {}
+void TForm1::ToolButton2Click() {}
+void TForm1::ToolButton3Click() {}
+void TForm1::ToolButton14Click() {}
+void TForm1::ToolButton7Click() {}
+void TForm1::ToolButton12Click() {}
+void TForm1::ToolButton13Click() {}
+void TForm1::ToolButton16Click() {}
+
+// The editing commands act on the editor wherever the focus is.
+void TForm1::ToolButton8Click() { RichEdit1->CutSelection(); }
+void TForm1::ToolButton9Click() { RichEdit1->CopySelection(); }
+void TForm1::ToolButton10Click() { RichEdit1->PasteClipboard(); }
+void TForm1::ToolButton11Click() { RichEdit1->SelectWholeText(); }
+void TForm1::ToolButton19Click() { RichEdit1->UndoLastEdit(); }
+
+void TForm1::ToolButton17Click() {
+    if (AboutBox) AboutBox->Show();
+}
 
 void TForm1::PaintLabels(HDC dc) {
     ::SetBkMode(dc, TRANSPARENT);
@@ -171,6 +261,7 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         else if (code == BN_CLICKED && id == idButton2) Button2->Click();
         else if (code == CBN_SELCHANGE && id == idComboBox1) ComboBox1->Change();
         else if (code == CBN_SELCHANGE && id == idComboBox2) ComboBox2->Change();
+        else if (reinterpret_cast<HWND>(lParam) == ToolBar1->Handle()) RunToolButton(id);
         return 0;
     }
     case WM_CTLCOLOREDIT:

@@ -51,6 +51,9 @@ public:
     std::string Caption() const { return win::GetWindowTextString(Handle()); }
     void SetCaption(const std::string& caption) { ::SetWindowTextA(Handle(), caption.c_str()); }
 
+    // Caret line in status panel 3 and the gutter's numbers from the first visible line.
+    void RefreshLineNumbers();
+
     // Event handlers.
     void FormCreate();
     void Button1Click();
@@ -60,6 +63,20 @@ public:
     void RichEdit1KeyPress(char& key);
     void RichEdit1MouseDown(TMouseButton button, unsigned shift, int x, int y);
     void RichEdit1Move(unsigned shift, int x, int y);
+    void ToolButton1Click();  // New
+    void ToolButton2Click();  // Open
+    void ToolButton3Click();  // Save
+    void ToolButton8Click();  // Cut
+    void ToolButton9Click();  // Copy
+    void ToolButton10Click(); // Paste
+    void ToolButton11Click(); // Select all
+    void ToolButton19Click(); // Undo
+    void ToolButton14Click(); // Font
+    void ToolButton7Click();  // Find
+    void ToolButton12Click(); // Replace
+    void ToolButton17Click(); // About
+    void ToolButton13Click(); // Exit
+    void ToolButton16Click(); // Print
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -69,6 +86,9 @@ private:
     void TrimSystemMenu();
     void PaintLabels(HDC dc);
 
+    void RunToolButton(int command);
+
+    win::UniqueHandle<HIMAGELIST, win::ImageListTraits> ImageList1;
     win::UniqueFont windowFont_;
     win::UniqueFont labelFont_;
 };

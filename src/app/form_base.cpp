@@ -41,6 +41,13 @@ bool TCustomForm::DialogKey(const MSG& msg) {
     if (msg.message != WM_KEYDOWN) return false;
     const bool ctrlOrAlt = ::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0;
     switch (msg.wParam) {
+    case VK_RETURN: {
+        HWND button = DefaultButton();
+        if (!button || ctrlOrAlt || !::IsWindowEnabled(button)) return false;
+        ::SendMessageA(Handle(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
+                       reinterpret_cast<LPARAM>(button));
+        return true;
+    }
     case VK_TAB:
         if (ctrlOrAlt) return false;
         SelectNext(::GetFocus(), ::GetKeyState(VK_SHIFT) >= 0, true);

@@ -23,6 +23,9 @@ public:
     // Gives first look at a keyboard message aimed at this form; true when it was used.
     virtual bool DialogKey(const MSG& msg);
 
+    // The push button that Enter presses, if the form has one.
+    virtual HWND DefaultButton() const { return nullptr; }
+
     // Moves the focus to the next (or previous) control in the tab order.
     void SelectNext(HWND from, bool forward, bool tabStopsOnly);
 

@@ -1,17 +1,33 @@
 // TToolBar: the row of command buttons along the top of the main window.
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
+
+#include <vector>
 
 namespace dodir {
 
+struct TToolButton {
+    int number;      // ToolButtonN; also the button's command identifier, offset by kFirstCommand
+    bool separator;
+    int imageIndex;  // into the toolbar's image list; unused by separators
+    bool visible;
+};
+
 class TToolBar {
 public:
-    TToolBar(HWND parent, int id, const RECT& bounds);
+    static constexpr int kFirstCommand = 1000;
+    static constexpr int kButtonWidth = 23;
+    static constexpr int kButtonHeight = 22;
+    static constexpr int kSeparatorWidth = 5;
+
+    TToolBar(HWND parent, int id, const RECT& bounds, HIMAGELIST images, const std::vector<TToolButton>& buttons);
     TToolBar(const TToolBar&) = delete;
     TToolBar& operator=(const TToolBar&) = delete;
     ~TToolBar();
 
     HWND Handle() const noexcept { return handle_; }
+    static int CommandOf(int number) { return kFirstCommand + number; }
 
 private:
     HWND handle_ = nullptr;

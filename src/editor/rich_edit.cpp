@@ -163,10 +163,36 @@ void TRichEdit::ReplaceSelection(const std::string& text) {
 void TRichEdit::CutSelection() { Send(WM_CUT); }
 void TRichEdit::CopySelection() { Send(WM_COPY); }
 void TRichEdit::PasteClipboard() { Send(WM_PASTE); }
-void TRichEdit::SelectWholeText() { Send(EM_SETSEL, 0, -1); }
+void TRichEdit::SelectWholeText() {
+    Send(EM_SETSEL, 0, -1);
+    // Wine's control selects a final paragraph mark that is not part of the text; a copy
+    // would carry it and a paste add a line break. Keep the selection to the text.
+    if (CountsCharacters()) {
+        CHARRANGE all{0, NativeTextLength()};
+        Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&all));
+    }
+}
 void TRichEdit::UndoLastEdit() { Send(WM_UNDO); }
 int TRichEdit::CaretLine() { return static_cast<int>(Send(EM_LINEFROMCHAR, static_cast<WPARAM>(-1), 0)); }
 int TRichEdit::FirstVisibleLine() { return static_cast<int>(Send(EM_GETFIRSTVISIBLELINE)); }
+
+int TRichEdit::LineTop(int line) {
+    const auto start = Send(EM_LINEINDEX, static_cast<WPARAM>(line));
+    if (start < 0) return ClientHeight();
+    POINTL at{};
+    Send(EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), start);
+    return static_cast<int>(at.y);
+}
+
+void TRichEdit::ScrollLines(int delta) {
+    if (delta != 0) Send(EM_LINESCROLL, 0, delta);
+}
+
+int TRichEdit::ClientHeight() const {
+    RECT r{};
+    ::GetClientRect(Handle(), &r);
+    return r.bottom - r.top;
+}
 
 int TRichEdit::FindInRange(const std::string& text, int start, int length) {
     FINDTEXTA ft{};

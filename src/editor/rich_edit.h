@@ -54,6 +54,10 @@ public:
     void AddLine(const std::string& line);
     void ClearAll();
     std::string JoinedText();
+    // Replaces the whole content by a file's, read as rich text or else as plain text.
+    void LoadDocument(const std::string& path);
+    // Writes the whole content to a file as rich text.
+    void SaveDocument(const std::string& path);
 
 private:
     TRichEdit& owner_;
@@ -93,6 +97,11 @@ public:
     void UndoLastEdit();
     int CaretLine();
     int FirstVisibleLine();
+    // Top of a display line in client pixels (below the client area when it is not shown).
+    int LineTop(int line);
+    int ClientHeight() const;
+    // Scrolls the view by whole display lines (negative: up).
+    void ScrollLines(int delta);
     // Forward search with exact letter case in [start, start + length); -1 when absent.
     int FindInRange(const std::string& text, int start, int length);
     void Focus();

@@ -1,0 +1,62 @@
+// Time from a character message in the editor to the refreshed gutter and caret line, in
+// documents of 100, 10 000 and 100 000 lines. Run under Wine: scripts/bench.sh.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "app/form1.h"
+
+namespace {
+
+double Seconds(LARGE_INTEGER a, LARGE_INTEGER b, LARGE_INTEGER freq) {
+    return static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(freq.QuadPart);
+}
+
+double MedianKeyMicros(dodir::TForm1& form, int lines) {
+    std::string text;
+    for (int i = 1; i <= lines; ++i) text += "line " + std::to_string(i) + "\r\n";
+    ::SetWindowTextA(form.RichEdit1->Handle(), text.c_str());
+    // The caret in the middle of the document, scrolled into view.
+    const int middle = static_cast<int>(text.size() / 2);
+    form.RichEdit1->SetSelectionStart(middle);
+    form.RichEdit1->SetSelectionLength(0);
+    LARGE_INTEGER freq;
+    ::QueryPerformanceFrequency(&freq);
+    std::vector<double> samples;
+    for (int i = 0; i < 41; ++i) {
+        LARGE_INTEGER a, b;
+        ::QueryPerformanceCounter(&a);
+        ::SendMessageA(form.RichEdit1->Handle(), WM_CHAR, 'x', 1);
+        ::QueryPerformanceCounter(&b);
+        samples.push_back(Seconds(a, b, freq) * 1e6);
+    }
+    std::sort(samples.begin(), samples.end());
+    return samples[samples.size() / 2];
+}
+
+} // namespace
+
+int main() {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    dodir::TApplication app;
+    app.SetTitle("ミルテ");
+    dodir::TForm1 form(app);
+    ::ShowWindow(form.Handle(), SW_SHOWNORMAL);
+    while (app.ProcessMessage()) {
+    }
+    const int sizes[] = {100, 10000, 100000};
+    double results[3]{};
+    for (int i = 0; i < 3; ++i) {
+        results[i] = MedianKeyMicros(form, sizes[i]);
+        std::printf("key press to refreshed gutter, %6d lines: %9.1f us (median of 41)\n", sizes[i], results[i]);
+    }
+    std::printf("ratio 100000 / 100 lines: %.2f\n", results[2] / results[0]);
+    return 0;
+}

@@ -1,0 +1,109 @@
+#include "about/about_box.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/application.h"
+#include "app/form1.h"
+#include "base/win/window.h"
+#include "wine_support.h"
+
+using namespace dodir;
+using dodir::testing::Pump;
+
+namespace {
+
+class AboutBoxTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form_ = std::make_unique<TForm1>(Application());
+        ::ShowWindow(form_->Handle(), SW_SHOWNORMAL);
+        box_ = std::make_unique<TAboutBox>(Application());
+        Pump();
+    }
+    void TearDown() override {
+        box_.reset();
+        form_.reset();
+    }
+    RECT Frame() const {
+        RECT r{};
+        ::GetWindowRect(box_->Handle(), &r);
+        return r;
+    }
+    void Key(UINT vk) {
+        ::PostMessageA(::GetFocus(), WM_KEYDOWN, vk, 1);
+        ::PostMessageA(::GetFocus(), WM_KEYUP, vk, 0xC0000001);
+        Pump();
+    }
+    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<TAboutBox> box_;
+};
+
+} // namespace
+
+TEST_F(AboutBoxTest, CreatedHiddenWithItsFrameAndControls) {
+    EXPECT_FALSE(::IsWindowVisible(box_->Handle()));
+    EXPECT_EQ(win::GetWindowTextString(box_->Handle()), "バージョン情報");
+    RECT client{};
+    ::GetClientRect(box_->Handle(), &client);
+    EXPECT_EQ(client.right, 448);
+    EXPECT_EQ(client.bottom, 364);
+    EXPECT_EQ(::GetWindow(box_->Handle(), GW_OWNER), Application().Handle());
+    RECT ok{};
+    ::GetWindowRect(box_->OKButton->Handle(), &ok);
+    ::MapWindowPoints(nullptr, box_->Handle(), reinterpret_cast<POINT*>(&ok), 2);
+    EXPECT_EQ(ok.left, 359);
+    EXPECT_EQ(ok.top, 332);
+    EXPECT_EQ(ok.right - ok.left, 75);
+    EXPECT_EQ(ok.bottom - ok.top, 25);
+    EXPECT_EQ(::GetWindowLongPtrA(box_->OKButton->Handle(), GWL_STYLE) & 0xF, BS_DEFPUSHBUTTON);
+    EXPECT_EQ(win::GetWindowTextString(box_->OKButton->Handle()), "OK");
+    RECT panel{};
+    ::GetWindowRect(box_->Panel1(), &panel);
+    ::MapWindowPoints(nullptr, box_->Handle(), reinterpret_cast<POINT*>(&panel), 2);
+    EXPECT_EQ(panel.left, 8);
+    EXPECT_EQ(panel.top, 8);
+    EXPECT_EQ(panel.right - panel.left, 433);
+    EXPECT_EQ(panel.bottom - panel.top, 321);
+}
+
+TEST_F(AboutBoxTest, FirstShowingCentresThenItStaysWhereItWasLeft) {
+    box_->Show();
+    Pump();
+    ASSERT_TRUE(::IsWindowVisible(box_->Handle()));
+    RECT r = Frame();
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    EXPECT_EQ(r.left, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2);
+    EXPECT_EQ(r.top, (::GetSystemMetrics(SM_CYSCREEN) - height) / 2);
+    ::SetWindowPos(box_->Handle(), nullptr, 40, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    box_->OKButtonClick();
+    EXPECT_FALSE(::IsWindowVisible(box_->Handle()));
+    box_->Show();
+    r = Frame();
+    EXPECT_EQ(r.left, 40);
+    EXPECT_EQ(r.top, 50);
+}
+
+TEST_F(AboutBoxTest, EnterPressesOKAndEscapeDoesNothing) {
+    box_->Show();
+    Pump();
+    ASSERT_EQ(::GetFocus(), box_->OKButton->Handle());
+    Key(VK_ESCAPE);
+    EXPECT_TRUE(::IsWindowVisible(box_->Handle()));
+    Key(VK_RETURN);
+    EXPECT_FALSE(::IsWindowVisible(box_->Handle()));
+}
+
+TEST_F(AboutBoxTest, CloseHidesAndShowingAgainReusesTheWindow) {
+    box_->Show();
+    HWND same = box_->Handle();
+    ::SendMessageA(same, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(::IsWindow(same));
+    EXPECT_FALSE(::IsWindowVisible(same));
+    form_->ToolButton17Click();
+    EXPECT_TRUE(::IsWindowVisible(same));
+    form_->ToolButton17Click(); // a second click only brings it to the front
+    EXPECT_TRUE(::IsWindowVisible(same));
+    EXPECT_EQ(box_->Handle(), same);
+}

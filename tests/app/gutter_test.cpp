@@ -1,0 +1,175 @@
+// The gutter and the caret line, refreshed by character keys and mouse presses in the editor.
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/form1.h"
+#include "wine_support.h"
+
+using namespace dodir;
+using dodir::testing::Pump;
+
+namespace {
+
+class GutterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::SetCursorPos(0, 0);
+        form_ = std::make_unique<TForm1>(Application());
+        ::ShowWindow(form_->Handle(), SW_SHOWNORMAL);
+        Pump();
+    }
+    HWND Editor() const { return form_->RichEdit1->Handle(); }
+    std::string Panel3() {
+        char buf[64]{};
+        ::SendMessageA(form_->StatusBar1->Handle(), SB_GETTEXTA, 3, reinterpret_cast<LPARAM>(buf));
+        return buf;
+    }
+    std::string Gutter() { return form_->RichEdit2->Text(); }
+    void SetText(const std::string& text) {
+        ::SetWindowTextA(Editor(), text.c_str());
+        Pump();
+    }
+    LPARAM PointOfLine(int line) {
+        const auto start = ::SendMessageA(Editor(), EM_LINEINDEX, static_cast<WPARAM>(line), 0);
+        POINTL pt{};
+        ::SendMessageA(Editor(), EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&pt), start);
+        return MAKELPARAM(pt.x + 1, pt.y + 2);
+    }
+    void ClickLine(int line) {
+        ::SendMessageA(Editor(), WM_LBUTTONDOWN, MK_LBUTTON, PointOfLine(line));
+        ::SendMessageA(Editor(), WM_LBUTTONUP, 0, PointOfLine(line));
+        Pump();
+    }
+    static std::string Numbers(int from, int to) {
+        std::string s;
+        for (int k = from; k <= to; ++k) s += std::to_string(k) + "\r\n";
+        return s;
+    }
+
+    std::unique_ptr<TForm1> form_;
+};
+
+} // namespace
+
+TEST_F(GutterTest, StartsEmptyWithLineOneInThePanel) {
+    EXPECT_EQ(Gutter(), "");
+    EXPECT_EQ(Panel3(), " 行：1");
+}
+
+TEST_F(GutterTest, AKeyInAnEmptyDocumentNumbersTheFirstLine) {
+    ::SendMessageA(Editor(), WM_CHAR, 'x', 1);
+    EXPECT_EQ(Panel3(), " 行：1");
+    EXPECT_EQ(Gutter(), "1\r\n");
+    EXPECT_EQ(form_->RichEdit1->Text(), "x");
+}
+
+TEST_F(GutterTest, ClickOnTheSecondOfTwoLines) {
+    SetText("a\r\nb");
+    ClickLine(1);
+    EXPECT_EQ(Panel3(), " 行：2");
+    EXPECT_EQ(Gutter(), Numbers(1, 3));
+}
+
+TEST_F(GutterTest, FinalBreakGetsTheNumberPastTheCountedLines) {
+    SetText("a\r\nb\r\n");
+    EXPECT_EQ(form_->RichEdit1->Lines.LineCount(), 2);
+    ClickLine(0);
+    EXPECT_EQ(Gutter(), Numbers(1, 3));
+}
+
+TEST_F(GutterTest, TheKeyIsCountedBeforeItIsApplied) {
+    SetText("1\r\n2\r\n3");
+    form_->RichEdit1->SetSelectionStart(7);
+    ::SendMessageA(Editor(), WM_CHAR, '\r', 1);
+    EXPECT_EQ(Panel3(), " 行：3");
+    EXPECT_EQ(form_->RichEdit1->CaretLine(), 3);
+    EXPECT_EQ(Gutter(), Numbers(1, 4));
+}
+
+TEST_F(GutterTest, AScrolledEditorStartsAtItsFirstVisibleLine) {
+    std::string text;
+    for (int i = 1; i <= 80; ++i) text += "line " + std::to_string(i) + "\r\n";
+    SetText(text);
+    ::SendMessageA(Editor(), EM_LINESCROLL, 0, 10);
+    Pump();
+    ASSERT_EQ(form_->RichEdit1->FirstVisibleLine(), 10);
+    ClickLine(12);
+    EXPECT_EQ(Panel3(), " 行：13");
+    const std::string gutter = Gutter();
+    EXPECT_EQ(gutter.rfind("11\r\n", 0), 0u) << gutter;
+    // Only what the gutter can show: its first line faces the editor's first visible line.
+    EXPECT_EQ(form_->RichEdit2->Lines.LineAt(0), "11");
+    EXPECT_LT(form_->RichEdit2->Lines.LineCount(), 50);
+    EXPECT_EQ(form_->RichEdit2->FirstVisibleLine(), 0);
+}
+
+TEST_F(GutterTest, AWrappedParagraphGetsANumberPerDisplayLine) {
+    std::string para;
+    for (int i = 0; i < 40; ++i) para += "長い段落 ";
+    SetText(para);
+    const int lines = form_->RichEdit1->Lines.LineCount();
+    ASSERT_GE(lines, 2);
+    ClickLine(0);
+    EXPECT_EQ(Gutter(), Numbers(1, lines + 1));
+}
+
+TEST_F(GutterTest, ADragReportsTheLineOfThePress) {
+    std::string text;
+    for (int i = 1; i <= 10; ++i) text += "row" + std::to_string(i) + "\r\n";
+    SetText(text);
+    ::SendMessageA(Editor(), WM_LBUTTONDOWN, MK_LBUTTON, PointOfLine(4));
+    ::SendMessageA(Editor(), WM_MOUSEMOVE, MK_LBUTTON, PointOfLine(7));
+    ::SendMessageA(Editor(), WM_LBUTTONUP, 0, PointOfLine(7));
+    EXPECT_EQ(Panel3(), " 行：5");
+    ::SendMessageA(Editor(), WM_LBUTTONDOWN, MK_LBUTTON, PointOfLine(7));
+    ::SendMessageA(Editor(), WM_MOUSEMOVE, MK_LBUTTON, PointOfLine(4));
+    ::SendMessageA(Editor(), WM_LBUTTONUP, 0, PointOfLine(4));
+    EXPECT_EQ(Panel3(), " 行：8");
+}
+
+TEST_F(GutterTest, ArrowKeysAndScrollingDoNotRefresh) {
+    std::string text;
+    for (int i = 1; i <= 60; ++i) text += "r\r\n";
+    SetText(text);
+    ClickLine(0);
+    ASSERT_EQ(Panel3(), " 行：1");
+    const std::string before = Gutter();
+    ::SendMessageA(Editor(), WM_KEYDOWN, VK_DOWN, 1);
+    ::SendMessageA(Editor(), WM_KEYUP, VK_DOWN, 0xC0000001);
+    ::SendMessageA(Editor(), EM_LINESCROLL, 0, 5);
+    Pump();
+    EXPECT_EQ(form_->RichEdit1->CaretLine(), 1);
+    EXPECT_EQ(Panel3(), " 行：1");
+    EXPECT_EQ(Gutter(), before);
+}
+
+TEST_F(GutterTest, ClearingTheGutterLeavesItEmptyUntilTheNextKey) {
+    ::SendMessageA(Editor(), WM_CHAR, 'x', 1);
+    form_->RichEdit1->Lines.ClearAll();
+    form_->RichEdit2->Lines.ClearAll();
+    EXPECT_EQ(Gutter(), "");
+    EXPECT_EQ(Panel3(), " 行：1");
+}
+
+TEST_F(GutterTest, AHundredThousandLinesRefreshWithoutAnError) {
+    std::string text;
+    text.reserve(800000);
+    for (int i = 1; i <= 100000; ++i) text += std::to_string(i) + "\r\n";
+    SetText(text);
+    form_->RichEdit1->SetSelectionStart(static_cast<int>(text.size()));
+    dodir::testing::MessageBoxWatcher box;
+    ::SendMessageA(Editor(), WM_CHAR, 'z', 1);
+    EXPECT_EQ(box.Text(), "");
+    EXPECT_EQ(Panel3(), " 行：100001");
+    const int shown = form_->RichEdit2->Lines.LineCount();
+    EXPECT_GT(shown, 0);
+    EXPECT_LT(shown, 50);
+    // The top number faces the editor's first visible line (a long number may wrap in
+    // the narrow gutter, so compare the paragraph, not the display line).
+    const int first = form_->RichEdit1->FirstVisibleLine();
+    EXPECT_EQ(form_->RichEdit2->Text().rfind(std::to_string(first + 1) + "\r\n", 0), 0u);
+    EXPECT_EQ(form_->RichEdit2->FirstVisibleLine(), 0);
+}

@@ -1,0 +1,107 @@
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include "harness.h"
+
+using namespace e2e;
+
+namespace {
+enum : int { idEdit1 = 101, idStatusBar1 = 106, idRichEdit1 = 109, idToolBar1 = 110, idRichEdit2 = 111 };
+
+// Client x of the middle of a toolbar item, from its left edge.
+int ToolX(int left) { return left + 11; }
+constexpr int kCopy = 102, kPaste = 125, kSelectAll = 148, kAbout = 273;
+
+std::string ClipboardText() {
+    std::string text;
+    for (int i = 0; i < 20 && !::OpenClipboard(nullptr); ++i) ::Sleep(50);
+    if (HANDLE h = ::GetClipboardData(CF_TEXT)) {
+        text = static_cast<const char*>(::GlobalLock(h));
+        ::GlobalUnlock(h);
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+HWND FocusOf(HWND wnd) {
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(wnd, nullptr), &gui);
+    return gui.hwndFocus;
+}
+} // namespace
+
+TEST(GutterThroughRealInput, TypingAndClickingRefreshThePanelAndTheGutter) {
+    Program program;
+    HWND editor = program.Control(idRichEdit1);
+    HWND gutter = program.Control(idRichEdit2);
+    HWND bar = program.Control(idStatusBar1);
+    Click(editor, 100, 5);
+    TypeText("one");
+    PressKey(VK_RETURN);
+    TypeText("two");
+    PressKey(VK_RETURN);
+    TypeText("three");
+    ASSERT_TRUE(WaitFor([&] { return WindowText(editor) == "one\r\ntwo\r\nthree"; })) << WindowText(editor);
+    // The last key was counted before it was applied: the caret was on line 3 already.
+    EXPECT_EQ(StatusPanelText(bar, 3), " 行：3");
+    EXPECT_EQ(WindowText(gutter), "1\r\n2\r\n3\r\n4\r\n");
+    Click(editor, 100, 3);
+    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 3) == " 行：1"; })) << StatusPanelText(bar, 3);
+    PressKey(VK_DOWN); // moves the caret without a refresh
+    ::Sleep(200);
+    EXPECT_EQ(StatusPanelText(bar, 3), " 行：1");
+}
+
+TEST(ToolBarThroughRealInput, CopyAndPasteWorkOnTheEditorWithTheFocusInEdit1) {
+    Program program;
+    HWND editor = program.Control(idRichEdit1);
+    HWND toolbar = program.Control(idToolBar1);
+    Click(editor, 100, 5);
+    TypeText("memo text");
+    ASSERT_TRUE(WaitFor([&] { return WindowText(editor) == "memo text"; }));
+    Click(program.Control(idEdit1), 10, 10);
+    ASSERT_TRUE(WaitFor([&] { return FocusOf(program.MainWindow()) == program.Control(idEdit1); }));
+    Click(toolbar, ToolX(kSelectAll), 12);
+    Click(toolbar, ToolX(kCopy), 12);
+    EXPECT_TRUE(WaitFor([] { return ClipboardText() == "memo text"; })) << ClipboardText();
+    Click(toolbar, ToolX(kPaste), 12); // replaces the selection by the same text
+    Click(toolbar, ToolX(kPaste), 12);
+    EXPECT_TRUE(WaitFor([&] { return WindowText(editor) == "memo textmemo text"; })) << WindowText(editor);
+    EXPECT_EQ(FocusOf(program.MainWindow()), program.Control(idEdit1)); // buttons take no focus
+    EXPECT_EQ(WindowText(program.Control(idEdit1)), "255");
+}
+
+TEST(AboutThroughRealInput, ShownCentredMovedHiddenAndShownWhereItWasLeft) {
+    Program program;
+    HWND toolbar = program.Control(idToolBar1);
+    Click(toolbar, ToolX(kAbout), 12);
+    HWND box = program.FindWindowOf("TAboutBox", "バージョン情報");
+    ASSERT_NE(box, nullptr);
+    RECT r{};
+    ::GetWindowRect(box, &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    EXPECT_EQ(r.left, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2);
+    EXPECT_EQ(r.top, (::GetSystemMetrics(SM_CYSCREEN) - height) / 2);
+    if (const char* shot = std::getenv("DODIR_ABOUT_SCREENSHOT")) {
+        ::Sleep(300);
+        EXPECT_TRUE(SaveScreenshot(box, shot));
+    }
+    ::SetWindowPos(box, nullptr, 30, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PressKey(VK_ESCAPE); // no cancel button: stays
+    ::Sleep(200);
+    EXPECT_TRUE(::IsWindowVisible(box));
+    PressKey(VK_RETURN); // presses OK
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(box); }));
+    Click(toolbar, ToolX(kAbout), 12);
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(box) != FALSE; }));
+    ::GetWindowRect(box, &r);
+    EXPECT_EQ(r.left, 30);
+    EXPECT_EQ(r.top, 40);
+    // The title bar's close button hides it as well; the window lives on.
+    RECT client = ClientRectOnScreen(box);
+    ::PostMessageA(box, WM_SYSCOMMAND, SC_CLOSE, MAKELPARAM(client.right - 5, r.top + 5));
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(box); }));
+    EXPECT_TRUE(::IsWindow(box));
+}
