@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <array>
 
 #include "about/about_box.h"
@@ -192,16 +193,23 @@ void TForm1::RefreshLineNumbers() {
     RichEdit2->Lines.ClearAll();
     const int n = RichEdit1->Lines.LineCount();
     if (n < f) return;
-    // Only the numbers the gutter can show: from f + 1 while they fit its height, never
-    // past n + 1. Numbering every line to the end of a long document would cost each key
-    // press time in proportion to the document and overrun the gutter's text limit.
-    // Adding keeps the gutter's caret in view, so the first number that does not fit
-    // scrolls the gutter: that is where to stop, and the view goes back to its top.
+    // Only the numbers the gutter can show: from f + 1 for as many lines as fit its
+    // height, never past n + 1. Numbering every line to the end of a long document would
+    // cost each key press time in proportion to the document and overrun the gutter's
+    // text limit. The first number tells the height of a line; the rest go in at once.
+    TRichEdit::RedrawSuspended quiet(*RichEdit2);
+    RichEdit2->Lines.AddLine(std::to_string(f + 1));
+    const int lineHeight = RichEdit2->LineTop(1);
     const int height = RichEdit2->ClientHeight();
-    for (int k = f + 1; k <= n + 1; ++k) {
-        RichEdit2->Lines.AddLine(std::to_string(k));
-        if (RichEdit2->FirstVisibleLine() > 0 || RichEdit2->LineTop(k - f - 1) >= height) break;
+    const int fit = lineHeight > 0 ? (height + lineHeight - 1) / lineHeight : height;
+    const int last = static_cast<int>(std::min<long long>(n + 1LL, static_cast<long long>(f) + fit));
+    std::string rest;
+    for (int k = f + 2; k <= last; ++k) {
+        if (!rest.empty()) rest += "\r\n";
+        rest += std::to_string(k);
     }
+    if (!rest.empty()) RichEdit2->Lines.AddLine(rest);
+    // Adding keeps the gutter's caret in view; its top line must face the editor's.
     RichEdit2->ScrollLines(-RichEdit2->FirstVisibleLine());
 }
 

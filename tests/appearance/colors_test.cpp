@@ -1,0 +1,354 @@
+#include "appearance/colors.h"
+
+#include <gtest/gtest.h>
+#include <richedit.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/application.h"
+#include "app/form1.h"
+#include "dialogs/message_form.h"
+#include "wine_support.h"
+
+using namespace dodir;
+using dodir::testing::MessageBoxWatcher;
+using dodir::testing::Pump;
+using dodir::testing::PumpUntil;
+
+namespace {
+
+std::string ClassOf(HWND wnd) {
+    char buf[64]{};
+    ::GetClassNameA(wnd, buf, sizeof buf);
+    return buf;
+}
+
+std::string TextOf(HWND wnd) {
+    char buf[1024]{};
+    ::SendMessageTimeoutA(wnd, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000,
+                          nullptr);
+    return buf;
+}
+
+// A notice as a helper thread saw it while it was up.
+struct NoticeSeen {
+    std::string caption, text;
+    int visibleBoxes = 0;
+    bool probe = false;
+};
+
+// Answers this thread's message boxes with Enter, one after the other, from a helper
+// thread, recording each; `probe` runs while a box is up.
+class NoticeAnswerer {
+  public:
+    explicit NoticeAnswerer(std::function<bool()> probe = nullptr) : probe_(std::move(probe)) {
+        worker_ = std::thread([this] { Watch(); });
+    }
+    NoticeAnswerer(const NoticeAnswerer&) = delete;
+    NoticeAnswerer& operator=(const NoticeAnswerer&) = delete;
+    ~NoticeAnswerer() { Join(); }
+
+    const std::vector<NoticeSeen>& Seen() {
+        Join();
+        return seen_;
+    }
+    std::vector<std::string> Texts() {
+        std::vector<std::string> texts;
+        for (const auto& s : Seen())
+            texts.push_back(s.text);
+        return texts;
+    }
+
+  private:
+    static std::vector<HWND> VisibleBoxes(DWORD thread) {
+        std::vector<HWND> found;
+        ::EnumThreadWindows(
+            thread,
+            [](HWND wnd, LPARAM lp) -> BOOL {
+                if (ClassOf(wnd) == "TMessageForm" && ::IsWindowVisible(wnd))
+                    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(wnd);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&found));
+        return found;
+    }
+    void Join() {
+        stop_ = true;
+        if (worker_.joinable()) worker_.join();
+    }
+    void Watch() {
+        const DWORD end = ::GetTickCount() + 20000;
+        while (::GetTickCount() < end) {
+            const auto boxes = VisibleBoxes(thread_);
+            if (boxes.empty()) {
+                if (stop_) return;
+                ::Sleep(20);
+                continue;
+            }
+            ::Sleep(80);
+            HWND box = boxes.front();
+            NoticeSeen seen;
+            seen.visibleBoxes = static_cast<int>(VisibleBoxes(thread_).size());
+            seen.caption = TextOf(box);
+            seen.text = TextOf(::GetDlgItem(box, TMessageForm::kMessageId));
+            if (probe_) seen.probe = probe_();
+            GUITHREADINFO gui{};
+            gui.cbSize = sizeof gui;
+            ::GetGUIThreadInfo(thread_, &gui);
+            ::PostMessageA(gui.hwndFocus, WM_KEYDOWN, VK_RETURN, 1);
+            for (int i = 0; i < 250 && ::IsWindow(box) && ::IsWindowVisible(box); ++i)
+                ::Sleep(20);
+            seen_.push_back(seen);
+        }
+    }
+
+    std::function<bool()> probe_;
+    DWORD thread_ = ::GetCurrentThreadId();
+    std::atomic<bool> stop_{false};
+    std::vector<NoticeSeen> seen_;
+    std::thread worker_;
+};
+
+const char* const kRedMessage = "Rに0～255の整数を入力してください。";
+const char* const kGreenMessage = "Gに0～255の整数を入力してください。";
+const char* const kBlueMessage = "Bに0～255の整数を入力してください。";
+
+class ColorsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ::SetCursorPos(0, 0);
+        form_ = std::make_unique<TForm1>(Application());
+        ::ShowWindow(form_->Handle(), SW_SHOWNORMAL);
+        ::SetForegroundWindow(form_->Handle());
+        PumpUntil([&] { return ::GetFocus() != nullptr; });
+        // Text to colour, all of it selected.
+        ::SetWindowTextA(form_->RichEdit1->Handle(), "色のテスト");
+        form_->RichEdit1->SetSelectionStart(0);
+        form_->RichEdit1->SetSelectionLength(form_->RichEdit1->TextLength());
+    }
+    void TearDown() override { form_.reset(); }
+
+    std::string Panel(int index) {
+        char buf[256]{};
+        ::SendMessageA(form_->StatusBar1->Handle(), SB_GETTEXTA, static_cast<WPARAM>(index),
+                       reinterpret_cast<LPARAM>(buf));
+        return buf;
+    }
+    // The background the control itself holds: setting it gives back the previous one.
+    COLORREF ControlBackground() {
+        HWND editor = form_->RichEdit1->Handle();
+        const auto previous =
+            static_cast<COLORREF>(::SendMessageA(editor, EM_SETBKGNDCOLOR, 0, RGB(1, 2, 3)));
+        ::SendMessageA(editor, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(previous));
+        return previous;
+    }
+    // The selection's text colour as the control reports it; -1 for the automatic colour.
+    long SelectionTextColor() {
+        CHARFORMATA f{};
+        f.cbSize = sizeof f;
+        ::SendMessageA(form_->RichEdit1->Handle(), EM_GETCHARFORMAT, SCF_SELECTION,
+                       reinterpret_cast<LPARAM>(&f));
+        if (f.dwEffects & CFE_AUTOCOLOR) return -1;
+        return static_cast<long>(f.crTextColor);
+    }
+    void SetEdits(const std::string& r, const std::string& g, const std::string& b) {
+        form_->Edit1->SetText(r);
+        form_->Edit2->SetText(g);
+        form_->Edit3->SetText(b);
+    }
+    // A real click's path: the button tells its parent, whose handler runs.
+    void Click(TButton& button) { ::SendMessageA(button.Handle(), BM_CLICK, 0, 0); }
+    // A pick in a list as the control reports it to its parent.
+    void Pick(TComboBox& list, int index) {
+        list.SetItemIndex(index);
+        ::SendMessageA(form_->Handle(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(list.Handle()), CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(list.Handle()));
+    }
+
+    std::unique_ptr<TForm1> form_;
+};
+
+struct PresetRow {
+    int index;
+    int red, green, blue;
+    const char* background;
+    const char* text;
+};
+const PresetRow kPresetRows[] = {
+    {0, 0, 0, 0, "背景色R:0 G:0 B:0", "文字色R:0 G:0 B:0"},
+    {1, 255, 255, 255, "背景色R:255 G:255 B:255", "文字色R:255 G:255 B:255"},
+    {2, 255, 0, 0, "背景色R:255 G:0 B:0", "文字色R:255 G:0 B:0"},
+    {3, 0, 0, 255, "背景色R:0 G:0 B:255", "文字色R:0 G:0 B:255"},
+    {4, 0, 128, 0, "背景色R:0 G:128 B:0", "文字色R:0 G:128 B:0"},
+    {5, 255, 255, 0, "背景色R:255 G:255 B:0", "文字色R:255 G:255 B:0"},
+    {6, 128, 0, 128, "背景色R:128 G:0 B:128", "文字色R:128 G:0 B:128"},
+    {7, 128, 128, 128, "背景色R:128 G:128 B:128", "文字色R:128 G:128 B:128"},
+};
+
+} // namespace
+
+// --- Preset lists ---
+
+TEST_F(ColorsTest, BackgroundListSetsTheEditorBackgroundAndPanel0) {
+    // From the end backwards, so that white (the start-up text) is not the first pick.
+    for (auto it = std::rbegin(kPresetRows); it != std::rend(kPresetRows); ++it) {
+        Pick(*form_->ComboBox1, it->index);
+        EXPECT_EQ(ControlBackground(), RGB(it->red, it->green, it->blue)) << it->index;
+        EXPECT_EQ(Panel(0), it->background);
+        EXPECT_EQ(Panel(1), "文字色R:0 G:0 B:0"); // the other panel is left alone
+    }
+}
+
+TEST_F(ColorsTest, TextListColoursTheSelectionAndPanel1) {
+    for (const auto& row : kPresetRows) {
+        Pick(*form_->ComboBox2, row.index);
+        EXPECT_EQ(SelectionTextColor(), static_cast<long>(RGB(row.red, row.green, row.blue))) << row.index;
+        EXPECT_EQ(Panel(1), row.text);
+        EXPECT_EQ(Panel(0), "背景色R:255 G:255 B:255");
+    }
+    // The background stays the window colour.
+    EXPECT_EQ(ControlBackground(), ::GetSysColor(COLOR_WINDOW));
+}
+
+TEST_F(ColorsTest, PickingByKeyboardRaisesTheChange) {
+    ::SetFocus(form_->ComboBox1->Handle());
+    form_->ComboBox1->SetItemIndex(3);
+    ::SendMessageA(form_->ComboBox1->Handle(), WM_KEYDOWN, VK_DOWN, 1); // 青 -> 緑
+    Pump();
+    EXPECT_EQ(form_->ComboBox1->ItemIndex(), 4);
+    EXPECT_EQ(Panel(0), "背景色R:0 G:128 B:0");
+    EXPECT_EQ(ControlBackground(), RGB(0, 128, 0));
+}
+
+TEST_F(ColorsTest, ListChangeWithoutASelectionChangesNothing) {
+    Pick(*form_->ComboBox1, 2);
+    Pick(*form_->ComboBox1, -1);
+    EXPECT_EQ(Panel(0), "背景色R:255 G:0 B:0");
+    EXPECT_EQ(ControlBackground(), RGB(255, 0, 0));
+    Pick(*form_->ComboBox2, -1);
+    EXPECT_EQ(Panel(1), "文字色R:0 G:0 B:0");
+    EXPECT_EQ(SelectionTextColor(), -1);
+}
+
+// --- Custom colours ---
+
+TEST_F(ColorsTest, Button1AppliesTheTripleAsBackgroundAndEchoesTheTextsAsTyped) {
+    SetEdits("$FF", "0", "0");
+    Click(*form_->Button1);
+    EXPECT_EQ(ControlBackground(), RGB(255, 0, 0));
+    EXPECT_EQ(Panel(0), "  背景色R:$FF G:0 B:0");
+
+    SetEdits(" 12", "0x80", "+5");
+    Click(*form_->Button1);
+    EXPECT_EQ(ControlBackground(), RGB(12, 128, 5));
+    EXPECT_EQ(Panel(0), "  背景色R: 12 G:0x80 B:+5");
+
+    SetEdits("xff", "0255", "0");
+    Click(*form_->Button1);
+    EXPECT_EQ(ControlBackground(), RGB(255, 255, 0));
+    EXPECT_EQ(Panel(0), "  背景色R:xff G:0255 B:0");
+    EXPECT_EQ(Panel(1), "文字色R:0 G:0 B:0");
+    EXPECT_EQ(SelectionTextColor(), -1); // the text colour is untouched
+}
+
+TEST_F(ColorsTest, Button2ColoursTheSelectionAndWritesPanel1) {
+    SetEdits("0", "0", "0");
+    Click(*form_->Button2);
+    EXPECT_EQ(SelectionTextColor(), static_cast<long>(RGB(0, 0, 0)));
+    EXPECT_EQ(Panel(1), "  文字色R:0 G:0 B:0");
+
+    SetEdits("10", "$14", "0x1e");
+    Click(*form_->Button2);
+    EXPECT_EQ(SelectionTextColor(), static_cast<long>(RGB(10, 20, 30)));
+    EXPECT_EQ(Panel(1), "  文字色R:10 G:$14 B:0x1e");
+    EXPECT_EQ(Panel(0), "背景色R:255 G:255 B:255");
+    EXPECT_EQ(ControlBackground(), ::GetSysColor(COLOR_WINDOW));
+}
+
+TEST_F(ColorsTest, OutOfRangeShowsRedGreenBlueInOrderOneAtATimeAndChangesNothing) {
+    Pick(*form_->ComboBox1, 6);
+    const COLORREF before = ControlBackground();
+    SetEdits("300", "-5", "999");
+    NoticeAnswerer answerer([&] { return Panel(0) == "背景色R:128 G:0 B:128"; });
+    Click(*form_->Button1);
+    const auto& seen = answerer.Seen();
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[0].text, kRedMessage);
+    EXPECT_EQ(seen[1].text, kGreenMessage);
+    EXPECT_EQ(seen[2].text, kBlueMessage);
+    for (const auto& box : seen) {
+        EXPECT_EQ(box.caption, "ミルテ");
+        EXPECT_EQ(box.visibleBoxes, 1);
+        EXPECT_TRUE(box.probe) << "panel 0 changed while a message was up";
+    }
+    EXPECT_EQ(ControlBackground(), before);
+    EXPECT_EQ(Panel(0), "背景色R:128 G:0 B:128");
+    EXPECT_EQ(form_->Edit1->Text(), "300"); // nothing corrected
+    EXPECT_EQ(form_->Edit2->Text(), "-5");
+    EXPECT_EQ(form_->Edit3->Text(), "999");
+}
+
+TEST_F(ColorsTest, OnlyTheComponentsOutOfRangeAreReported) {
+    SetEdits("255", "256", "-1");
+    NoticeAnswerer answerer;
+    Click(*form_->Button2);
+    EXPECT_EQ(answerer.Texts(), (std::vector<std::string>{kGreenMessage, kBlueMessage}));
+    EXPECT_EQ(Panel(1), "文字色R:0 G:0 B:0");
+    EXPECT_EQ(SelectionTextColor(), -1);
+}
+
+TEST_F(ColorsTest, ExtremeValuesConvertThenFailTheRange) {
+    SetEdits("-2147483648", "0", "$FFFFFFFF");
+    NoticeAnswerer answerer;
+    Click(*form_->Button1);
+    EXPECT_EQ(answerer.Texts(), (std::vector<std::string>{kRedMessage, kBlueMessage}));
+    EXPECT_EQ(Panel(0), "背景色R:255 G:255 B:255");
+}
+
+TEST_F(ColorsTest, ZeroAnd255AreInRange) {
+    SetEdits("0", "255", "0");
+    NoticeAnswerer answerer;
+    Click(*form_->Button1);
+    EXPECT_TRUE(answerer.Texts().empty());
+    EXPECT_EQ(ControlBackground(), RGB(0, 255, 0));
+    EXPECT_EQ(Panel(0), "  背景色R:0 G:255 B:0");
+}
+
+TEST_F(ColorsTest, ConversionErrorGoesToTheErrorBoxBeforeAnyRangeCheck) {
+    SetEdits("abc", "300", "0");
+    NoticeAnswerer notices;
+    MessageBoxWatcher errorBox(IDOK);
+    Click(*form_->Button1);
+    EXPECT_EQ(errorBox.Text(), "'abc' は整数ではありません.");
+    EXPECT_EQ(errorBox.Caption(), "ミルテ");
+    EXPECT_TRUE(notices.Texts().empty());
+    EXPECT_EQ(Panel(0), "背景色R:255 G:255 B:255");
+    EXPECT_EQ(ControlBackground(), ::GetSysColor(COLOR_WINDOW));
+}
+
+TEST_F(ColorsTest, ConversionStopsAtTheFirstBoxThatFails) {
+    struct Row {
+        const char *r, *g, *b, *error;
+    };
+    const Row rows[] = {
+        {"1", "", "x", "'' は整数ではありません."},
+        {"1", "2", "12 ", "'12 ' は整数ではありません."},
+        {"2147483648", "y", "0", "'2147483648' は整数ではありません."},
+        {"999", "1", "\t1", "'\t1' は整数ではありません."},
+    };
+    for (const auto& row : rows) {
+        SetEdits(row.r, row.g, row.b);
+        NoticeAnswerer notices;
+        MessageBoxWatcher errorBox(IDOK);
+        Click(*form_->Button2);
+        EXPECT_EQ(errorBox.Text(), row.error);
+        EXPECT_TRUE(notices.Texts().empty()) << row.error;
+    }
+    EXPECT_EQ(Panel(1), "文字色R:0 G:0 B:0");
+    EXPECT_EQ(SelectionTextColor(), -1);
+}

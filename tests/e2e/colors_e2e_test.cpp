@@ -1,0 +1,220 @@
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "harness.h"
+
+using namespace e2e;
+
+namespace {
+enum : int {
+    idEdit1 = 101,
+    idEdit2,
+    idEdit3,
+    idButton1,
+    idButton2,
+    idStatusBar1,
+    idComboBox1,
+    idComboBox2,
+    idRichEdit1,
+};
+constexpr int kMessageLabelId = 0xFFFF; // the message text of a box, ours and the platform's alike
+
+// A point of the editor's background, away from the caret and the text.
+constexpr int kEditorX = 400, kEditorY = 250;
+
+const std::string kDivider(27, '-');
+
+std::string ClipboardText() {
+    std::string text;
+    for (int i = 0; i < 20 && !::OpenClipboard(nullptr); ++i)
+        ::Sleep(50);
+    if (HANDLE h = ::GetClipboardData(CF_TEXT)) {
+        text = static_cast<const char*>(::GlobalLock(h));
+        ::GlobalUnlock(h);
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+void ClearClipboard() {
+    for (int i = 0; i < 20 && !::OpenClipboard(nullptr); ++i)
+        ::Sleep(50);
+    ::EmptyClipboard();
+    ::CloseClipboard();
+}
+
+bool Gone(HWND wnd) {
+    return !::IsWindow(wnd) || !::IsWindowVisible(wnd);
+}
+
+// Replaces the text of a colour box: a click puts the caret in, Home and Shift+End select
+// the text, Delete removes it (the edit control has no select-all key of its own).
+void Retype(HWND edit, const std::string& text) {
+    Click(edit, 10, 10);
+    PressKey(VK_HOME);
+    PressKey(VK_END, true);
+    PressKey(VK_DELETE);
+    TypeText(text);
+    WaitFor([&] { return WindowText(edit) == text; }, 2000);
+}
+
+void ClickMiddle(HWND wnd) {
+    RECT r{};
+    ::GetClientRect(wnd, &r);
+    Click(wnd, r.right / 2, r.bottom / 2);
+}
+
+HWND VisibleMessageForm(const Program& program, int timeoutMs = 5000) {
+    return program.FindWindowOf("TMessageForm", "ミルテ", timeoutMs);
+}
+} // namespace
+
+TEST(ColoursThroughRealInput, OutOfRangeValuesGiveRedGreenBlueMessagesInOrderAndChangeNothing) {
+    Program program;
+    HWND main = program.MainWindow();
+    HWND bar = program.Control(idStatusBar1);
+    HWND editor = program.Control(idRichEdit1);
+    Retype(program.Control(idEdit1), "300");
+    Retype(program.Control(idEdit2), "-5");
+    Retype(program.Control(idEdit3), "999");
+    ASSERT_EQ(WindowText(program.Control(idEdit1)), "300");
+    ASSERT_EQ(WindowText(program.Control(idEdit2)), "-5");
+    ASSERT_EQ(WindowText(program.Control(idEdit3)), "999");
+    const COLORREF background = PixelAt(editor, kEditorX, kEditorY);
+    ClickMiddle(program.Control(idButton1));
+
+    const char* const expected[] = {
+        "Rに0～255の整数を入力してください。",
+        "Gに0～255の整数を入力してください。",
+        "Bに0～255の整数を入力してください。",
+    };
+    for (int i = 0; i < 3; ++i) {
+        HWND box = VisibleMessageForm(program);
+        ASSERT_NE(box, nullptr) << "message " << i;
+        EXPECT_EQ(WindowText(::GetDlgItem(box, kMessageLabelId)), expected[i]);
+        EXPECT_FALSE(::IsWindowEnabled(main)); // the main window takes no input meanwhile
+        EXPECT_EQ(StatusPanelText(bar, 0), "背景色R:255 G:255 B:255");
+        ::Sleep(100);
+        if (i == 1) {
+            PressKey(VK_RETURN);
+        } else {
+            HWND ok = ::GetDlgItem(box, IDOK);
+            ASSERT_NE(ok, nullptr);
+            ClickMiddle(ok);
+        }
+        ASSERT_TRUE(WaitFor([&] { return Gone(box); })) << "message " << i << " stayed";
+    }
+    ::Sleep(300);
+    EXPECT_EQ(VisibleMessageForm(program, 0), nullptr);
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main) != FALSE; }));
+    EXPECT_EQ(StatusPanelText(bar, 0), "背景色R:255 G:255 B:255");
+    EXPECT_EQ(StatusPanelText(bar, 1), "文字色R:0 G:0 B:0");
+    EXPECT_EQ(PixelAt(editor, kEditorX, kEditorY), background);
+    EXPECT_EQ(WindowText(program.Control(idEdit1)), "300");
+}
+
+TEST(ColoursThroughRealInput, TextThatIsNoNumberShowsTheErrorBox) {
+    Program program;
+    HWND bar = program.Control(idStatusBar1);
+    Retype(program.Control(idEdit1), "abc");
+    Retype(program.Control(idEdit2), "300");
+    ASSERT_EQ(WindowText(program.Control(idEdit1)), "abc");
+    ClickMiddle(program.Control(idButton1));
+    HWND box = program.FindWindowOf("#32770", "ミルテ");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(WindowText(::GetDlgItem(box, kMessageLabelId)), "'abc' は整数ではありません.");
+    ::Sleep(100);
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(WaitFor([&] { return Gone(box); }));
+    // The conversion error comes first: no range message for the 300.
+    EXPECT_EQ(VisibleMessageForm(program, 500), nullptr);
+    EXPECT_EQ(StatusPanelText(bar, 0), "背景色R:255 G:255 B:255");
+}
+
+TEST(ColoursThroughRealInput, PickingGreenWithTheMouseColoursTheBackground) {
+    Program program;
+    HWND bar = program.Control(idStatusBar1);
+    HWND editor = program.Control(idRichEdit1);
+    ClickMiddle(program.Control(idComboBox1));
+    HWND list = program.FindWindowOf("ComboLBox");
+    ASSERT_NE(list, nullptr) << "the list did not drop down";
+    const auto rowHeight = static_cast<int>(::SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+    ASSERT_GT(rowHeight, 0);
+    Click(list, 20, 4 * rowHeight + rowHeight / 2); // row 4: 緑
+    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 0) == "背景色R:0 G:128 B:0"; }))
+        << StatusPanelText(bar, 0);
+    EXPECT_EQ(WindowText(program.Control(idComboBox1)), "緑");
+    EXPECT_TRUE(WaitFor([&] { return PixelAt(editor, kEditorX, kEditorY) == RGB(0, 128, 0); }))
+        << std::hex << PixelAt(editor, kEditorX, kEditorY);
+    EXPECT_EQ(StatusPanelText(bar, 1), "文字色R:0 G:0 B:0");
+}
+
+TEST(ColoursThroughRealInput, PickingWithTheKeyboardInComboBox2ChangesPanel1) {
+    Program program;
+    HWND main = program.MainWindow();
+    HWND bar = program.Control(idStatusBar1);
+    HWND combo = program.Control(idComboBox2);
+    Activate(main);
+    // From Edit1 the sixth Tab reaches ComboBox2.
+    for (int i = 0; i < 6; ++i)
+        PressKey(VK_TAB);
+    PressKey(VK_DOWN); // nothing selected -> 黒
+    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 1) == "文字色R:0 G:0 B:0"; }));
+    EXPECT_EQ(WindowText(combo), "黒");
+    for (int i = 0; i < 4; ++i)
+        PressKey(VK_DOWN);
+    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 1) == "文字色R:0 G:128 B:0"; }))
+        << StatusPanelText(bar, 1);
+    EXPECT_EQ(WindowText(combo), "緑");
+    PressKey(VK_UP);
+    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 1) == "文字色R:0 G:0 B:255"; }))
+        << StatusPanelText(bar, 1);
+    EXPECT_EQ(StatusPanelText(bar, 0), "背景色R:255 G:255 B:255");
+}
+
+TEST(ColoursThroughRealInput, HexadecimalRedIsAppliedAndEchoedAsTyped) {
+    Program program;
+    HWND bar = program.Control(idStatusBar1);
+    HWND editor = program.Control(idRichEdit1);
+    Retype(program.Control(idEdit1), "$FF");
+    Retype(program.Control(idEdit2), "0");
+    ASSERT_EQ(WindowText(program.Control(idEdit1)), "$FF");
+    ClickMiddle(program.Control(idButton1));
+    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 0) == "  背景色R:$FF G:0 B:255"; }))
+        << StatusPanelText(bar, 0);
+    EXPECT_TRUE(WaitFor([&] { return PixelAt(editor, kEditorX, kEditorY) == RGB(255, 0, 255); }))
+        << std::hex << PixelAt(editor, kEditorX, kEditorY);
+
+    Retype(program.Control(idEdit2), "255");
+    ClickMiddle(program.Control(idButton1));
+    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 0) == "  背景色R:$FF G:255 B:255"; }))
+        << StatusPanelText(bar, 0);
+    EXPECT_TRUE(WaitFor([&] { return PixelAt(editor, kEditorX, kEditorY) == RGB(255, 255, 255); }));
+}
+
+TEST(ColoursThroughRealInput, CtrlCCopiesTheMessageBoxAndLeavesItOpen) {
+    Program program;
+    Retype(program.Control(idEdit3), "256");
+    ASSERT_EQ(WindowText(program.Control(idEdit3)), "256");
+    ClickMiddle(program.Control(idButton2));
+    HWND box = VisibleMessageForm(program);
+    ASSERT_NE(box, nullptr);
+    ClearClipboard();
+    ::Sleep(100);
+    if (const char* shot = std::getenv("DODIR_NOTICE_SCREENSHOT")) {
+        ::Sleep(300);
+        EXPECT_TRUE(SaveScreenshot(box, shot));
+    }
+    PressKey('C', false, true);
+    const std::string expected = kDivider + "\r\nミルテ\r\n" + kDivider +
+                                 "\r\nBに0～255の整数を入力してください。\r\n" + kDivider + "\r\nOK   \r\n" +
+                                 kDivider + "\r\n";
+    EXPECT_TRUE(WaitFor([&] { return ClipboardText() == expected; })) << ClipboardText();
+    EXPECT_TRUE(::IsWindowVisible(box));
+    PressKey(VK_ESCAPE); // Esc presses OK, the cancel button of a notice
+    EXPECT_TRUE(WaitFor([&] { return Gone(box); }));
+    EXPECT_EQ(StatusPanelText(program.Control(idStatusBar1), 1), "文字色R:0 G:0 B:0");
+}
