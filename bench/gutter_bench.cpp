@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,12 +30,48 @@ double MedianKeyMicros(dodir::TForm1& form, int lines) {
     LARGE_INTEGER freq;
     ::QueryPerformanceFrequency(&freq);
     std::vector<double> samples;
+    // From the character message to the end of the refresh, which runs before the
+    // control applies the character.
+    LARGE_INTEGER a, b;
+    form.RichEdit1->OnKeyPress = [&](char& key) {
+        form.RichEdit1KeyPress(key);
+        ::QueryPerformanceCounter(&b);
+    };
     for (int i = 0; i < 41; ++i) {
-        LARGE_INTEGER a, b;
         ::QueryPerformanceCounter(&a);
         ::SendMessageA(form.RichEdit1->Handle(), WM_CHAR, 'x', 1);
-        ::QueryPerformanceCounter(&b);
         samples.push_back(Seconds(a, b, freq) * 1e6);
+    }
+    auto time = [&](const char* what, auto&& call) {
+        LARGE_INTEGER x, y;
+        ::QueryPerformanceCounter(&x);
+        for (int i = 0; i < 10; ++i) call();
+        ::QueryPerformanceCounter(&y);
+        std::printf("    %-18s %9.1f us\n", what, Seconds(x, y, freq) * 1e5);
+    };
+    if (std::getenv("DODIR_BENCH_DETAIL")) {
+        form.RichEdit1->OnKeyPress = nullptr;
+        auto afterEdit = [&](const char* what, auto&& call) {
+            LARGE_INTEGER x, y;
+            double total = 0;
+            for (int i = 0; i < 5; ++i) {
+                ::SendMessageA(form.RichEdit1->Handle(), WM_CHAR, 'y', 1);
+                ::QueryPerformanceCounter(&x);
+                call();
+                ::QueryPerformanceCounter(&y);
+                total += Seconds(x, y, freq);
+            }
+            std::printf("    after an edit: %-18s %9.1f us\n", what, total / 5 * 1e6);
+        };
+        afterEdit("CaretLine", [&] { form.RichEdit1->CaretLine(); });
+        afterEdit("FirstVisibleLine", [&] { form.RichEdit1->FirstVisibleLine(); });
+        afterEdit("LineCount", [&] { form.RichEdit1->Lines.LineCount(); });
+        afterEdit("ClearAll gutter", [&] { form.RichEdit2->Lines.ClearAll(); });
+        afterEdit("Panel3", [&] { form.StatusBar1->SetPanelText(3, std::to_string(::GetTickCount())); });
+        afterEdit("Refresh", [&] { form.RefreshLineNumbers(); });
+        time("CaretLine", [&] { form.RichEdit1->CaretLine(); });
+        time("FirstVisibleLine", [&] { form.RichEdit1->FirstVisibleLine(); });
+        time("LineCount", [&] { form.RichEdit1->Lines.LineCount(); });
     }
     std::sort(samples.begin(), samples.end());
     return samples[samples.size() / 2];

@@ -6,3 +6,5 @@ here=$(cd "$(dirname "$0")" && pwd)
 "$here/build.sh" --target gutter_bench
 source "$here/env.sh"
 with_display wine "$root/build/win/bench/gutter_bench.exe"
+"$here/build.sh" --target stream_bench
+with_display wine "$root/build/win/bench/stream_bench.exe"

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <commctrl.h>
 
@@ -64,6 +65,34 @@ private:
     }
     HWND wnd_;
     UINT msg_;
+};
+
+// Answers the dialogs and boxes a test's call opens, one after another, from a second
+// thread while the test's thread runs their modal loops.
+class DialogAnswerer {
+public:
+    struct Step {
+        std::string windowClass;                // "#32770" for the platform's dialogs
+        std::function<void(HWND)> act;          // runs on the answering thread
+    };
+    explicit DialogAnswerer(std::vector<Step> steps);
+    ~DialogAnswerer();
+    // Waits for the steps to finish; gives how many windows were answered.
+    int Finish();
+    // The text of every box answered, in order (the label 0xFFFF of a message box).
+    std::vector<std::string> texts;
+
+    // Common actions.
+    static std::function<void(HWND)> Press(int id);
+    static std::function<void(HWND)> ChooseFile(const std::string& path);
+
+private:
+    void Run();
+    std::vector<Step> steps_;
+    DWORD thread_ = ::GetCurrentThreadId();
+    volatile bool stop_ = false;
+    int answered_ = 0;
+    std::thread worker_;
 };
 
 // A message box of this thread, closed from another thread once it appears. Gives the

@@ -24,6 +24,7 @@ public:
 
     // The first form added is the main form.
     TCustomForm* MainForm() const noexcept { return forms_.empty() ? nullptr : forms_.front(); }
+    const std::vector<TCustomForm*>& Forms() const noexcept { return forms_; }
     void AddForm(TCustomForm* form);
     void RemoveForm(TCustomForm* form);
 

@@ -8,6 +8,7 @@
 #include "about/about_box.h"
 #include "app/application.h"
 #include "appearance/colors.h"
+#include "document/file_commands.h"
 #include "base/errors.h"
 #include "base/texts.h"
 
@@ -166,6 +167,17 @@ void TForm1::CreateControls() {
     for (HWND c : order) ::SetWindowPos(c, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetTabOrder(std::vector<HWND>(order.begin(), order.end()));
 
+    OpenDialog1 = std::make_unique<TOpenDialog>();
+    SaveDialog1 = std::make_unique<TSaveDialog>();
+    FindDialog1 = std::make_unique<TFindDialog>();
+    ReplaceDialog1 = std::make_unique<TReplaceDialog>();
+    FontDialog1 = std::make_unique<TFontDialog>();
+    PrintDialog1 = std::make_unique<TPrintDialog>();
+    FindDialog1->OnFind = [this](TFindDialog& d) { FindDialog1Find(d); };
+    ReplaceDialog1->OnFind = [this](TFindDialog& d) { ReplaceDialog1Find(d); };
+    ReplaceDialog1->OnReplace = [this](TReplaceDialog& d) { ReplaceDialog1Replace(d); };
+    FontDialog1->OnApply = [this](TFontDialog& d, HWND wnd) { FontDialog1Apply(d, wnd); };
+
     Button1->OnClick = [this] { Button1Click(); };
     Button2->OnClick = [this] { Button2Click(); };
     ComboBox1->OnChange = [this] { ComboBox1Change(); };
@@ -224,16 +236,23 @@ void TForm1::RunToolButton(int command) {
         if (row.click && TToolBar::CommandOf(row.button.number) == command) (this->*row.click)();
 }
 
-// The file commands, font, find, replace and print are wired here; their dialogs come with
-// the document and search subsystems.
-void TForm1::ToolButton1Click() {}
-void TForm1::ToolButton2Click() {}
-void TForm1::ToolButton3Click() {}
-void TForm1::ToolButton14Click() {}
-void TForm1::ToolButton7Click() {}
-void TForm1::ToolButton12Click() {}
-void TForm1::ToolButton13Click() {}
+// The file commands live with the document code.
+void TForm1::ToolButton1Click() { document::ToolButton1Click(*this); }
+void TForm1::ToolButton2Click() { document::ToolButton2Click(*this); }
+void TForm1::ToolButton3Click() { document::ToolButton3Click(*this); }
+void TForm1::ToolButton13Click() { document::ToolButton13Click(*this); }
+
+// The font dialog's result is ignored: only its Apply button changes the document.
+void TForm1::ToolButton14Click() { FontDialog1->Execute(); }
+void TForm1::ToolButton7Click() { FindDialog1->Execute(); }
+void TForm1::ToolButton12Click() { ReplaceDialog1->Execute(); }
 void TForm1::ToolButton16Click() {}
+
+// Searching and applying fonts are not offered yet; the dialogs raise these events.
+void TForm1::FindDialog1Find(TFindDialog&) {}
+void TForm1::ReplaceDialog1Find(TFindDialog&) {}
+void TForm1::ReplaceDialog1Replace(TReplaceDialog&) {}
+void TForm1::FontDialog1Apply(TFontDialog&, HWND) {}
 
 // The editing commands act on the editor wherever the focus is.
 void TForm1::ToolButton8Click() { RichEdit1->CutSelection(); }

@@ -10,6 +10,7 @@
 #include "app/status_bar.h"
 #include "app/tool_bar.h"
 #include "base/win/handles.h"
+#include "dialogs/common_dialogs.h"
 #include "editor/rich_edit.h"
 
 namespace dodir {
@@ -48,6 +49,13 @@ public:
     std::unique_ptr<TToolBar> ToolBar1;
     std::unique_ptr<TRichEdit> RichEdit2;
 
+    std::unique_ptr<TOpenDialog> OpenDialog1;
+    std::unique_ptr<TSaveDialog> SaveDialog1;
+    std::unique_ptr<TFindDialog> FindDialog1;
+    std::unique_ptr<TReplaceDialog> ReplaceDialog1;
+    std::unique_ptr<TFontDialog> FontDialog1;
+    std::unique_ptr<TPrintDialog> PrintDialog1;
+
     std::string Caption() const { return win::GetWindowTextString(Handle()); }
     void SetCaption(const std::string& caption) { ::SetWindowTextA(Handle(), caption.c_str()); }
 
@@ -77,6 +85,10 @@ public:
     void ToolButton17Click(); // About
     void ToolButton13Click(); // Exit
     void ToolButton16Click(); // Print
+    void FindDialog1Find(TFindDialog& sender);
+    void ReplaceDialog1Find(TFindDialog& sender);
+    void ReplaceDialog1Replace(TReplaceDialog& sender);
+    void FontDialog1Apply(TFontDialog& sender, HWND dialog);
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;

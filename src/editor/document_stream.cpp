@@ -1,14 +1,235 @@
+// Lines.LoadDocument and Lines.SaveDocument: the control's content streamed from and to
+// files through EM_STREAMIN and EM_STREAMOUT.
+//
+// No C++ exception may unwind through the control's stream request: every callback catches
+// what its work throws, keeps it in its cookie, returns an error code that stops the
+// request, and the exception is thrown again once the request has returned.
+#include <windows.h>
+#include <richedit.h>
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+#include <string>
+
 #include "base/errors.h"
+#include "base/win/handles.h"
+#include "base/win/replacement_file.h"
+#include "editor/load_conversion.h"
 #include "editor/rich_edit.h"
 
 namespace dodir {
 
+namespace {
+
+const char kOpenMessage[] = "ファイル %s は開けません";
+const char kCreateMessage[] = "ファイル %s を作成できません";
+const char kReadMessage[] = "ストリームからの読み込みに失敗しました";
+const char kWriteMessage[] = "ストリームへの書き込みに失敗しました";
+
+// Error codes the callbacks hand back to the control; any non-zero value ends the request.
+constexpr DWORD kReadErrorCode = 1;
+constexpr DWORD kWriteErrorCode = 2;
+
+// A read of the file failed: the document would be incomplete.
+struct ReadFailure {};
+
+// Stream-in from a file through the load conversion.
+struct FileIn {
+    explicit FileIn(HANDLE f)
+        : file(f), conversion([this](char* buf, std::size_t size) { return Read(buf, size); }) {}
+
+    std::size_t Read(char* buf, std::size_t size) {
+        DWORD got = 0;
+        if (!::ReadFile(file, buf, static_cast<DWORD>(std::min<std::size_t>(size, MAXDWORD)), &got, nullptr))
+            throw ReadFailure{};
+        return got;
+    }
+
+    HANDLE file;
+    TConversion conversion;
+    bool readFailed = false;
+    std::exception_ptr error;
+};
+
+DWORD CALLBACK FileInCallback(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
+    auto& in = *reinterpret_cast<FileIn*>(cookie);
+    *pcb = 0;
+    try {
+        *pcb = static_cast<LONG>(in.conversion.NextPiece(reinterpret_cast<char*>(buf), cb > 0 ? cb : 0));
+        return 0;
+    } catch (const ReadFailure&) {
+        in.readFailed = true;
+    } catch (...) {
+        in.error = std::current_exception();
+    }
+    return kReadErrorCode;
+}
+
+// Stream-in of bytes held in memory, passed on unchanged.
+struct MemoryIn {
+    const std::string& data;
+    std::size_t at = 0;
+};
+
+DWORD CALLBACK MemoryInCallback(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
+    auto& in = *reinterpret_cast<MemoryIn*>(cookie);
+    const std::size_t n =
+        std::min<std::size_t>(cb > 0 ? static_cast<std::size_t>(cb) : 0, in.data.size() - in.at);
+    std::memcpy(buf, in.data.data() + in.at, n);
+    in.at += n;
+    *pcb = static_cast<LONG>(n);
+    return 0;
+}
+
+// Stream-out into memory.
+struct MemoryOut {
+    std::string data;
+    std::exception_ptr error;
+};
+
+DWORD CALLBACK MemoryOutCallback(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
+    auto& out = *reinterpret_cast<MemoryOut*>(cookie);
+    *pcb = 0;
+    try {
+        if (cb > 0) out.data.append(reinterpret_cast<const char*>(buf), static_cast<std::size_t>(cb));
+        *pcb = cb;
+        return 0;
+    } catch (...) {
+        out.error = std::current_exception();
+    }
+    return kWriteErrorCode;
+}
+
+// Stream-out into a file; a write that fails or writes less is an error.
+struct FileOut {
+    explicit FileOut(HANDLE f) : file(f) {}
+    HANDLE file;
+    bool writeFailed = false;
+    std::exception_ptr error;
+};
+
+DWORD CALLBACK FileOutCallback(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
+    auto& out = *reinterpret_cast<FileOut*>(cookie);
+    *pcb = 0;
+    try {
+        const DWORD size = cb > 0 ? static_cast<DWORD>(cb) : 0;
+        DWORD written = 0;
+        if (::WriteFile(out.file, buf, size, &written, nullptr) && written == size) {
+            *pcb = cb;
+            return 0;
+        }
+        out.writeFailed = true;
+    } catch (...) {
+        out.error = std::current_exception();
+    }
+    return kWriteErrorCode;
+}
+
+LRESULT Stream(HWND wnd, UINT msg, WPARAM format, DWORD_PTR cookie, EDITSTREAMCALLBACK callback,
+               LONG& error) {
+    EDITSTREAM es{};
+    es.dwCookie = cookie;
+    es.pfnCallback = callback;
+    const LRESULT result = ::SendMessageA(wnd, msg, format, reinterpret_cast<LPARAM>(&es));
+    error = static_cast<LONG>(es.dwError);
+    return result;
+}
+
+// The control's content as it was before a load: its rich text, selection and modified
+// flag. Taking it costs one stream-out into memory, about as much as saving the document.
+class ContentSnapshot {
+public:
+    explicit ContentSnapshot(HWND wnd) : wnd_(wnd) {
+        MemoryOut out;
+        LONG error = 0;
+        Stream(wnd, EM_STREAMOUT, SF_RTF, reinterpret_cast<DWORD_PTR>(&out), &MemoryOutCallback, error);
+        if (out.error) std::rethrow_exception(out.error);
+        if (error != 0) throw EOutOfResources(kReadMessage);
+        rtf_ = std::move(out.data);
+        ::SendMessageA(wnd, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection_));
+        modified_ = ::SendMessageA(wnd, EM_GETMODIFY, 0, 0) != 0;
+    }
+
+    // Puts the content back; after a failed load, nothing better can be done when this
+    // fails too, so it reports nothing.
+    void Restore() const noexcept {
+        MemoryIn in{rtf_};
+        LONG error = 0;
+        Stream(wnd_, EM_STREAMIN, SF_RTF, reinterpret_cast<DWORD_PTR>(&in), &MemoryInCallback, error);
+        ::SendMessageA(wnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection_));
+        ::SendMessageA(wnd_, EM_SETMODIFY, modified_ ? TRUE : FALSE, 0);
+    }
+
+private:
+    HWND wnd_;
+    std::string rtf_;
+    CHARRANGE selection_{};
+    bool modified_ = false;
+};
+
+struct LoadResult {
+    LONG controlError = 0;
+    bool readFailed = false;
+    std::exception_ptr error;
+    bool Failed() const noexcept { return readFailed || error || controlError != 0; }
+};
+
+LoadResult StreamFileIn(HWND wnd, HANDLE file, WPARAM format) {
+    FileIn in(file);
+    LoadResult r;
+    Stream(wnd, EM_STREAMIN, format, reinterpret_cast<DWORD_PTR>(&in), &FileInCallback, r.controlError);
+    r.readFailed = in.readFailed;
+    r.error = in.error;
+    return r;
+}
+
+} // namespace
+
 void TRichEditStrings::LoadDocument(const std::string& path) {
-    throw EFOpenError(FormatMessage1("ファイル %s は開けません", path));
+    win::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) throw EFOpenError(FormatMessage1(kOpenMessage, path));
+    const HWND wnd = owner_.Handle();
+
+    // Where the plain-text attempt starts again; a handle without a position (a pipe) can
+    // be read only once.
+    LARGE_INTEGER start{};
+    const bool rewindable = ::SetFilePointerEx(file.get(), LARGE_INTEGER{}, &start, FILE_CURRENT) != FALSE;
+
+    // A rich-text attempt on a file that is not rich text empties the control before it
+    // fails, and a failed read may leave part of a document: keep what was there.
+    const ContentSnapshot before(wnd);
+
+    LoadResult result = StreamFileIn(wnd, file.get(), SF_RTF);
+    if (!result.readFailed && !result.error && result.controlError != 0) {
+        // Not rich text: read the same bytes again as plain text.
+        if (rewindable && ::SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN))
+            result = StreamFileIn(wnd, file.get(), SF_TEXT);
+        else
+            result.readFailed = true;
+    }
+    if (result.Failed()) {
+        before.Restore();
+        if (result.error) std::rethrow_exception(result.error);
+        throw EOutOfResources(kReadMessage);
+    }
+    owner_.SetTextLimit(TRichEdit::kUnlimitedText);
 }
 
 void TRichEditStrings::SaveDocument(const std::string& path) {
-    throw EFCreateError(FormatMessage1("ファイル %s を作成できません", path));
+    // The document goes to a new file beside the target, which takes the target's place
+    // only once it is complete and on the disk.
+    win::TReplacementFile replacement;
+    if (replacement.Open(path) != 0) throw EFCreateError(FormatMessage1(kCreateMessage, path));
+
+    FileOut out(replacement.Handle());
+    LONG error = 0;
+    Stream(owner_.Handle(), EM_STREAMOUT, SF_RTF, reinterpret_cast<DWORD_PTR>(&out), &FileOutCallback, error);
+    if (out.error) std::rethrow_exception(out.error);
+    if (out.writeFailed || error != 0) throw EOutOfResources(kWriteMessage);
+    if (replacement.Flush() != 0) throw EOutOfResources(kWriteMessage);
+    if (replacement.Commit() != 0) throw EFCreateError(FormatMessage1(kCreateMessage, path));
 }
 
 } // namespace dodir

@@ -100,6 +100,21 @@ public:
     // Top of a display line in client pixels (below the client area when it is not shown).
     int LineTop(int line);
     int ClientHeight() const;
+    // No painting while alive; the control is repainted whole afterwards.
+    class RedrawSuspended {
+    public:
+        explicit RedrawSuspended(TRichEdit& edit) : edit_(edit) { edit_.Send(WM_SETREDRAW, FALSE); }
+        RedrawSuspended(const RedrawSuspended&) = delete;
+        RedrawSuspended& operator=(const RedrawSuspended&) = delete;
+        ~RedrawSuspended() {
+            edit_.Send(WM_SETREDRAW, TRUE);
+            ::InvalidateRect(edit_.Handle(), nullptr, TRUE);
+        }
+
+    private:
+        TRichEdit& edit_;
+    };
+
     // Scrolls the view by whole display lines (negative: up).
     void ScrollLines(int delta);
     // Forward search with exact letter case in [start, start + length); -1 when absent.

@@ -1,0 +1,123 @@
+// Checks TConversion against a whole-buffer reading of the same rules: the input is first
+// stripped of its NUL bytes, then each line break (CR LF, a lone CR, a lone LF) is written
+// as CR LF. The conversion instead sees the input through reads of sizes the fuzzer picks
+// and hands it over in pieces of capacities the fuzzer picks; the pieces joined must equal
+// the reference, and each piece must respect the capacity, the half-the-room read rule and
+// the lead byte rule.
+//
+// Input layout: byte 0 = n (number of plan bytes, taken mod 32), then n plan bytes, then
+// the document. Plan byte i (cycled) gives both the capacity of piece i (1 + low 6 bits,
+// or 4096 when it is 0xFF) and the most bytes read i of the source may give (1 + high 4 bits,
+// or unlimited when they are 0xF).
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "editor/load_conversion.h"
+
+namespace {
+
+std::string Reference(const std::string& input) {
+    std::string noNul;
+    for (char c : input)
+        if (c != '\0') noNul.push_back(c);
+    std::string out;
+    std::size_t i = 0;
+    while (i < noNul.size()) {
+        if (noNul.compare(i, 2, "\r\n") == 0) {
+            out.append("\r\n");
+            i += 2;
+        } else if (noNul[i] == '\r' || noNul[i] == '\n') {
+            out.append("\r\n");
+            i += 1;
+        } else {
+            out.push_back(noNul[i]);
+            i += 1;
+        }
+    }
+    return out;
+}
+
+bool IsLead(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+bool IsTrail(unsigned char b) {
+    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+
+// Offsets in text at which a character starts, walking the whole text from its start.
+std::vector<bool> CharacterStarts(const std::string& text) {
+    std::vector<bool> starts(text.size() + 1, false);
+    std::size_t i = 0;
+    while (i < text.size()) {
+        starts[i] = true;
+        const bool pair = IsLead(static_cast<unsigned char>(text[i])) && i + 1 < text.size() &&
+                          IsTrail(static_cast<unsigned char>(text[i + 1]));
+        i += pair ? 2 : 1;
+    }
+    starts[text.size()] = true;
+    return starts;
+}
+
+[[noreturn]] void Fail(const char* what, std::size_t piece) {
+    std::fprintf(stderr, "TConversion mismatch: %s (piece %zu)\n", what, piece);
+    std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    const std::size_t planSize = std::min<std::size_t>(data[0] % 32, size - 1);
+    std::vector<std::uint8_t> plan(data + 1, data + 1 + planSize);
+    if (plan.empty()) plan.push_back(0xFF);
+    const std::string input(reinterpret_cast<const char*>(data) + 1 + planSize, size - 1 - planSize);
+
+    std::size_t at = 0;
+    std::size_t readIndex = 0;
+    std::size_t capacity = 0;
+    bool readTooLarge = false;
+    dodir::TConversion conv([&](char* buf, std::size_t want) -> std::size_t {
+        const std::uint8_t p = plan[readIndex++ % plan.size()];
+        const std::size_t limit = (p >> 4) == 0xF ? want : std::size_t{1} + (p >> 4);
+        // The half rule, with at least one byte for the smallest capacities.
+        if (want > std::max<std::size_t>(capacity / 2, 1)) readTooLarge = true;
+        std::size_t n = std::min({want, limit, input.size() - at});
+        for (std::size_t i = 0; i < n; ++i)
+            buf[i] = input[at + i];
+        at += n;
+        return n;
+    });
+
+    std::string joined;
+    std::vector<std::size_t> pieceEnds;
+    std::vector<std::size_t> pieceCaps;
+    for (std::size_t piece = 0;; ++piece) {
+        const std::uint8_t p = plan[piece % plan.size()];
+        capacity = p == 0xFF ? 4096 : std::size_t{1} + (p & 0x3F);
+        // Exactly the capacity: AddressSanitizer reports any write past it.
+        std::vector<char> buf(capacity);
+        const std::size_t n = conv.NextPiece(buf.data(), capacity);
+        if (n > capacity) Fail("piece longer than the capacity", piece);
+        if (readTooLarge) Fail("read more than half the room", piece);
+        if (n == 0) break;
+        joined.append(buf.data(), n);
+        pieceEnds.push_back(joined.size());
+        pieceCaps.push_back(capacity);
+        if (piece > 2 * input.size() + 8) Fail("no end", piece);
+    }
+    if (at != input.size()) Fail("source not read to its end", pieceEnds.size());
+    if (joined != Reference(input)) Fail("converted text", pieceEnds.size());
+
+    // Every piece but the last ends at a character boundary of the whole text, unless its
+    // capacity was 1; from a capacity of 3 on, no piece ends between CR and LF.
+    const std::vector<bool> starts = CharacterStarts(joined);
+    for (std::size_t i = 0; i + 1 < pieceEnds.size(); ++i) {
+        if (pieceCaps[i] >= 2 && !starts[pieceEnds[i]]) Fail("piece ends inside a character", i);
+        if (pieceCaps[i] >= 3 && joined[pieceEnds[i] - 1] == '\r') Fail("CR LF split", i);
+    }
+    return 0;
+}

@@ -1,0 +1,191 @@
+// The standard dialogs as the main window configures them.
+#include <windows.h>
+#include <dlgs.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/form1.h"
+#include "base/errors.h"
+#include "dialogs/common_dialogs.h"
+#include "wine_support.h"
+
+using namespace dodir;
+using dodir::testing::DialogAnswerer;
+using dodir::testing::Pump;
+using dodir::testing::PumpUntil;
+
+namespace {
+
+class CommonDialogsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form_ = std::make_unique<TForm1>(Application());
+        ::ShowWindow(form_->Handle(), SW_SHOWNORMAL);
+        Pump();
+    }
+    void TearDown() override {
+        form_->FindDialog1->CloseDialog();
+        form_->ReplaceDialog1->CloseDialog();
+        Pump();
+        form_.reset();
+    }
+    std::unique_ptr<TForm1> form_;
+};
+
+std::string NameBoxText(HWND dialog) {
+    HWND box = ::GetDlgItem(dialog, cmb13);
+    if (!box) box = ::GetDlgItem(dialog, edt1);
+    char name[MAX_PATH]{};
+    ::SendMessageA(box, WM_GETTEXT, sizeof name, reinterpret_cast<LPARAM>(name));
+    return name;
+}
+
+} // namespace
+
+TEST_F(CommonDialogsTest, FileDialogsStartWithTheirNamesAndTheOneFilter) {
+    EXPECT_EQ(form_->OpenDialog1->FileName, "");
+    EXPECT_EQ(form_->SaveDialog1->FileName, "*.txt");
+    std::string shown, filter;
+    bool othersDisabled = false;
+    DialogAnswerer answer({{"#32770", [&](HWND dialog) {
+                               shown = NameBoxText(dialog);
+                               char text[128]{};
+                               ::SendDlgItemMessageA(dialog, cmb1, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+                               filter = text;
+                               othersDisabled = !::IsWindowEnabled(form_->Handle());
+                               ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+                           }}});
+    EXPECT_FALSE(form_->SaveDialog1->Execute());
+    ASSERT_EQ(answer.Finish(), 1);
+    EXPECT_EQ(shown, "*.txt");
+    EXPECT_EQ(filter.rfind("文書ファイル", 0), 0u) << filter;
+    EXPECT_TRUE(othersDisabled);
+    EXPECT_TRUE(::IsWindowEnabled(form_->Handle()));
+    EXPECT_EQ(form_->SaveDialog1->FileName, "*.txt"); // a cancel keeps the name
+}
+
+TEST_F(CommonDialogsTest, ANameWithoutExtensionComesBackAsTyped) {
+    char temp[MAX_PATH]{};
+    ::GetTempPathA(MAX_PATH, temp);
+    const std::string path = std::string(temp) + "noext_dodir";
+    DialogAnswerer answer({{"#32770", DialogAnswerer::ChooseFile(path)}});
+    ASSERT_TRUE(form_->SaveDialog1->Execute());
+    answer.Finish();
+    EXPECT_EQ(form_->SaveDialog1->FileName, path);
+}
+
+TEST_F(CommonDialogsTest, FileDialogIsCentredAndOneThirdDown) {
+    RECT r{};
+    DialogAnswerer answer({{"#32770", [&](HWND dialog) {
+                               ::GetWindowRect(dialog, &r);
+                               ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+                           }}});
+    form_->OpenDialog1->Execute();
+    ASSERT_EQ(answer.Finish(), 1);
+    const int sw = ::GetSystemMetrics(SM_CXSCREEN), sh = ::GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_EQ(r.left, (sw - (r.right - r.left)) / 2);
+    EXPECT_EQ(r.top, (sh - (r.bottom - r.top)) / 3);
+}
+
+TEST_F(CommonDialogsTest, FindDialogIsModelessKeepsItsTextAndPlaceAndRaisesOnFind) {
+    int finds = 0;
+    std::string seen;
+    unsigned options = 0;
+    form_->FindDialog1->OnFind = [&](TFindDialog& d) {
+        ++finds;
+        seen = d.FindText();
+        options = d.Options;
+    };
+    ASSERT_TRUE(form_->FindDialog1->Execute());
+    HWND dialog = form_->FindDialog1->Handle();
+    ASSERT_TRUE(::IsWindow(dialog));
+    EXPECT_TRUE(::IsWindowEnabled(form_->Handle())); // the main window stays usable
+    EXPECT_EQ(::IsDlgButtonChecked(dialog, chx2), BST_CHECKED); // match case at start
+    ::SetDlgItemTextA(dialog, edt1, "検索abc");
+    ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    Pump();
+    EXPECT_EQ(finds, 1);
+    EXPECT_EQ(seen, "検索abc");
+    EXPECT_TRUE(options & frFindNext);
+    EXPECT_TRUE(options & frMatchCase);
+    EXPECT_TRUE(::IsWindow(dialog)); // stays open
+    // A second Execute only brings it to the top.
+    ASSERT_TRUE(form_->FindDialog1->Execute());
+    EXPECT_EQ(form_->FindDialog1->Handle(), dialog);
+    ::SetWindowPos(dialog, nullptr, 20, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ::SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    Pump();
+    EXPECT_FALSE(::IsWindow(dialog));
+    EXPECT_EQ(form_->FindDialog1->Position().x, 20);
+    ASSERT_TRUE(form_->FindDialog1->Execute());
+    HWND again = form_->FindDialog1->Handle();
+    char text[64]{};
+    ::GetDlgItemTextA(again, edt1, text, sizeof text);
+    EXPECT_STREQ(text, "検索abc");
+    RECT r{};
+    ::GetWindowRect(again, &r);
+    EXPECT_EQ(r.left, 20);
+    EXPECT_EQ(r.top, 30);
+    EXPECT_EQ(form_->ReplaceDialog1->FindText(), ""); // each dialog has its own text
+}
+
+TEST_F(CommonDialogsTest, ReplaceDialogRaisesOnReplaceWithBothTexts) {
+    std::string find, replace;
+    unsigned options = 0;
+    form_->ReplaceDialog1->OnReplace = [&](TReplaceDialog& d) {
+        find = d.FindText();
+        replace = d.ReplaceText();
+        options = d.Options;
+    };
+    ASSERT_TRUE(form_->ReplaceDialog1->Execute());
+    HWND dialog = form_->ReplaceDialog1->Handle();
+    ::SetDlgItemTextA(dialog, edt1, "古い");
+    ::SetDlgItemTextA(dialog, edt2, "新しい");
+    ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(psh2, BN_CLICKED), 0); // replace all
+    Pump();
+    EXPECT_EQ(find, "古い");
+    EXPECT_EQ(replace, "新しい");
+    EXPECT_TRUE(options & frReplaceAll);
+}
+
+TEST_F(CommonDialogsTest, AnErrorInAFindHandlerKeepsTheDialogOpen) {
+    form_->FindDialog1->OnFind = [](TFindDialog&) { throw Exception("検索できません"); };
+    ASSERT_TRUE(form_->FindDialog1->Execute());
+    HWND dialog = form_->FindDialog1->Handle();
+    ::SetDlgItemTextA(dialog, edt1, "x");
+    dodir::testing::MessageBoxWatcher box;
+    ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_EQ(box.Text(), "検索できません.");
+    EXPECT_TRUE(::IsWindow(dialog));
+}
+
+TEST_F(CommonDialogsTest, FontDialogApplyReportsTheFontAndStaysOpen) {
+    int applied = 0;
+    TFont font;
+    bool openDuringApply = false;
+    form_->FontDialog1->OnApply = [&](TFontDialog& d, HWND wnd) {
+        ++applied;
+        font = d.Font;
+        openDuringApply = ::IsWindowVisible(wnd) != FALSE;
+    };
+    std::string sizes;
+    DialogAnswerer answer({{"#32770", [&](HWND dialog) {
+                               const auto count = ::SendDlgItemMessageA(dialog, cmb3, CB_GETCOUNT, 0, 0);
+                               for (int i = 0; i < count; ++i) {
+                                   char text[16]{};
+                                   ::SendDlgItemMessageA(dialog, cmb3, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+                                   sizes += std::string(text) + ";";
+                               }
+                               ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(psh3, BN_CLICKED),
+                                              reinterpret_cast<LPARAM>(::GetDlgItem(dialog, psh3)));
+                               ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+                           }}});
+    EXPECT_FALSE(form_->FontDialog1->Execute());
+    ASSERT_EQ(answer.Finish(), 1);
+    EXPECT_EQ(applied, 1);
+    EXPECT_TRUE(openDuringApply);
+    EXPECT_EQ(font.name, "ＭＳ Ｐゴシック");
+    EXPECT_EQ(font.height, -12);
+    EXPECT_EQ(sizes, "9;");
+}

@@ -1,0 +1,577 @@
+// Lines.LoadDocument and Lines.SaveDocument against real files in a temporary folder.
+#include <windows.h>
+#include <richedit.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/errors.h"
+#include "base/win/handles.h"
+#include "editor/rich_edit.h"
+#include "wine_support.h"
+
+using namespace dodir;
+using dodir::testing::Pump;
+
+namespace {
+
+bool WriteAll(const std::string& path, const std::string& bytes) {
+    win::UniqueFile f(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f) return false;
+    DWORD written = 0;
+    return ::WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+// The file's bytes; "<unreadable>" when it cannot be read.
+std::string ReadAll(const std::string& path) {
+    win::UniqueFile f(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f) return "<unreadable>";
+    std::string out;
+    char buf[65536];
+    DWORD got = 0;
+    while (::ReadFile(f.get(), buf, sizeof buf, &got, nullptr) && got > 0)
+        out.append(buf, got);
+    return out;
+}
+
+// Names in a folder (with its final backslash), sorted.
+std::vector<std::string> Listing(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA fd{};
+    HANDLE h = ::FindFirstFileA((folder + "*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string n = fd.cFileName;
+        if (n != "." && n != "..") names.push_back(n);
+    } while (::FindNextFileA(h, &fd));
+    ::FindClose(h);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Every line break (CR LF, CR, LF) written as CR LF, NUL bytes left out: what a loaded
+// plain-text file must show.
+std::string WithCrLfBreaks(const std::string& s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\0') continue;
+        if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') continue; // the LF writes it
+        out += (s[i] == '\r' || s[i] == '\n') ? std::string("\r\n") : std::string(1, s[i]);
+    }
+    return out;
+}
+
+// The class and message of what f throws.
+template <class F> std::string Outcome(F&& f) {
+    try {
+        f();
+    } catch (const EFOpenError& e) {
+        return "EFOpenError: " + e.Message();
+    } catch (const EFCreateError& e) {
+        return "EFCreateError: " + e.Message();
+    } catch (const EOutOfResources& e) {
+        return "EOutOfResources: " + e.Message();
+    } catch (const std::exception& e) {
+        return std::string("other: ") + e.what();
+    }
+    return "no error";
+}
+
+std::string OpenError(const std::string& path) {
+    return "EFOpenError: ファイル " + path + " は開けません";
+}
+std::string CreateError(const std::string& path) {
+    return "EFCreateError: ファイル " + path + " を作成できません";
+}
+const std::string kReadError = "EOutOfResources: ストリームからの読み込みに失敗しました";
+const std::string kWriteError = "EOutOfResources: ストリームへの書き込みに失敗しました";
+
+std::string EnvironmentValue(const char* name) {
+    char buf[1024]{};
+    const DWORD n = ::GetEnvironmentVariableA(name, buf, sizeof buf);
+    return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
+}
+
+// The file held open for reading and writing, without any sharing, by a second process
+// (this test program again, running DocumentStreamHelper.DISABLED_HoldFileOpen) until
+// the object is destroyed.
+class HeldByAnotherProcess {
+public:
+    explicit HeldByAnotherProcess(const std::string& path) {
+        static int sequence = 0;
+        const std::string tag = std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++sequence);
+        const std::string readyName = "dodir_hold_ready_" + tag;
+        const std::string releaseName = "dodir_hold_release_" + tag;
+        ready_.reset(::CreateEventA(nullptr, TRUE, FALSE, readyName.c_str()));
+        release_.reset(::CreateEventA(nullptr, TRUE, FALSE, releaseName.c_str()));
+        ::SetEnvironmentVariableA("DODIR_HOLD_FILE", path.c_str());
+        ::SetEnvironmentVariableA("DODIR_HOLD_READY", readyName.c_str());
+        ::SetEnvironmentVariableA("DODIR_HOLD_RELEASE", releaseName.c_str());
+        char exe[MAX_PATH]{};
+        ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+        std::string command = std::string("\"") + exe +
+                              "\" --gtest_filter=DocumentStreamHelper.DISABLED_HoldFileOpen "
+                              "--gtest_also_run_disabled_tests";
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (::CreateProcessA(exe, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+            process_.reset(pi.hProcess);
+            win::UniqueKernelHandle thread(pi.hThread);
+        }
+        ::SetEnvironmentVariableA("DODIR_HOLD_FILE", nullptr);
+        ::SetEnvironmentVariableA("DODIR_HOLD_READY", nullptr);
+        ::SetEnvironmentVariableA("DODIR_HOLD_RELEASE", nullptr);
+        if (!process_) return;
+        const DWORD end = ::GetTickCount() + 30000;
+        while (::GetTickCount() < end) {
+            if (::WaitForSingleObject(ready_.get(), 20) == WAIT_OBJECT_0) {
+                held_ = true;
+                return;
+            }
+            if (::WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0) return; // gave up
+            Pump();
+        }
+    }
+    HeldByAnotherProcess(const HeldByAnotherProcess&) = delete;
+    HeldByAnotherProcess& operator=(const HeldByAnotherProcess&) = delete;
+    ~HeldByAnotherProcess() { Release(); }
+
+    bool Held() const { return held_; }
+    void Release() {
+        if (!process_) return;
+        ::SetEvent(release_.get());
+        if (::WaitForSingleObject(process_.get(), 20000) != WAIT_OBJECT_0)
+            ::TerminateProcess(process_.get(), 1);
+        process_.reset();
+    }
+
+private:
+    win::UniqueKernelHandle ready_, release_, process_;
+    bool held_ = false;
+};
+
+class DocumentStreamTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        editor_ = MakeEditor();
+        char temp[MAX_PATH]{};
+        ::GetTempPathA(MAX_PATH, temp);
+        // Process ids repeat across Wine runs: take the first name that is free.
+        static unsigned sequence = ::GetTickCount() & 0xFFFF;
+        for (int attempt = 0; attempt < 100 && folder_.empty(); ++attempt) {
+            const std::string candidate = std::string(temp) + "dodir_stream_" +
+                                          std::to_string(::GetCurrentProcessId()) + "_" +
+                                          std::to_string(++sequence) + "\\";
+            if (::CreateDirectoryA(candidate.c_str(), nullptr)) folder_ = candidate;
+        }
+        ASSERT_FALSE(folder_.empty());
+    }
+
+    static void RemoveFolder(const std::string& folder) {
+        for (const auto& name : Listing(folder)) {
+            const std::string p = folder + name;
+            const DWORD attributes = ::GetFileAttributesA(p.c_str());
+            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                RemoveFolder(p + "\\");
+                continue;
+            }
+            ::SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
+            ::DeleteFileA(p.c_str());
+        }
+        ::RemoveDirectoryA(folder.c_str());
+    }
+
+    void TearDown() override {
+        editor_.reset();
+        if (!folder_.empty()) RemoveFolder(folder_);
+        hosts_.clear();
+    }
+
+    std::unique_ptr<TRichEdit> MakeEditor() {
+        hosts_.emplace_back(::CreateWindowExA(0, "STATIC", "host", WS_POPUP | WS_VISIBLE, 100, 100, 420, 320,
+                                              nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr));
+        TRichEditSettings s;
+        s.id = 1;
+        s.bounds = RECT{0, 0, 400, 300};
+        s.verticalScrollBar = true;
+        auto editor = std::make_unique<TRichEdit>(hosts_.back().get(), s);
+        Pump();
+        return editor;
+    }
+
+    std::string Path(const std::string& name) const { return folder_ + name; }
+
+    void SetText(const std::string& t) {
+        ::SetWindowTextA(editor_->Handle(), t.c_str());
+        Pump();
+    }
+
+    // Text colour of the character at a byte offset; CFE_AUTOCOLOR gives -1.
+    static long long ColorAt(TRichEdit& editor, int bytePos) {
+        editor.SetSelectionStart(bytePos);
+        editor.SetSelectionLength(1);
+        CHARFORMATA f{};
+        f.cbSize = sizeof f;
+        ::SendMessageA(editor.Handle(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&f));
+        return (f.dwEffects & CFE_AUTOCOLOR) ? -1 : static_cast<long long>(f.crTextColor);
+    }
+
+    void ColorRange(int start, int length, TColor color) {
+        editor_->SetSelectionStart(start);
+        editor_->SetSelectionLength(length);
+        editor_->SelectionFormat.TextColor(color);
+    }
+
+    // The editor still edits, saves and loads after a failure.
+    void ExpectUsable() {
+        const std::string before = editor_->Text();
+        editor_->SetSelectionStart(0);
+        editor_->ReplaceSelection("ok ");
+        EXPECT_EQ(editor_->Text(), "ok " + before);
+        const std::string again = Path("usable.rtf");
+        EXPECT_EQ(Outcome([&] { editor_->Lines.SaveDocument(again); }), "no error");
+        EXPECT_EQ(ReadAll(again).rfind("{\\rtf", 0), 0u);
+        SetText("");
+        EXPECT_EQ(Outcome([&] { editor_->Lines.LoadDocument(again); }), "no error");
+        EXPECT_EQ(editor_->Text().rfind("ok " + before, 0), 0u);
+        ::DeleteFileA(again.c_str());
+    }
+
+    // The text loaded from a plain-text file holding bytes.
+    std::string LoadedText(const std::string& bytes) {
+        const std::string p = Path("plain.txt");
+        EXPECT_TRUE(WriteAll(p, bytes));
+        EXPECT_EQ(Outcome([&] { editor_->Lines.LoadDocument(p); }), "no error");
+        return editor_->Text();
+    }
+
+    std::vector<win::UniqueWindow> hosts_;
+    std::unique_ptr<TRichEdit> editor_;
+    std::string folder_;
+};
+
+// The text of a sample with the red "赤" part; its byte offsets.
+const std::string kSample = "日本語の文章です。\r\n二行目は赤い字\r\nEnglish too";
+const int kRedStart = static_cast<int>(kSample.find("赤"));
+const int kPlainStart = static_cast<int>(kSample.find("English"));
+
+} // namespace
+
+// Run in a second process by HeldByAnotherProcess.
+TEST(DocumentStreamHelper, DISABLED_HoldFileOpen) {
+    const std::string path = EnvironmentValue("DODIR_HOLD_FILE");
+    if (path.empty()) GTEST_SKIP() << "started by HeldByAnotherProcess only";
+    win::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file) << path;
+    win::UniqueKernelHandle ready(
+        ::OpenEventA(EVENT_MODIFY_STATE, FALSE, EnvironmentValue("DODIR_HOLD_READY").c_str()));
+    win::UniqueKernelHandle release(
+        ::OpenEventA(SYNCHRONIZE, FALSE, EnvironmentValue("DODIR_HOLD_RELEASE").c_str()));
+    ASSERT_TRUE(ready && release);
+    ::SetEvent(ready.get());
+    ::WaitForSingleObject(release.get(), 60000);
+}
+
+// Loading plain text
+
+TEST_F(DocumentStreamTest, LfOnlyBreaksBecomeCrLf) {
+    EXPECT_EQ(LoadedText("one\ntwo\n\nfour"), "one\r\ntwo\r\n\r\nfour");
+    EXPECT_EQ(editor_->Lines.LineCount(), 4);
+    EXPECT_EQ(editor_->Lines.LineAt(3), "four");
+}
+
+TEST_F(DocumentStreamTest, CrOnlyBreaksBecomeCrLf) {
+    EXPECT_EQ(LoadedText("one\rtwo\r\rfour\r"), "one\r\ntwo\r\n\r\nfour\r\n");
+    EXPECT_EQ(editor_->Lines.LineCount(), 4);
+}
+
+TEST_F(DocumentStreamTest, MixedBreaksBecomeCrLf) {
+    EXPECT_EQ(LoadedText("a\r\nb\rc\nd\n\re"), "a\r\nb\r\nc\r\nd\r\n\r\ne");
+    EXPECT_EQ(editor_->Lines.LineCount(), 6);
+}
+
+TEST_F(DocumentStreamTest, BreaksAndCharactersAcrossPieceBoundaries) {
+    // The control offers 4096 bytes, so the file is read 2048 bytes at a time: the CR at
+    // offset 2047 and its LF fall into different reads, and the lead byte of あ falls on the
+    // last byte of the second read.
+    std::string bytes = std::string(2047, 'x') + "\r\n" + std::string(2046, 'y') + "あ\nend\r";
+    ASSERT_EQ(static_cast<unsigned char>(bytes[4095]), 0x82u);
+    EXPECT_EQ(LoadedText(bytes), WithCrLfBreaks(bytes));
+
+    // A larger document: lines of every length up to 70, Japanese and ASCII mixed, with the
+    // three kinds of break in turn, so that breaks and double-byte characters meet the
+    // read boundaries at every offset.
+    std::string big;
+    const char* breaks[] = {"\r\n", "\r", "\n"};
+    for (int line = 0; line < 700; ++line) {
+        for (int k = 0; k < line % 71; ++k)
+            big += (k + line) % 3 == 0 ? std::string("漢") : std::string(1, 'a' + k % 26);
+        big += breaks[line % 3];
+    }
+    const std::string expected = WithCrLfBreaks(big);
+    const std::string loaded = LoadedText(big);
+    ASSERT_EQ(loaded.size(), expected.size());
+    EXPECT_TRUE(loaded == expected) << "first difference at byte "
+                                    << (std::mismatch(loaded.begin(), loaded.end(), expected.begin()).first -
+                                        loaded.begin());
+}
+
+TEST_F(DocumentStreamTest, NulBytesAreDroppedAndEverythingElseKept) {
+    const std::string bytes("ab\0cd\0\r\n\0日本\0語", 17);
+    EXPECT_EQ(LoadedText(bytes), "abcd\r\n日本語");
+}
+
+TEST_F(DocumentStreamTest, FileNameExtensionPlaysNoPart) {
+    const std::string p = Path("looks-like.rtf");
+    ASSERT_TRUE(WriteAll(p, "just text\nsecond"));
+    editor_->Lines.LoadDocument(p);
+    EXPECT_EQ(editor_->Text(), "just text\r\nsecond");
+}
+
+// Rich text
+
+TEST_F(DocumentStreamTest, RtfFileIsReadAsRichText) {
+    const std::string p = Path("in.txt");
+    ASSERT_TRUE(WriteAll(
+        p, "{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fcharset128 Gothic;}}"
+           "{\\colortbl;\\red255\\green0\\blue0;}\\f0 plain \\cf1 red\\cf0  \\'93\\'fa\\'96\\'7b\\par}"));
+    editor_->Lines.LoadDocument(p);
+    const std::string text = editor_->Text();
+    EXPECT_EQ(text.rfind("plain red 日本", 0), 0u) << text;
+    EXPECT_EQ(text.find("rtf"), std::string::npos) << text;
+    EXPECT_EQ(text.find("colortbl"), std::string::npos) << text;
+    EXPECT_EQ(ColorAt(*editor_, 6), static_cast<long long>(RGB(255, 0, 0)));
+    EXPECT_EQ(ColorAt(*editor_, 0), -1);
+}
+
+TEST_F(DocumentStreamTest, SavedFileIsRtfEvenUnderATxtName) {
+    SetText("plain words");
+    const std::string p = Path("saved.txt");
+    editor_->Lines.SaveDocument(p);
+    const std::string bytes = ReadAll(p);
+    EXPECT_EQ(bytes.rfind("{\\rtf", 0), 0u) << bytes.substr(0, 40);
+    EXPECT_NE(bytes.find("plain words"), std::string::npos);
+    EXPECT_EQ(Listing(folder_), std::vector<std::string>{"saved.txt"});
+}
+
+TEST_F(DocumentStreamTest, JapaneseTextAndColoursSurviveSaveAndLoad) {
+    SetText(kSample);
+    ColorRange(kRedStart, 2, RGBColor(255, 0, 0));
+    ColorRange(kPlainStart, 7, RGBColor(0, 0, 200));
+    const std::string p = Path("colours.rtf");
+    editor_->Lines.SaveDocument(p);
+
+    auto other = MakeEditor();
+    other->Lines.LoadDocument(p);
+    EXPECT_EQ(other->Text().substr(0, kSample.size()), kSample);
+    EXPECT_EQ(other->Text().find_first_not_of("\r\n", kSample.size()), std::string::npos);
+    EXPECT_EQ(ColorAt(*other, kRedStart), static_cast<long long>(RGB(255, 0, 0)));
+    EXPECT_EQ(ColorAt(*other, kPlainStart + 3), static_cast<long long>(RGB(0, 0, 200)));
+    EXPECT_EQ(ColorAt(*other, 0), -1);
+    EXPECT_EQ(ColorAt(*other, kRedStart - 2), -1);
+}
+
+TEST_F(DocumentStreamTest, SaveReplacesAnExistingFileAndKeepsItsAttributes) {
+    const std::string p = Path("existing.rtf");
+    ASSERT_TRUE(WriteAll(p, "old content that is longer than the new document will be, by quite a lot ..."));
+    ASSERT_TRUE(::SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    const bool hiddenStored = (::GetFileAttributesA(p.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0;
+    SetText("new");
+    editor_->Lines.SaveDocument(p);
+    const std::string bytes = ReadAll(p);
+    EXPECT_EQ(bytes.rfind("{\\rtf", 0), 0u);
+    EXPECT_EQ(bytes.find("old content"), std::string::npos);
+    EXPECT_EQ(Listing(folder_), std::vector<std::string>{"existing.rtf"});
+    if (hiddenStored) {
+        EXPECT_NE(::GetFileAttributesA(p.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    }
+    auto other = MakeEditor();
+    other->Lines.LoadDocument(p);
+    EXPECT_EQ(other->Text().rfind("new", 0), 0u);
+}
+
+// Open failures and the text limit
+
+TEST_F(DocumentStreamTest, MissingFileGivesTheOpenErrorWithThePathAndKeepsTheContent) {
+    SetText(kSample);
+    const std::string p = Path("ない.txt");
+    EXPECT_EQ(Outcome([&] { editor_->Lines.LoadDocument(p); }), OpenError(p));
+    EXPECT_EQ(editor_->Text(), kSample);
+    // A relative path is named as passed.
+    EXPECT_EQ(Outcome([&] { editor_->Lines.LoadDocument("no\\such.txt"); }), OpenError("no\\such.txt"));
+}
+
+TEST_F(DocumentStreamTest, FileHeldByAnotherProgramGivesTheOpenError) {
+    const std::string p = Path("held.txt");
+    ASSERT_TRUE(WriteAll(p, "held"));
+    SetText(kSample);
+    HeldByAnotherProcess holder(p);
+    ASSERT_TRUE(holder.Held());
+    EXPECT_EQ(Outcome([&] { editor_->Lines.LoadDocument(p); }), OpenError(p));
+    EXPECT_EQ(editor_->Text(), kSample);
+    holder.Release();
+    editor_->Lines.LoadDocument(p);
+    EXPECT_EQ(editor_->Text(), "held");
+}
+
+TEST_F(DocumentStreamTest, TextLimitIsRaisedByASuccessfulLoadOnly) {
+    const auto limit = [&] { return ::SendMessageA(editor_->Handle(), EM_GETLIMITTEXT, 0, 0); };
+    const LRESULT initial = limit();
+    ASSERT_LT(initial, TRichEdit::kUnlimitedText);
+    EXPECT_NE(Outcome([&] { editor_->Lines.LoadDocument(Path("missing.txt")); }), "no error");
+    EXPECT_EQ(limit(), initial);
+    LoadedText("short");
+    EXPECT_EQ(limit(), TRichEdit::kUnlimitedText);
+    editor_->Lines.ClearAll();
+    EXPECT_EQ(limit(), TRichEdit::kUnlimitedText);
+}
+
+// A read that fails part-way. The "file" is a named pipe: a second thread writes the first
+// part of a document into it and then disconnects, so the reads after that part fail.
+TEST_F(DocumentStreamTest, ReadFailingPartWayIsAnErrorAndKeepsTheContent) {
+    for (const bool rich : {false, true}) {
+        SCOPED_TRACE(rich ? "rich text" : "plain text");
+        std::string part = rich ? "{\\rtf1\\ansi " : "";
+        for (int i = 0; i < 1000; ++i)
+            part += "line " + std::to_string(i) + (rich ? "\\par\n" : "\r\n");
+        static int sequence = 0;
+        const std::string name = "\\\\.\\pipe\\dodir_stream_" + std::to_string(::GetCurrentProcessId()) +
+                                 "_" + std::to_string(++sequence);
+        win::UniqueFile server(::CreateNamedPipeA(
+            name.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 1 << 16, 1 << 16, 0, nullptr));
+        ASSERT_TRUE(server);
+        std::thread feeder([&] {
+            ::ConnectNamedPipe(server.get(), nullptr);
+            DWORD written = 0;
+            ::WriteFile(server.get(), part.data(), static_cast<DWORD>(part.size()), &written, nullptr);
+            ::Sleep(300); // the reader takes the part and waits for more
+            ::DisconnectNamedPipe(server.get());
+        });
+
+        SetText(kSample);
+        ColorRange(kRedStart, 2, RGBColor(255, 0, 0));
+        const std::string outcome = Outcome([&] { editor_->Lines.LoadDocument(name); });
+        if (outcome.rfind("EFOpenError", 0) == 0) // release the feeder
+            win::UniqueFile(::CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        feeder.join();
+        EXPECT_EQ(outcome, kReadError);
+        EXPECT_EQ(editor_->Text().substr(0, kSample.size()), kSample);
+        EXPECT_EQ(editor_->Text().find_first_not_of("\r\n", kSample.size()), std::string::npos);
+        EXPECT_EQ(ColorAt(*editor_, kRedStart), static_cast<long long>(RGB(255, 0, 0)));
+        EXPECT_EQ(ColorAt(*editor_, 0), -1);
+    }
+    ExpectUsable();
+}
+
+// A file that opens and has a position but cannot be read: the memory file of the Wine
+// process, whose first page is not mapped. A failed read is not the end of the file: the
+// rich-text attempt and the plain-text attempt after it both fail, and nothing is loaded.
+TEST_F(DocumentStreamTest, UnreadableFileIsAReadErrorNotAnEmptyDocument) {
+    const std::string p = "Z:\\proc\\self\\mem";
+    {
+        win::UniqueFile probe(
+            ::CreateFileA(p.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!probe) GTEST_SKIP() << "no " << p;
+        char c = 0;
+        DWORD got = 0;
+        if (::ReadFile(probe.get(), &c, 1, &got, nullptr)) GTEST_SKIP() << p << " can be read here";
+    }
+    SetText(kSample);
+    EXPECT_EQ(Outcome([&] { editor_->Lines.LoadDocument(p); }), kReadError);
+    EXPECT_EQ(editor_->Text(), kSample);
+    const auto limit = ::SendMessageA(editor_->Handle(), EM_GETLIMITTEXT, 0, 0);
+    EXPECT_LT(limit, TRichEdit::kUnlimitedText);
+}
+
+// Save failures: each leaves the target byte for byte as it was and no temporary file.
+
+TEST_F(DocumentStreamTest, ReadOnlyTargetIsNotReplaced) {
+    const std::string p = Path("readonly.rtf");
+    const std::string original = "{\\rtf1 the original}";
+    ASSERT_TRUE(WriteAll(p, original));
+    ASSERT_TRUE(::SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_READONLY));
+    const auto listing = Listing(folder_);
+    SetText(kSample);
+    EXPECT_EQ(Outcome([&] { editor_->Lines.SaveDocument(p); }), CreateError(p));
+    EXPECT_EQ(ReadAll(p), original);
+    EXPECT_NE(::GetFileAttributesA(p.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(Listing(folder_), listing);
+    EXPECT_EQ(editor_->Text(), kSample);
+    ExpectUsable();
+}
+
+TEST_F(DocumentStreamTest, TargetHeldOpenByAnotherProgramIsNotReplaced) {
+    const std::string p = Path("held.rtf");
+    const std::string original = "{\\rtf1 held by someone else}";
+    ASSERT_TRUE(WriteAll(p, original));
+    const auto listing = Listing(folder_);
+    SetText(kSample);
+    {
+        HeldByAnotherProcess holder(p);
+        ASSERT_TRUE(holder.Held());
+        EXPECT_EQ(Outcome([&] { editor_->Lines.SaveDocument(p); }), CreateError(p));
+        EXPECT_EQ(Listing(folder_), listing);
+    }
+    EXPECT_EQ(ReadAll(p), original);
+    EXPECT_EQ(editor_->Text(), kSample);
+    ExpectUsable();
+}
+
+TEST_F(DocumentStreamTest, TargetInAMissingFolderGivesTheCreateError) {
+    const std::string p = Path("no-such-folder\\doc.rtf");
+    const auto listing = Listing(folder_);
+    SetText(kSample);
+    EXPECT_EQ(Outcome([&] { editor_->Lines.SaveDocument(p); }), CreateError(p));
+    EXPECT_EQ(Listing(folder_), listing);
+    EXPECT_EQ(::GetFileAttributesA(Path("no-such-folder").c_str()), INVALID_FILE_ATTRIBUTES);
+    ExpectUsable();
+}
+
+TEST_F(DocumentStreamTest, TargetThatIsAFolderGivesTheCreateError) {
+    const std::string p = Path("a-folder");
+    ASSERT_TRUE(::CreateDirectoryA(p.c_str(), nullptr));
+    SetText(kSample);
+    EXPECT_EQ(Outcome([&] { editor_->Lines.SaveDocument(p); }), CreateError(p));
+    EXPECT_EQ(Listing(folder_), std::vector<std::string>{"a-folder"});
+    ::RemoveDirectoryA(p.c_str());
+}
+
+// DODIR_FULL_DIR names a folder on a file system with no free space left that holds a
+// file "kept.rtf" (scripts/wine-ctest.sh makes one with a small tmpfs).
+TEST_F(DocumentStreamTest, FullDiskIsAWriteErrorAndKeepsTheOldFile) {
+    const std::string unixDir = EnvironmentValue("DODIR_FULL_DIR");
+    if (unixDir.empty()) GTEST_SKIP() << "DODIR_FULL_DIR is not set";
+    std::string full = "Z:" + unixDir;
+    std::replace(full.begin(), full.end(), '/', '\\');
+    if (full.back() != '\\') full += '\\';
+    const std::string kept = full + "kept.rtf";
+    const std::string original = ReadAll(kept);
+    ASSERT_NE(original, "<unreadable>") << kept;
+    const auto listing = Listing(full);
+
+    // A document larger than any slack the file system might still have.
+    std::string text;
+    for (int i = 0; i < 3000; ++i)
+        text += "満杯のディスク line " + std::to_string(i) + "\r\n";
+    SetText(text);
+    EXPECT_EQ(Outcome([&] { editor_->Lines.SaveDocument(kept); }), kWriteError);
+    EXPECT_EQ(ReadAll(kept), original);
+    EXPECT_EQ(Listing(full), listing);
+
+    const std::string fresh = full + "new.rtf";
+    EXPECT_EQ(Outcome([&] { editor_->Lines.SaveDocument(fresh); }), kWriteError);
+    EXPECT_EQ(::GetFileAttributesA(fresh.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(Listing(full), listing);
+    EXPECT_EQ(editor_->Text(), text);
+    ExpectUsable();
+}

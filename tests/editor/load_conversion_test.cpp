@@ -1,0 +1,292 @@
+#include "editor/load_conversion.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/cp932.h"
+
+using dodir::TConversion;
+
+namespace {
+
+// A source over a string that gives at most maxRead bytes per read and records every request.
+struct StringSource {
+    explicit StringSource(std::string d, std::size_t m = static_cast<std::size_t>(-1))
+        : data(std::move(d)), maxRead(m) {}
+    std::string data;
+    std::size_t maxRead;
+    std::size_t at = 0;
+    std::vector<std::size_t> requests;
+
+    std::size_t operator()(char* buf, std::size_t size) {
+        requests.push_back(size);
+        const std::size_t n = std::min({size, maxRead, data.size() - at});
+        std::memcpy(buf, data.data() + at, n);
+        at += n;
+        return n;
+    }
+};
+
+struct Outcome {
+    std::vector<std::string> pieces;
+    std::vector<std::size_t> requests;
+    bool overran = false; // a piece wrote past the capacity
+
+    std::string Joined() const {
+        std::string s;
+        for (const auto& p : pieces)
+            s += p;
+        return s;
+    }
+};
+
+// Runs a conversion to its end, asking for pieces of the given capacity.
+Outcome Convert(const std::string& input, std::size_t capacity,
+                std::size_t maxRead = static_cast<std::size_t>(-1)) {
+    StringSource source(input, maxRead);
+    TConversion conv([&source](char* b, std::size_t n) { return source(b, n); });
+    Outcome run;
+    constexpr char kGuard = '\x5A';
+    std::vector<char> buf(capacity + 8, kGuard);
+    for (int guard = 0; guard < 1000000; ++guard) {
+        const std::size_t n = conv.NextPiece(buf.data(), capacity);
+        if (std::any_of(buf.begin() + static_cast<std::ptrdiff_t>(capacity), buf.end(),
+                        [](char c) { return c != kGuard; }))
+            run.overran = true;
+        if (n == 0) break;
+        run.pieces.emplace_back(buf.data(), n);
+    }
+    run.requests = source.requests;
+    return run;
+}
+
+// True when the piece's last byte is a lead byte that starts a character, reading the piece
+// on its own from a character boundary.
+bool EndsOnLeadByte(const std::string& piece) {
+    std::size_t i = 0;
+    bool lastIsLead = false;
+    while (i < piece.size()) {
+        const auto c = static_cast<unsigned char>(piece[i]);
+        const bool lead = dodir::cp932::IsLeadByte(c);
+        const bool pair = lead && i + 1 < piece.size() &&
+                          ((static_cast<unsigned char>(piece[i + 1]) >= 0x40 &&
+                            static_cast<unsigned char>(piece[i + 1]) <= 0x7E) ||
+                           (static_cast<unsigned char>(piece[i + 1]) >= 0x80 &&
+                            static_cast<unsigned char>(piece[i + 1]) <= 0xFC));
+        lastIsLead = lead && !pair;
+        i += pair ? 2 : 1;
+    }
+    return lastIsLead;
+}
+
+} // namespace
+
+TEST(LoadConversion, LfOnlyBreaksBecomeCrLf) {
+    EXPECT_EQ(Convert("one\ntwo\n\nthree", 4096).Joined(), "one\r\ntwo\r\n\r\nthree");
+}
+
+TEST(LoadConversion, CrOnlyBreaksBecomeCrLf) {
+    EXPECT_EQ(Convert("one\rtwo\r\rthree\r", 4096).Joined(), "one\r\ntwo\r\n\r\nthree\r\n");
+}
+
+TEST(LoadConversion, CrLfStaysOneBreak) {
+    EXPECT_EQ(Convert("a\r\nb\r\n", 4096).Joined(), "a\r\nb\r\n");
+}
+
+TEST(LoadConversion, MixedBreaks) {
+    // LF CR is two breaks (a lone LF, then a lone CR); CR LF is one.
+    EXPECT_EQ(Convert("a\r\nb\rc\nd\n\re\r\r\nf", 4096).Joined(), "a\r\nb\r\nc\r\nd\r\n\r\ne\r\n\r\nf");
+}
+
+TEST(LoadConversion, EmptySourceGivesNoPiece) {
+    const Outcome run = Convert("", 4096);
+    EXPECT_TRUE(run.pieces.empty());
+}
+
+TEST(LoadConversion, CrLfSplitBetweenReadsIsOneBreak) {
+    // The source hands over one byte per read, so CR and LF always come in different reads.
+    EXPECT_EQ(Convert("a\r\nb\r\n\r\nc", 4096, 1).Joined(), "a\r\nb\r\n\r\nc");
+    // The CR is the last byte of the first read of half the capacity (8 / 2 = 4).
+    const Outcome run = Convert("abc\r\nde", 8);
+    ASSERT_GE(run.pieces.size(), 2u);
+    EXPECT_EQ(run.pieces[0], "abc\r\n");
+    EXPECT_EQ(run.Joined(), "abc\r\nde");
+}
+
+TEST(LoadConversion, CrAtTheVeryEndBecomesCrLf) {
+    EXPECT_EQ(Convert("abc\r", 4096, 2).Joined(), "abc\r\n");
+}
+
+TEST(LoadConversion, LeadByteAtPieceEndWaitsForTheNextPiece) {
+    // Capacity 6: the first read asks for 3 bytes and ends on the lead byte of あ (82 A0).
+    const std::string input = "ab\x82\xa0xyz";
+    const Outcome run = Convert(input, 6);
+    ASSERT_GE(run.pieces.size(), 2u);
+    EXPECT_EQ(run.pieces[0], "ab");
+    EXPECT_EQ(run.pieces[1].substr(0, 2), "\x82\xa0");
+    EXPECT_EQ(run.Joined(), input);
+}
+
+TEST(LoadConversion, LeadByteValueAsTrailByteIsNotHeldBack) {
+    // 82 82 is one character (ｂ in full width): its second byte is in the lead byte range
+    // but ends the character, so nothing waits.
+    const Outcome run = Convert("a\x82\x82zz", 6);
+    ASSERT_FALSE(run.pieces.empty());
+    EXPECT_EQ(run.pieces[0], "a\x82\x82");
+}
+
+TEST(LoadConversion, NoPieceEndsOnALeadByteAcrossManyBoundaries) {
+    // Double-byte characters at every alignment against pieces of several sizes.
+    std::string input;
+    for (int i = 0; i < 300; ++i)
+        input += (i % 7 == 0) ? "x" : "\x93\xfa\x96\x7b"; // 日本
+    for (std::size_t cap : {2u, 3u, 4u, 5u, 7u, 16u, 4096u}) {
+        const Outcome run = Convert(input, cap);
+        EXPECT_EQ(run.Joined(), input) << "capacity " << cap;
+        for (std::size_t i = 0; i + 1 < run.pieces.size(); ++i)
+            EXPECT_FALSE(EndsOnLeadByte(run.pieces[i])) << "capacity " << cap << " piece " << i;
+    }
+}
+
+TEST(LoadConversion, LoneLeadByteAtTheEndOfTheSourceIsKept) {
+    EXPECT_EQ(Convert("ab\x82", 4).Joined(), "ab\x82");
+}
+
+TEST(LoadConversion, NulBytesAreDroppedAndEverythingElseKept) {
+    EXPECT_EQ(Convert(std::string("a\0b\0\0c\0", 7), 4096).Joined(), "abc");
+    // A NUL between CR and LF: still one break.
+    EXPECT_EQ(Convert(std::string("x\r\0\ny", 5), 4096).Joined(), "x\r\ny");
+    // A NUL between the two bytes of a character.
+    EXPECT_EQ(Convert(std::string("\x82\0\xa0", 3), 4096).Joined(), "\x82\xa0");
+}
+
+TEST(LoadConversion, ReadsOfNulsOnlyDoNotEndTheDocument) {
+    // Capacity 4: each read asks for 2 bytes; the first reads give nothing to pass on, yet
+    // the first piece must not be empty (an empty piece means the end to the control).
+    std::string input(40, '\0');
+    input += "tail";
+    const Outcome run = Convert(input, 4);
+    EXPECT_EQ(run.Joined(), "tail");
+}
+
+TEST(LoadConversion, OnlyNulsGiveAnEmptyDocument) {
+    EXPECT_TRUE(Convert(std::string(100, '\0'), 16).pieces.empty());
+}
+
+TEST(LoadConversion, ReadsAtMostHalfTheOfferedBuffer) {
+    // 4096 CRs: the worst case doubles every byte, and every piece must still fit.
+    const std::string input(4096, '\r');
+    const Outcome run = Convert(input, 4096);
+    EXPECT_FALSE(run.overran);
+    for (std::size_t r : run.requests)
+        EXPECT_LE(r, 2048u);
+    ASSERT_EQ(run.pieces.size(), 2u);
+    EXPECT_EQ(run.pieces[0].size(), 4096u);
+    std::string expected;
+    for (int i = 0; i < 4096; ++i)
+        expected += "\r\n";
+    EXPECT_EQ(run.Joined(), expected);
+}
+
+TEST(LoadConversion, HeldLeadByteLeavesRoomForTheNextRead) {
+    // One byte waits (the lead byte) and the next read is all CRs: lead + 2 x read must fit.
+    std::string input(2047, 'a');
+    input += '\x82';
+    input += '\xa0';
+    input += std::string(5000, '\r');
+    for (std::size_t cap : {3u, 4u, 5u, 9u, 4096u}) {
+        const Outcome run = Convert(input, cap);
+        EXPECT_FALSE(run.overran) << "capacity " << cap;
+        for (std::size_t r : run.requests)
+            EXPECT_LE(r, cap / 2) << "capacity " << cap;
+        for (const auto& p : run.pieces)
+            EXPECT_LE(p.size(), cap) << "capacity " << cap;
+        for (std::size_t i = 0; i + 1 < run.pieces.size(); ++i) {
+            const std::string& p = run.pieces[i];
+            EXPECT_FALSE(p.back() == '\r') << "capacity " << cap << ": a CR LF split between pieces";
+        }
+    }
+}
+
+TEST(LoadConversion, TinyCapacitiesStillConvertEverything) {
+    static const char kInput[] = "a\r\x82\xa0\nb\0\r\n\x81";
+    const std::string input(kInput, sizeof kInput - 1);
+    const std::string expected = "a\r\n\x82\xa0\r\nb\r\n\x81";
+    for (std::size_t cap : {1u, 2u}) {
+        const Outcome run = Convert(input, cap);
+        EXPECT_FALSE(run.overran);
+        EXPECT_EQ(run.Joined(), expected) << "capacity " << cap;
+    }
+}
+
+TEST(LoadConversion, ZeroCapacityGivesNothingAndReadsNothing) {
+    StringSource source("abc");
+    TConversion conv([&source](char* b, std::size_t n) { return source(b, n); });
+    char c = 0;
+    EXPECT_EQ(conv.NextPiece(&c, 0), 0u);
+    EXPECT_TRUE(source.requests.empty());
+    char buf[8];
+    EXPECT_EQ(conv.NextPiece(buf, sizeof buf), 3u);
+}
+
+TEST(LoadConversion, EndStaysTheEnd) {
+    StringSource source("abc");
+    TConversion conv([&source](char* b, std::size_t n) { return source(b, n); });
+    char buf[64];
+    EXPECT_EQ(conv.NextPiece(buf, sizeof buf), 3u);
+    EXPECT_EQ(conv.NextPiece(buf, sizeof buf), 0u);
+    const auto asked = source.requests.size();
+    EXPECT_EQ(conv.NextPiece(buf, sizeof buf), 0u);
+    EXPECT_EQ(source.requests.size(), asked);
+}
+
+TEST(LoadConversion, SourceErrorsReachTheCaller) {
+    TConversion conv([](char*, std::size_t) -> std::size_t { throw std::runtime_error("read failed"); });
+    char buf[16];
+    EXPECT_THROW(conv.NextPiece(buf, sizeof buf), std::runtime_error);
+}
+
+TEST(LoadConversion, SourceGivingMoreThanAskedIsRejected) {
+    TConversion conv([](char*, std::size_t size) { return size + 1; });
+    char buf[16];
+    EXPECT_THROW(conv.NextPiece(buf, sizeof buf), std::length_error);
+}
+
+TEST(LoadConversion, RandomInputsMatchAWholeBufferConversion) {
+    // Whole-buffer reading of the rules: drop NULs, then turn CR LF, CR, LF into CR LF.
+    auto reference = [](std::string s) {
+        s.erase(std::remove(s.begin(), s.end(), '\0'), s.end());
+        std::string out;
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            if (s[i] == '\r' || s[i] == '\n') {
+                out += "\r\n";
+                if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
+            } else {
+                out += s[i];
+            }
+        }
+        return out;
+    };
+    std::mt19937 rng(1234);
+    const char alphabet[] = {'a', '\r', '\n', '\0', '\x82', '\xa0', '\x81', '\x40', '\xfc', 'z'};
+    for (int round = 0; round < 300; ++round) {
+        std::string input;
+        const int len = static_cast<int>(rng() % 200);
+        for (int i = 0; i < len; ++i)
+            input += alphabet[rng() % sizeof alphabet];
+        const std::size_t cap = 2 + rng() % 40;
+        const std::size_t maxRead = 1 + rng() % 30;
+        const Outcome run = Convert(input, cap, maxRead);
+        EXPECT_FALSE(run.overran);
+        ASSERT_EQ(run.Joined(), reference(input)) << "round " << round;
+        for (std::size_t i = 0; i + 1 < run.pieces.size(); ++i)
+            EXPECT_FALSE(EndsOnLeadByte(run.pieces[i])) << "round " << round;
+    }
+}
