@@ -1,0 +1,136 @@
+// Open, Save and Exit through the real dialogs and boxes, with real keys and clicks.
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "harness.h"
+
+using namespace e2e;
+
+namespace {
+enum : int { idStatusBar1 = 106, idRichEdit1 = 109, idToolBar1 = 110 };
+constexpr int kOpen = 28, kSave = 51, kExit = 296;
+int ToolX(int left) { return left + 11; }
+
+std::string TempDir() {
+    char temp[MAX_PATH]{};
+    ::GetTempPathA(MAX_PATH, temp);
+    std::string dir = std::string(temp) + "dodir_e2e_" + std::to_string(::GetCurrentProcessId()) + "\\";
+    ::CreateDirectoryA(dir.c_str(), nullptr);
+    return dir;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+// Types a path into the focused name box of a file dialog and confirms with Enter.
+void TypePathAndEnter(HWND dialog, const std::string& path) {
+    Activate(dialog);
+    ::Sleep(200);
+    TypeText(path);
+    PressKey(VK_RETURN);
+}
+
+// The message text of a box of the program.
+std::string BoxText(HWND box) {
+    return WindowText(::GetDlgItem(box, 0xFFFF));
+}
+} // namespace
+
+TEST(DocumentsThroughRealInput, OpenTypedIntoTheDialogThenSaveSaysSo) {
+    const std::string dir = TempDir();
+    const std::string path = dir + "memo.txt";
+    WriteFile(path, "first\nsecond\n");
+    Program program;
+    HWND main = program.MainWindow();
+    HWND toolbar = program.Control(idToolBar1);
+    Click(toolbar, ToolX(kOpen), 12);
+    HWND dialog = program.FindWindowOf("#32770");
+    ASSERT_NE(dialog, nullptr);
+    TypePathAndEnter(dialog, path);
+    ASSERT_TRUE(WaitFor([&] { return WindowText(main) == path; })) << WindowText(main);
+    EXPECT_EQ(WindowText(program.Control(idRichEdit1)), "first\r\nsecond\r\n");
+
+    Click(program.Control(idRichEdit1), 5, 5);
+    PressKey(VK_HOME, false, true);
+    TypeText("new ");
+    ASSERT_TRUE(WaitFor([&] { return WindowText(program.Control(idRichEdit1)).rfind("new first", 0) == 0; }))
+        << WindowText(program.Control(idRichEdit1));
+    Click(toolbar, ToolX(kSave), 12);
+    HWND notice = program.FindWindowOf("TMessageForm");
+    ASSERT_NE(notice, nullptr);
+    EXPECT_EQ(BoxText(notice), "上書きしました。");
+    EXPECT_EQ(WindowText(notice), "ミルテ");
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(notice) || !::IsWindowVisible(notice); }));
+    const std::string saved = ReadFile(path);
+    EXPECT_EQ(saved.rfind("{\\rtf", 0), 0u);
+    EXPECT_NE(saved.find("new"), std::string::npos);
+    EXPECT_NE(saved.find("second"), std::string::npos);
+    EXPECT_EQ(saved.find("first\nsecond"), std::string::npos); // the plain text was replaced
+    EXPECT_EQ(WindowText(main), path);
+}
+
+TEST(DocumentsThroughRealInput, SaveOfANewDocumentGoesThroughTheSaveDialog) {
+    const std::string path = TempDir() + "fresh.txt";
+    ::DeleteFileA(path.c_str());
+    Program program;
+    Click(program.Control(idRichEdit1), 5, 5);
+    TypeText("fresh words");
+    Click(program.Control(idToolBar1), ToolX(kSave), 12);
+    HWND dialog = program.FindWindowOf("#32770");
+    ASSERT_NE(dialog, nullptr);
+    // The name box starts with "*.txt" selected; typing replaces it.
+    TypePathAndEnter(dialog, path);
+    EXPECT_TRUE(WaitFor([&] { return ReadFile(path).find("fresh words") != std::string::npos; }));
+    EXPECT_EQ(ReadFile(path).rfind("{\\rtf", 0), 0u);
+    ::Sleep(300);
+    EXPECT_EQ(program.FindWindowOf("TMessageForm", nullptr, 300), nullptr); // no notice
+    EXPECT_EQ(WindowText(program.MainWindow()), "dodir");
+}
+
+TEST(DocumentsThroughRealInput, ExitAnsweredWithKeysAndTheMouse) {
+    Program program;
+    Click(program.Control(idRichEdit1), 5, 5);
+    TypeText("draft");
+    HWND toolbar = program.Control(idToolBar1);
+
+    // N to saving, Esc to quitting: the program goes on.
+    Click(toolbar, ToolX(kExit), 12);
+    HWND ask = program.FindWindowOf("TMessageForm");
+    ASSERT_NE(ask, nullptr);
+    EXPECT_EQ(BoxText(ask), "ファイルを保存しますか？");
+    EXPECT_EQ(WindowText(ask), "確認");
+    PressKey('N');
+    HWND quit = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        quit = program.FindWindowOf("TMessageForm", nullptr, 100);
+        return quit && BoxText(quit) == "プログラムを終了しますか？";
+    }));
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(WaitFor([&] { return program.FindWindowOf("TMessageForm", nullptr, 100) == nullptr; }));
+    EXPECT_EQ(program.WaitForExit(300), -1);
+
+    // The mouse on "いいえ" to saving, Y to quitting: the program ends with code 0.
+    Click(toolbar, ToolX(kExit), 12);
+    ask = program.FindWindowOf("TMessageForm");
+    ASSERT_NE(ask, nullptr);
+    HWND no = ::GetDlgItem(ask, IDNO);
+    ASSERT_NE(no, nullptr);
+    Click(no, 10, 8);
+    ASSERT_TRUE(WaitFor([&] {
+        quit = program.FindWindowOf("TMessageForm", nullptr, 100);
+        return quit && BoxText(quit) == "プログラムを終了しますか？";
+    }));
+    PressKey('Y');
+    EXPECT_EQ(program.WaitForExit(10000), 0);
+}
