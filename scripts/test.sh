@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the platform-free code natively under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then the Windows tests under Wine in Xvfb.
+# AddressSanitizer and UndefinedBehaviorSanitizer, the fuzzers for a bounded time, then the
+# Windows tests (in-process and end-to-end) under Wine in Xvfb.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 "$here/setup.sh" || exit 1
@@ -14,6 +15,15 @@ echo "== native tests (ASan + UBSan)"
 cmake -S . -B build/native "${gen[@]}" -DDODIR_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null || exit 1
 cmake --build build/native -j "$jobs" || exit 1
 (cd build/native && ctest --output-on-failure -j "$jobs") || status=1
+
+echo "== fuzzing (libFuzzer, ASan + UBSan, 30 s a target)"
+mkdir -p build
+if "$here/fuzz.sh" 30 >build/fuzz.log 2>&1; then
+  grep -E '^== |Done [0-9]+ runs' build/fuzz.log
+else
+  tail -n 40 build/fuzz.log
+  status=1
+fi
 
 echo "== Windows build"
 "$here/build.sh" -j "$jobs" || exit 1

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace dodir {
@@ -32,8 +33,6 @@ public:
 private:
     // Converts raw source bytes and appends them to pending_.
     void Convert(const char* data, std::size_t size);
-    // Length of the piece that may be handed over from pending_ within capacity.
-    std::size_t DeliverableLength(std::size_t capacity) const;
 
     TByteSource source_;
     std::string pending_;       // converted bytes not handed over yet

@@ -52,10 +52,13 @@ DWORD TReplacementFile::Open(const std::string& target) {
         const DWORD error = ::GetLastError();
         if (error != ERROR_FILE_NOT_FOUND) return error; // no folder, a bad name, no access
     } else {
-        // Renaming over a read-only file succeeds on some systems: refuse it here.
+        // Renaming over a read-only file succeeds on some systems, and Wine's ReplaceFileA
+        // moves a folder that stands at the target aside: refuse both here.
         if (targetAttributes_ & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))
             return ERROR_ACCESS_DENIED;
         // Held open by another program without sharing, or not writable for this process.
+        // Found here rather than by a failing ReplaceFileA, which under Wine leaves a file
+        // "rf*.tmp" of its own behind in the folder.
         UniqueFile probe(::CreateFileA(target.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!probe) return ::GetLastError();
