@@ -15,6 +15,9 @@ fi
 trap 'umount "$full_dir" 2>/dev/null; rmdir "$full_dir" 2>/dev/null' EXIT
 wineserver -k 2>/dev/null || true
 wineserver -p
+# The first Wine process of a session starts Wine's services, which inherit its output and
+# keep it open until the server ends: start them here, away from ctest's pipes.
+wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
 ctest --output-on-failure "$@"
 rc=$?
 wineserver -k 2>/dev/null || true
