@@ -50,11 +50,7 @@ TAboutBox::TAboutBox(TApplication& app) : TCustomForm(app) {
     ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     CreateHandle(exStyle, "TAboutBox", "バージョン情報", style, 0, 0, frame.right - frame.left,
                  frame.bottom - frame.top, app.Handle(), nullptr);
-    HMENU sys = ::GetSystemMenu(Handle(), FALSE);
-    ::DeleteMenu(sys, SC_TASKLIST, MF_BYCOMMAND);
-    ::DeleteMenu(sys, 7, MF_BYPOSITION);
-    ::DeleteMenu(sys, 5, MF_BYPOSITION);
-    for (UINT cmd : {SC_MAXIMIZE, SC_MINIMIZE, SC_SIZE, SC_RESTORE}) ::DeleteMenu(sys, cmd, MF_BYCOMMAND);
+    TrimSystemMenu();
     MakeClientSize(Handle(), kClientWidth, kClientHeight);
 
     windowFont_.reset(MakeFont(WindowFont().height));

@@ -118,14 +118,6 @@ TForm1::TForm1(TApplication& app) : TCustomForm(app) {
 
 TForm1::~TForm1() = default;
 
-void TForm1::TrimSystemMenu() {
-    HMENU sys = ::GetSystemMenu(Handle(), FALSE);
-    ::DeleteMenu(sys, SC_TASKLIST, MF_BYCOMMAND);
-    ::DeleteMenu(sys, 7, MF_BYPOSITION);
-    ::DeleteMenu(sys, 5, MF_BYPOSITION);
-    for (UINT cmd : {SC_MAXIMIZE, SC_MINIMIZE, SC_SIZE, SC_RESTORE}) ::DeleteMenu(sys, cmd, MF_BYCOMMAND);
-}
-
 void TForm1::CreateControls() {
     HWND self = Handle();
     HFONT font = windowFont_.get();

@@ -95,7 +95,6 @@ protected:
 
 private:
     void CreateControls();
-    void TrimSystemMenu();
     void PaintLabels(HDC dc);
 
     void RunToolButton(int command);

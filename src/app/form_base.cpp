@@ -95,6 +95,15 @@ LRESULT TCustomForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+void TCustomForm::TrimSystemMenu() {
+    HMENU sys = ::GetSystemMenu(Handle(), FALSE);
+    ::DeleteMenu(sys, SC_TASKLIST, MF_BYCOMMAND);
+    // The separators; a position that does not exist is skipped.
+    ::DeleteMenu(sys, 7, MF_BYPOSITION);
+    ::DeleteMenu(sys, 5, MF_BYPOSITION);
+    for (UINT cmd : {SC_MAXIMIZE, SC_MINIMIZE, SC_SIZE, SC_RESTORE}) ::DeleteMenu(sys, cmd, MF_BYCOMMAND);
+}
+
 void TCustomForm::MakeClientSize(HWND wnd, int width, int height) {
     RECT r{0, 0, width, height};
     ::AdjustWindowRectEx(&r, static_cast<DWORD>(::GetWindowLongPtrA(wnd, GWL_STYLE)), FALSE,

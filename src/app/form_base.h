@@ -36,6 +36,8 @@ protected:
     void SetTabOrder(std::vector<HWND> controls) { tabOrder_ = std::move(controls); }
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     static void MakeClientSize(HWND wnd, int width, int height);
+    // A dialog frame's system menu keeps only Move and Close.
+    void TrimSystemMenu();
 
 private:
     bool CanFocus(HWND control) const;

@@ -263,26 +263,25 @@ bool TFontDialog::Execute() {
     }
     handle_ = nullptr;
     if (!confirmed) return false;
-    Font.name = lf.lfFaceName;
-    Font.height = lf.lfHeight;
-    Font.bold = lf.lfWeight > FW_NORMAL;
-    Font.italic = lf.lfItalic != 0;
-    Font.underline = lf.lfUnderline != 0;
-    Font.strikeout = lf.lfStrikeOut != 0;
+    TakeFaceHeightAndStyle(lf);
     if (lstrcmpiA(openedFace.c_str(), lf.lfFaceName) != 0 || scriptChanged_) Font.charset = lf.lfCharSet;
     if (colourChanged_) Font.color = cf.rgbColors;
     return true;
 }
 
-void TFontDialog::Apply(HWND dialog) {
-    LOGFONTA lf{};
-    ::SendMessageA(dialog, WM_CHOOSEFONT_GETLOGFONT, 0, reinterpret_cast<LPARAM>(&lf));
+void TFontDialog::TakeFaceHeightAndStyle(const LOGFONTA& lf) {
     Font.name = lf.lfFaceName;
     Font.height = lf.lfHeight;
     Font.bold = lf.lfWeight > FW_NORMAL;
     Font.italic = lf.lfItalic != 0;
     Font.underline = lf.lfUnderline != 0;
     Font.strikeout = lf.lfStrikeOut != 0;
+}
+
+void TFontDialog::Apply(HWND dialog) {
+    LOGFONTA lf{};
+    ::SendMessageA(dialog, WM_CHOOSEFONT_GETLOGFONT, 0, reinterpret_cast<LPARAM>(&lf));
+    TakeFaceHeightAndStyle(lf);
     if (scriptChanged_) Font.charset = lf.lfCharSet;
     HWND colours = ::GetDlgItem(dialog, cmb4);
     if (colours) {

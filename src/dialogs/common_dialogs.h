@@ -133,6 +133,7 @@ public:
 private:
     static UINT_PTR CALLBACK Hook(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
     void Apply(HWND dialog);
+    void TakeFaceHeightAndStyle(const LOGFONTA& lf);
     bool colourChanged_ = false;
     bool scriptChanged_ = false;
 };
