@@ -19,14 +19,15 @@ double Seconds(LARGE_INTEGER a, LARGE_INTEGER b, LARGE_INTEGER freq) {
     return static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(freq.QuadPart);
 }
 
-double MedianKeyMicros(dodir::TForm1& form, int lines) {
+double MedianKeyMicros(dodir::TForm1& form, int lines, bool atTop) {
     std::string text;
     for (int i = 1; i <= lines; ++i) text += "line " + std::to_string(i) + "\r\n";
     ::SetWindowTextA(form.RichEdit1->Handle(), text.c_str());
-    // The caret in the middle of the document, scrolled into view.
-    const int middle = static_cast<int>(text.size() / 2);
-    form.RichEdit1->SetSelectionStart(middle);
+    // The caret on the first screen, or in the middle of the document scrolled into view
+    // (where the gutter's numbers have as many digits as the document's lines).
+    form.RichEdit1->SetSelectionStart(atTop ? 5 : static_cast<int>(text.size() / 2));
     form.RichEdit1->SetSelectionLength(0);
+    if (atTop) form.RichEdit1->ScrollLines(-form.RichEdit1->FirstVisibleLine());
     LARGE_INTEGER freq;
     ::QueryPerformanceFrequency(&freq);
     std::vector<double> samples;
@@ -89,11 +90,15 @@ int main() {
     while (app.ProcessMessage()) {
     }
     const int sizes[] = {100, 10000, 100000};
-    double results[3]{};
-    for (int i = 0; i < 3; ++i) {
-        results[i] = MedianKeyMicros(form, sizes[i]);
-        std::printf("key press to refreshed gutter, %6d lines: %9.1f us (median of 41)\n", sizes[i], results[i]);
+    for (bool atTop : {true, false}) {
+        double results[3]{};
+        for (int i = 0; i < 3; ++i) {
+            results[i] = MedianKeyMicros(form, sizes[i], atTop);
+            std::printf("key press to refreshed gutter, caret %s, %6d lines: %9.1f us (median of 41)\n",
+                        atTop ? "at the top  " : "in the middle", sizes[i], results[i]);
+        }
+        std::printf("ratio 100000 / 100 lines, caret %s: %.2f\n", atTop ? "at the top" : "in the middle",
+                    results[2] / results[0]);
     }
-    std::printf("ratio 100000 / 100 lines: %.2f\n", results[2] / results[0]);
     return 0;
 }
