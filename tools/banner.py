@@ -9,8 +9,9 @@ Everything is computed from shapes (signed distances with a one-pixel soft edge)
 so the picture is smooth and always the same; only the standard library is used.
 """
 import math
-import struct
 import sys
+
+from pixelart import write_bmp24
 
 W, H = 414, 138
 
@@ -264,21 +265,6 @@ def pixel(x, y):
     vx, vy = (x - W / 2) / (W / 2), (y - H / 2) / (H / 2)
     c = mix(c, (20, 26, 50), 0.10 * clamp(vx * vx + vy * vy - 0.5))
     return tuple(int(round(clamp(ch, 0, 255))) for ch in c)
-
-
-def write_bmp24(w, h, pixels, out):
-    stride = (w * 3 + 3) & ~3
-    data = bytearray()
-    for y in reversed(range(h)):
-        line = bytearray()
-        for x in range(w):
-            r, g, b = pixels[y][x]
-            line += bytes((b, g, r))
-        line += bytes(stride - len(line))
-        data += line
-    header = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(data), 2835, 2835, 0, 0)
-    with open(out, "wb") as f:
-        f.write(b"BM" + struct.pack("<IHHI", 14 + 40 + len(data), 0, 0, 54) + header + data)
 
 
 def main(argv):

@@ -5,6 +5,7 @@
 #include "app/application.h"
 #include "base/errors.h"
 #include "base/fonts.h"
+#include "base/win/font.h"
 
 namespace dodir {
 
@@ -31,14 +32,6 @@ constexpr std::array<LabelRow, 7> kLabels{{
 constexpr RECT kPanel{8, 8, 8 + 433, 8 + 321};
 constexpr RECT kBannerArea{8, 8, 8 + 417, 8 + 153};
 
-HFONT MakeFont(int height) {
-    LOGFONTA lf{};
-    lf.lfHeight = height;
-    lf.lfWeight = FW_NORMAL;
-    lf.lfCharSet = SHIFTJIS_CHARSET;
-    lstrcpynA(lf.lfFaceName, WindowFont().name.c_str(), LF_FACESIZE);
-    return ::CreateFontIndirectA(&lf);
-}
 
 } // namespace
 
@@ -53,8 +46,10 @@ TAboutBox::TAboutBox(TApplication& app) : TCustomForm(app) {
     TrimSystemMenu();
     MakeClientSize(Handle(), kClientWidth, kClientHeight);
 
-    windowFont_.reset(MakeFont(WindowFont().height));
-    bigFont_.reset(MakeFont(-32));
+    TFont big = WindowFont();
+    big.height = -32;
+    windowFont_.reset(win::CreateFontOf(WindowFont()));
+    bigFont_.reset(win::CreateFontOf(big));
     banner_.reset(static_cast<HBITMAP>(
         ::LoadImageA(::GetModuleHandleA(nullptr), "BANNER", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
 

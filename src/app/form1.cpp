@@ -11,6 +11,7 @@
 #include "document/file_commands.h"
 #include "base/errors.h"
 #include "base/texts.h"
+#include "base/win/font.h"
 
 namespace dodir {
 
@@ -72,21 +73,6 @@ HIMAGELIST LoadToolImages() {
 
 const std::vector<std::string> kColorNames = {"黒", "白", "赤", "青", "緑", "黄", "紫", "灰"};
 
-HFONT MakeFont(const TFont& f) {
-    LOGFONTA lf{};
-    lf.lfHeight = f.height;
-    lf.lfWeight = f.bold ? FW_BOLD : FW_NORMAL;
-    lf.lfItalic = f.italic;
-    lf.lfUnderline = f.underline;
-    lf.lfStrikeOut = f.strikeout;
-    lf.lfCharSet = static_cast<BYTE>(f.charset);
-    lf.lfQuality = DEFAULT_QUALITY;
-    lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
-    lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-    lf.lfPitchAndFamily = DEFAULT_PITCH;
-    lstrcpynA(lf.lfFaceName, f.name.c_str(), LF_FACESIZE);
-    return ::CreateFontIndirectA(&lf);
-}
 
 } // namespace
 
@@ -106,8 +92,8 @@ TForm1::TForm1(TApplication& app) : TCustomForm(app) {
     TFont labelFont = WindowFont();
     labelFont.height = -19;
     labelFont.bold = true;
-    windowFont_.reset(MakeFont(WindowFont()));
-    labelFont_.reset(MakeFont(labelFont));
+    windowFont_.reset(win::CreateFontOf(WindowFont()));
+    labelFont_.reset(win::CreateFontOf(labelFont));
     CreateControls();
     try {
         FormCreate();

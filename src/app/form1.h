@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "app/control_ids.h"
 #include "app/controls.h"
 #include "app/form_base.h"
 #include "app/status_bar.h"
@@ -14,21 +15,6 @@
 #include "editor/rich_edit.h"
 
 namespace dodir {
-
-// Control identifiers, also how tests find the controls.
-enum TForm1ControlId : int {
-    idEdit1 = 101,
-    idEdit2,
-    idEdit3,
-    idButton1,
-    idButton2,
-    idStatusBar1,
-    idComboBox1,
-    idComboBox2,
-    idRichEdit1,
-    idToolBar1,
-    idRichEdit2,
-};
 
 class TForm1 : public TCustomForm {
 public:

@@ -8,6 +8,7 @@
 #include "app/application.h"
 #include "app/form_base.h"
 #include "base/errors.h"
+#include "base/win/font.h"
 
 namespace dodir {
 
@@ -229,15 +230,7 @@ UINT_PTR CALLBACK TFindDialog::Hook(HWND dialog, UINT msg, WPARAM wParam, LPARAM
 // Font
 
 bool TFontDialog::Execute() {
-    LOGFONTA lf{};
-    lf.lfHeight = Font.height;
-    lf.lfWeight = Font.bold ? FW_BOLD : FW_NORMAL;
-    lf.lfItalic = Font.italic;
-    lf.lfUnderline = Font.underline;
-    lf.lfStrikeOut = Font.strikeout;
-    lf.lfCharSet = static_cast<BYTE>(Font.charset);
-    lf.lfPitchAndFamily = DEFAULT_PITCH;
-    lstrcpynA(lf.lfFaceName, Font.name.c_str(), LF_FACESIZE);
+    LOGFONTA lf = win::LogFontOf(Font);
 
     CHOOSEFONTA cf{};
     cf.lStructSize = sizeof cf;

@@ -4,22 +4,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/control_ids.h"
 #include "harness.h"
 
 using namespace e2e;
+using namespace dodir;
 
 namespace {
-enum : int {
-    idEdit1 = 101,
-    idEdit2,
-    idEdit3,
-    idButton1,
-    idButton2,
-    idStatusBar1,
-    idComboBox1,
-    idComboBox2,
-    idRichEdit1,
-};
 constexpr int kMessageLabelId = 0xFFFF; // the message text of a box, ours and the platform's alike
 
 // A point of the editor's background, away from the caret and the text.

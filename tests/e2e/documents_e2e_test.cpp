@@ -5,12 +5,13 @@
 #include <fstream>
 #include <iterator>
 
+#include "app/control_ids.h"
 #include "harness.h"
 
 using namespace e2e;
+using namespace dodir;
 
 namespace {
-enum : int { idStatusBar1 = 106, idRichEdit1 = 109, idToolBar1 = 110 };
 constexpr int kOpen = 28, kSave = 51, kExit = 296;
 int ToolX(int left) { return left + 11; }
 

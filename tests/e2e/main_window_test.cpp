@@ -4,17 +4,11 @@
 
 #include <cstdlib>
 
+#include "app/control_ids.h"
 #include "harness.h"
 
 using namespace e2e;
-
-namespace {
-// Control identifiers of the main window.
-enum : int {
-    idEdit1 = 101, idEdit2, idEdit3, idButton1, idButton2, idStatusBar1,
-    idComboBox1, idComboBox2, idRichEdit1, idToolBar1, idRichEdit2,
-};
-} // namespace
+using namespace dodir;
 
 TEST(MainWindow, StartsAsDesigned) {
     Program program;

@@ -2,12 +2,13 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include "app/control_ids.h"
 #include "harness.h"
 
 using namespace e2e;
+using namespace dodir;
 
 namespace {
-enum : int { idEdit1 = 101, idStatusBar1 = 106, idRichEdit1 = 109, idToolBar1 = 110, idRichEdit2 = 111 };
 
 // Client x of the middle of a toolbar item, from its left edge.
 int ToolX(int left) { return left + 11; }
