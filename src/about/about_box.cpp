@@ -79,8 +79,8 @@ TAboutBox::TAboutBox(TApplication& app) : TCustomForm(app) {
 
 TAboutBox::~TAboutBox() {
     if (AboutBox == this) AboutBox = nullptr;
-    OKButton.reset();
-    panel_.reset();
+    DestroyHandle();
+    (void)panel_.release(); // went with the box
 }
 
 void TAboutBox::Show() {
@@ -129,11 +129,26 @@ void TAboutBox::OKButtonClick() { Hide(); }
 void TAboutBox::Hide() {
     const bool wasActive = ::GetActiveWindow() == Handle();
     ::ShowWindow(Handle(), SW_HIDE);
-    if (wasActive) {
-        TCustomForm* main = Application().MainForm();
-        if (main && ::IsWindowVisible(main->Handle()) && ::IsWindowEnabled(main->Handle()))
-            ::SetActiveWindow(main->Handle());
-    }
+    if (!wasActive) return;
+    // The program's next visible, enabled top-level window in z-order (the windows of the
+    // thread come in z-order); one that stays on top of all others only if there is no other.
+    struct Search {
+        HWND skip[2];
+        HWND normal = nullptr;
+        HWND topmost = nullptr;
+    } search{{Handle(), Application().Handle()}};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND wnd, LPARAM lp) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(lp);
+            if (wnd == s.skip[0] || wnd == s.skip[1] || !::IsWindowVisible(wnd) || !::IsWindowEnabled(wnd))
+                return TRUE;
+            HWND& slot = (::GetWindowLongPtrA(wnd, GWL_EXSTYLE) & WS_EX_TOPMOST) ? s.topmost : s.normal;
+            if (!slot) slot = wnd;
+            return s.normal ? FALSE : TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (HWND next = search.normal ? search.normal : search.topmost) ::SetActiveWindow(next);
 }
 
 void TAboutBox::PaintPanel(HWND panel, HDC dc) {

@@ -57,12 +57,24 @@ void TApplication::ShowMainForm() {
     si.cb = sizeof si;
     ::GetStartupInfoA(&si);
     const int show = (si.dwFlags & STARTF_USESHOWWINDOW) ? si.wShowWindow : SW_SHOWNORMAL;
-    if (show == SW_SHOWMINNOACTIVE) {
-        ::ShowWindow(Handle(), SW_SHOWMINNOACTIVE);
-        return;
-    }
     ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
     ::ShowWindow(main->Handle(), show == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    // Started minimized: the form is there, shown, and the application is minimized, so
+    // that restoring the taskbar entry brings it back.
+    if (show == SW_SHOWMINNOACTIVE) Minimize();
+}
+
+void TApplication::Minimize() {
+    // The owner window carries the taskbar entry; the forms it owns go with it.
+    ::ShowOwnedPopups(Handle(), FALSE);
+    ::ShowWindow(Handle(), SW_MINIMIZE);
+}
+
+void TApplication::Restore() {
+    ::ShowWindow(Handle(), SW_RESTORE);
+    ::ShowOwnedPopups(Handle(), TRUE);
+    if (TCustomForm* main = MainForm(); main && ::IsWindowVisible(main->Handle()))
+        ::SetForegroundWindow(main->Handle());
 }
 
 bool TApplication::IsKeyboardNavigation(MSG& msg) {
@@ -152,6 +164,17 @@ LRESULT TApplication::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION:
         if (wParam) Terminate();
         return 0;
+    case WM_SYSCOMMAND:
+        // Minimize and Restore of the taskbar entry take the forms along.
+        if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+            Minimize();
+            return 0;
+        }
+        if ((wParam & 0xFFF0) == SC_RESTORE && ::IsIconic(Handle())) {
+            Restore();
+            return 0;
+        }
+        return DefaultHandler(msg, wParam, lParam);
     default:
         return DefaultHandler(msg, wParam, lParam);
     }

@@ -34,6 +34,9 @@ public:
 
     // Shows the main form and its owner entry as the process was asked to start.
     void ShowMainForm();
+    // Minimizes the owner window, hiding the forms; Restore brings them back.
+    void Minimize();
+    void Restore();
     // The event loop, until the quit message or the end of the session.
     void Run();
     // One pass of the loop: false when no message was waiting.

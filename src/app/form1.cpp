@@ -102,7 +102,11 @@ TForm1::TForm1(TApplication& app) : TCustomForm(app) {
     }
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // The window and its controls go first, while the objects their messages reach (the
+    // toolbar, the fonts, the image list) still exist; the handlers hear none of it.
+    DestroyHandle();
+}
 
 void TForm1::CreateControls() {
     HWND self = Handle();
@@ -134,6 +138,9 @@ void TForm1::CreateControls() {
     gutter.id = idRichEdit2;
     gutter.bounds = Bounds(0, 24, 33, 369);
     gutter.alignment = TAlignment::taRightJustify;
+    // A number wider than the gutter is cut at its edge rather than wrapped onto a second
+    // row, where it would no longer face its line.
+    gutter.wordWrap = false;
     RichEdit2 = std::make_unique<TRichEdit>(self, gutter);
 
     // Later rows lie on top where controls overlap (gutter over the editor's left
@@ -189,8 +196,10 @@ void TForm1::RefreshLineNumbers() {
     // text limit. The first number tells the height of a line; the rest go in at once.
     TRichEdit::RedrawSuspended quiet(*RichEdit2);
     RichEdit2->Lines.AddLine(std::to_string(f + 1));
-    const int lineHeight = RichEdit2->LineTop(1);
-    const int height = RichEdit2->ClientHeight();
+    // Rows below the first one's top, the last one counted when only partly shown.
+    const int top = RichEdit2->LineTop(0);
+    const int lineHeight = RichEdit2->LineTop(1) - top;
+    const int height = RichEdit2->ClientHeight() - top;
     const int fit = lineHeight > 0 ? (height + lineHeight - 1) / lineHeight : height;
     const int last = static_cast<int>(std::min<long long>(n + 1LL, static_cast<long long>(f) + fit));
     std::string rest;
@@ -200,7 +209,7 @@ void TForm1::RefreshLineNumbers() {
     }
     if (!rest.empty()) RichEdit2->Lines.AddLine(rest);
     // Adding keeps the gutter's caret in view; its top line must face the editor's.
-    RichEdit2->ScrollLines(-RichEdit2->FirstVisibleLine());
+    RichEdit2->ScrollToTop();
 }
 
 void TForm1::RichEdit1KeyPress(char&) { RefreshLineNumbers(); }

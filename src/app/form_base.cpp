@@ -73,6 +73,13 @@ LRESULT TCustomForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         SetActiveControl(reinterpret_cast<HWND>(wParam));
         return 0;
     }
+    if (msg == kMsgControlReplaced) {
+        const auto old = reinterpret_cast<HWND>(wParam);
+        const auto fresh = reinterpret_cast<HWND>(lParam);
+        std::replace(tabOrder_.begin(), tabOrder_.end(), old, fresh);
+        if (activeControl_ == old) activeControl_ = fresh;
+        return 0;
+    }
     switch (msg) {
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE) {

@@ -26,6 +26,7 @@ const char kOpenMessage[] = "ファイル %s は開けません";
 const char kCreateMessage[] = "ファイル %s を作成できません";
 const char kReadMessage[] = "ストリームからの読み込みに失敗しました";
 const char kWriteMessage[] = "ストリームへの書き込みに失敗しました";
+const char kKeptMessage[] = "保存した内容はファイル %s に残っています";
 
 // Error codes the callbacks hand back to the control; any non-zero value ends the request.
 constexpr DWORD kReadErrorCode = 1;
@@ -66,41 +67,6 @@ DWORD CALLBACK FileInCallback(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) 
     return kReadErrorCode;
 }
 
-// Stream-in of bytes held in memory, passed on unchanged.
-struct MemoryIn {
-    const std::string& data;
-    std::size_t at = 0;
-};
-
-DWORD CALLBACK MemoryInCallback(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
-    auto& in = *reinterpret_cast<MemoryIn*>(cookie);
-    const std::size_t n =
-        std::min<std::size_t>(cb > 0 ? static_cast<std::size_t>(cb) : 0, in.data.size() - in.at);
-    std::memcpy(buf, in.data.data() + in.at, n);
-    in.at += n;
-    *pcb = static_cast<LONG>(n);
-    return 0;
-}
-
-// Stream-out into memory.
-struct MemoryOut {
-    std::string data;
-    std::exception_ptr error;
-};
-
-DWORD CALLBACK MemoryOutCallback(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
-    auto& out = *reinterpret_cast<MemoryOut*>(cookie);
-    *pcb = 0;
-    try {
-        if (cb > 0) out.data.append(reinterpret_cast<const char*>(buf), static_cast<std::size_t>(cb));
-        *pcb = cb;
-        return 0;
-    } catch (...) {
-        out.error = std::current_exception();
-    }
-    return kWriteErrorCode;
-}
-
 // Stream-out into a file; a write that fails or writes less is an error.
 struct FileOut {
     explicit FileOut(HANDLE f) : file(f) {}
@@ -136,38 +102,6 @@ LRESULT Stream(HWND wnd, UINT msg, WPARAM format, DWORD_PTR cookie, EDITSTREAMCA
     return result;
 }
 
-// The control's content as it was before a load: its rich text, selection and modified
-// flag. Taking it costs one stream-out into memory, about as much as saving the document.
-class ContentSnapshot {
-public:
-    explicit ContentSnapshot(HWND wnd) : wnd_(wnd) {
-        MemoryOut out;
-        LONG error = 0;
-        Stream(wnd, EM_STREAMOUT, SF_RTF, reinterpret_cast<DWORD_PTR>(&out), &MemoryOutCallback, error);
-        if (out.error) std::rethrow_exception(out.error);
-        if (error != 0) throw EOutOfResources(kReadMessage);
-        rtf_ = std::move(out.data);
-        ::SendMessageA(wnd, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection_));
-        modified_ = ::SendMessageA(wnd, EM_GETMODIFY, 0, 0) != 0;
-    }
-
-    // Puts the content back; after a failed load, nothing better can be done when this
-    // fails too, so it reports nothing.
-    void Restore() const noexcept {
-        MemoryIn in{rtf_};
-        LONG error = 0;
-        Stream(wnd_, EM_STREAMIN, SF_RTF, reinterpret_cast<DWORD_PTR>(&in), &MemoryInCallback, error);
-        ::SendMessageA(wnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection_));
-        ::SendMessageA(wnd_, EM_SETMODIFY, modified_ ? TRUE : FALSE, 0);
-    }
-
-private:
-    HWND wnd_;
-    std::string rtf_;
-    CHARRANGE selection_{};
-    bool modified_ = false;
-};
-
 struct LoadResult {
     LONG controlError = 0;
     bool readFailed = false;
@@ -190,31 +124,32 @@ void TRichEditStrings::LoadDocument(const std::string& path) {
     win::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) throw EFOpenError(FormatMessage1(kOpenMessage, path));
-    const HWND wnd = owner_.Handle();
 
     // Where the plain-text attempt starts again; a handle without a position (a pipe) can
     // be read only once.
     LARGE_INTEGER start{};
     const bool rewindable = ::SetFilePointerEx(file.get(), LARGE_INTEGER{}, &start, FILE_CURRENT) != FALSE;
 
-    // A rich-text attempt on a file that is not rich text empties the control before it
-    // fails, and a failed read may leave part of a document: keep what was there.
-    const ContentSnapshot before(wnd);
-
-    LoadResult result = StreamFileIn(wnd, file.get(), SF_RTF);
+    // The file goes into an empty twin of the control, which takes the control's place only
+    // once the load succeeded. The current document stays untouched by a failed attempt
+    // (a rich-text attempt on a file that is not rich text empties the control it reads
+    // into), and it is never emptied, which costs Wine's control a time growing with the
+    // square of its length, but dropped with its window, which costs nothing.
+    win::UniqueWindow twin = owner_.CreateEmptyTwin();
+    LoadResult result = StreamFileIn(twin.get(), file.get(), SF_RTF);
     if (!result.readFailed && !result.error && result.controlError != 0) {
         // Not rich text: read the same bytes again as plain text.
         if (rewindable && ::SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN))
-            result = StreamFileIn(wnd, file.get(), SF_TEXT);
+            result = StreamFileIn(twin.get(), file.get(), SF_TEXT);
         else
             result.readFailed = true;
     }
     if (result.Failed()) {
-        before.Restore();
         if (result.error) std::rethrow_exception(result.error);
         throw EOutOfResources(kReadMessage);
     }
-    owner_.SetTextLimit(TRichEdit::kUnlimitedText);
+    ::SendMessageA(twin.get(), EM_EXLIMITTEXT, 0, TRichEdit::kUnlimitedText);
+    owner_.AdoptWindow(std::move(twin));
 }
 
 void TRichEditStrings::SaveDocument(const std::string& path) {
@@ -229,7 +164,12 @@ void TRichEditStrings::SaveDocument(const std::string& path) {
     if (out.error) std::rethrow_exception(out.error);
     if (out.writeFailed || error != 0) throw EOutOfResources(kWriteMessage);
     if (replacement.Flush() != 0) throw EOutOfResources(kWriteMessage);
-    if (replacement.Commit() != 0) throw EFCreateError(FormatMessage1(kCreateMessage, path));
+    if (replacement.Commit() != 0) {
+        std::string message = FormatMessage1(kCreateMessage, path);
+        // The new content may exist nowhere else: say where it is.
+        if (replacement.Kept()) message += "\r\n" + FormatMessage1(kKeptMessage, replacement.TemporaryPath());
+        throw EFCreateError(message);
+    }
 }
 
 } // namespace dodir

@@ -14,8 +14,12 @@
 namespace dodir {
 
 const UINT kMsgSetActiveControl = WM_APP + 0x100;
+const UINT kMsgControlReplaced = WM_APP + 0x101;
 
 namespace {
+
+// The character Ctrl+Backspace makes.
+constexpr WPARAM kCtrlBackspace = 0x7F;
 
 // Loaded at the first control's creation and kept to the end of the process; a failed
 // load is tried again at the next creation.
@@ -68,21 +72,60 @@ TRichEdit::TRichEdit(HWND parent, const TRichEditSettings& s) : color_(s.color),
     LoadRichEditLibrary();
     DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL;
     if (s.verticalScrollBar) style |= WS_VSCROLL;
+    if (!s.wordWrap) style |= ES_AUTOHSCROLL;
     switch (s.alignment) {
     case TAlignment::taLeftJustify: style |= ES_LEFT; break;
     case TAlignment::taRightJustify: style |= ES_RIGHT; break;
     case TAlignment::taCenter: style |= ES_CENTER; break;
     }
+    style_ = style;
     CreateControl(WS_EX_CLIENTEDGE, "RICHEDIT", "", style, s.bounds.left, s.bounds.top,
                   s.bounds.right - s.bounds.left, s.bounds.bottom - s.bounds.top, parent, s.id);
     const auto classStyle = ::GetClassLongPtrA(Handle(), GCL_STYLE);
     if (classStyle & (CS_HREDRAW | CS_VREDRAW))
         ::SetClassLongPtrA(Handle(), GCL_STYLE, classStyle & ~static_cast<ULONG_PTR>(CS_HREDRAW | CS_VREDRAW));
-    DefaultFormat.AssignFont(font_);
-    Send(EM_EXLIMITTEXT, 0, 0);
-    Send(EM_SETMODIFY, FALSE, 0);
-    Send(EM_SETEVENTMASK, 0, ENM_CHANGE | ENM_SELCHANGE | ENM_REQUESTRESIZE | ENM_PROTECTED);
-    Send(EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(ColorToRGB(color_)));
+    Prepare(Handle(), 0);
+}
+
+void TRichEdit::Prepare(HWND wnd, LRESULT textLimit) {
+    SendFont(wnd, SCF_DEFAULT, font_);
+    if (style_ & ES_AUTOHSCROLL)
+        ::SendMessageA(wnd, EM_SETTARGETDEVICE, 0, 1); // no wrapping at the window's edge
+    ::SendMessageA(wnd, EM_EXLIMITTEXT, 0, textLimit);
+    ::SendMessageA(wnd, EM_SETMODIFY, FALSE, 0);
+    ::SendMessageA(wnd, EM_SETEVENTMASK, 0, ENM_CHANGE | ENM_SELCHANGE | ENM_REQUESTRESIZE | ENM_PROTECTED);
+    ::SendMessageA(wnd, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(ColorToRGB(color_)));
+}
+
+win::UniqueWindow TRichEdit::CreateEmptyTwin() {
+    HWND self = Handle();
+    HWND parent = ::GetParent(self);
+    RECT r{};
+    ::GetWindowRect(self, &r);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    // The styles it was created with: the control takes WS_VSCROLL away while its text fits,
+    // and one created without it never shows a scroll bar.
+    win::UniqueWindow twin(::CreateWindowExA(WS_EX_CLIENTEDGE, "RICHEDIT", "", style_ & ~WS_VISIBLE, r.left, r.top,
+                                             r.right - r.left,
+                                             r.bottom - r.top, parent, ::GetMenu(self), ::GetModuleHandleA(nullptr),
+                                             nullptr));
+    if (!twin) throw EWin32Error("CreateWindow failed: RICHEDIT");
+    Prepare(twin.get(), Send(EM_GETLIMITTEXT));
+    return twin;
+}
+
+void TRichEdit::AdoptWindow(win::UniqueWindow twin) {
+    HWND fresh = twin.get();
+    HWND old = Handle();
+    const bool focused = ::GetFocus() == old;
+    // In the old window's place among its siblings (z-order and so tab order), then shown.
+    ::SetWindowPos(fresh, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    win::UniqueWindow retired = SwapWindow(twin.release());
+    pendingLead_ = -1;
+    backspaceRaised_ = false;
+    ::SendMessageA(::GetParent(fresh), kMsgControlReplaced, reinterpret_cast<WPARAM>(old),
+                   reinterpret_cast<LPARAM>(fresh));
+    if (focused) ::SetFocus(fresh);
 }
 
 // Positions
@@ -188,6 +231,8 @@ void TRichEdit::ScrollLines(int delta) {
     if (delta != 0) Send(EM_LINESCROLL, 0, delta);
 }
 
+void TRichEdit::ScrollToTop() { Send(WM_VSCROLL, SB_TOP); }
+
 int TRichEdit::ClientHeight() const {
     RECT r{};
     ::GetClientRect(Handle(), &r);
@@ -243,6 +288,54 @@ void TRichEdit::InsertTypedPair(char lead, char trail) {
     Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(pair));
 }
 
+void TRichEdit::KeepSelectionInText() {
+    // Wine's control lets Right, Down, End and Page Down take the caret past the end of the
+    // text into the final paragraph mark, which is not part of it; Enter typed there brings
+    // the control down.
+    CHARRANGE r{};
+    Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
+    const int len = NativeTextLength();
+    if (r.cpMax <= len && r.cpMin <= len) return;
+    CHARRANGE inside{std::min<LONG>(r.cpMin, len), std::min<LONG>(r.cpMax, len)};
+    Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&inside));
+}
+
+bool TRichEdit::PasteText() {
+    // Wine's control pastes plain text in pieces of 2048 characters and takes a CR and its LF
+    // that fall into two pieces for two paragraph breaks: an empty row that is not in the
+    // text, and line numbers running ahead of it from there on. Plain text goes in here in
+    // one piece, still undoable. Rich text (the control's own copies) is read whole by the
+    // control's reader and is left to it, as is a read-only control.
+    static const UINT richText = ::RegisterClipboardFormatA("Rich Text Format");
+    if (!CountsCharacters() || (::GetWindowLongPtrA(Handle(), GWL_STYLE) & ES_READONLY) ||
+        ::IsClipboardFormatAvailable(richText) || !::IsClipboardFormatAvailable(CF_TEXT))
+        return false;
+    std::string text;
+    {
+        win::ClipboardScope clipboard(Handle());
+        text = clipboard.Text();
+    }
+    Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+    return true;
+}
+
+LRESULT TRichEdit::BackspaceKeyDown(WPARAM wParam, LPARAM lParam) {
+    // Wine's control deletes on the Backspace key itself, not on its character message: the
+    // key-press event comes here, once, with the character the key makes (DEL with Ctrl),
+    // and the character message that follows is not raised again. An error from the
+    // handler stops the key as it would stop its character.
+    const char made = ::GetKeyState(VK_CONTROL) < 0 ? static_cast<char>(kCtrlBackspace) : '\b';
+    backspaceRaised_ = true;
+    backspaceCancelled_ = true;
+    char key = made;
+    const bool keep = RaiseKeyPress(key);
+    backspaceCancelled_ = !(keep && key == made);
+    if (!backspaceCancelled_) return CallOriginal(WM_KEYDOWN, wParam, lParam);
+    // Cancelled or turned into another character: that character goes in instead.
+    if (keep) CallOriginal(WM_CHAR, static_cast<unsigned char>(key), lParam);
+    return 0;
+}
+
 void TRichEdit::RaiseMouseDown(TMouseButton button, WPARAM keys, LPARAM lParam, bool isDouble) {
     if (!OnMouseDown) return;
     unsigned shift = ShiftStateFromMouse(keys);
@@ -252,25 +345,36 @@ void TRichEdit::RaiseMouseDown(TMouseButton button, WPARAM keys, LPARAM lParam, 
 
 LRESULT TRichEdit::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
+    case WM_GETDLGCODE:
+        // Asked with the message attached, Wine's control takes itself for part of a dialog
+        // box for good and from then on swallows Enter. The editor is in no dialog box: it is
+        // asked without, and keeps taking Enter as a line break.
+        return CallOriginal(msg, wParam, 0);
     case WM_KEYDOWN:
-        // Wine's control deletes on the Backspace key itself, not on its character
-        // message: the key-press event must come before either.
-        if (wParam == VK_BACK) {
-            char key = '\b';
-            const bool keep = RaiseKeyPress(key);
-            backspaceRaised_ = true;
-            backspaceCancelled_ = !(keep && key == '\b');
-            if (!backspaceCancelled_) return CallOriginal(msg, wParam, lParam);
-            // Cancelled or turned into another character: the character message that
-            // follows is swallowed.
-            if (keep) CallOriginal(WM_CHAR, static_cast<unsigned char>(key), lParam);
-            return 0;
+        if (wParam == VK_BACK) return BackspaceKeyDown(wParam, lParam);
+        // The paste keys, which the control would handle without a WM_PASTE.
+        if (::GetKeyState(VK_MENU) >= 0 && ((wParam == 'V' && ::GetKeyState(VK_CONTROL) < 0) ||
+                                           (wParam == VK_INSERT && ::GetKeyState(VK_SHIFT) < 0 &&
+                                            ::GetKeyState(VK_CONTROL) >= 0)))
+            return Send(WM_PASTE);
+        {
+            const LRESULT result = CallOriginal(msg, wParam, lParam);
+            KeepSelectionInText();
+            return result;
         }
+    case WM_PASTE:
+        if (PasteText()) return 0;
+        return CallOriginal(msg, wParam, lParam);
+    case WM_KILLFOCUS:
+        // Half a character must not wait for a trail byte typed who knows when.
+        pendingLead_ = -1;
+        backspaceRaised_ = false;
         return CallOriginal(msg, wParam, lParam);
     case WM_CHAR: {
-        if (wParam == '\b' && backspaceRaised_) {
+        if (backspaceRaised_ && (wParam == '\b' || wParam == kCtrlBackspace)) {
             backspaceRaised_ = false;
-            return backspaceCancelled_ ? 0 : CallOriginal(msg, wParam, lParam);
+            // The key did its work; the DEL of Ctrl+Backspace would go in as a character.
+            return backspaceCancelled_ || wParam == kCtrlBackspace ? 0 : CallOriginal(msg, wParam, lParam);
         }
         backspaceRaised_ = false;
         char key = static_cast<char>(wParam);
@@ -315,11 +419,13 @@ LRESULT TRichEdit::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 // TTextAttributes
 
-void TTextAttributes::Send(CHARFORMATA& format) {
-    owner_.Send(EM_SETCHARFORMAT, selection_ ? SCF_SELECTION : SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+namespace {
+
+void SendFormat(HWND wnd, WPARAM scope, CHARFORMATA& format) {
+    ::SendMessageA(wnd, EM_SETCHARFORMAT, scope, reinterpret_cast<LPARAM>(&format));
 }
 
-void TTextAttributes::TextColor(TColor color) {
+void SendTextColor(HWND wnd, WPARAM scope, TColor color) {
     CHARFORMATA f{};
     f.cbSize = sizeof f;
     f.dwMask = CFM_COLOR;
@@ -327,25 +433,27 @@ void TTextAttributes::TextColor(TColor color) {
         f.dwEffects = CFE_AUTOCOLOR;
     else
         f.crTextColor = ColorToRGB(color);
-    Send(f);
+    SendFormat(wnd, scope, f);
 }
 
-void TTextAttributes::AssignFont(const TFont& font) {
-    TextColor(font.color);
+} // namespace
+
+void SendFont(HWND wnd, WPARAM scope, const TFont& font) {
+    SendTextColor(wnd, scope, font.color);
     {
         CHARFORMATA f{};
         f.cbSize = sizeof f;
         f.dwMask = CFM_FACE;
         const auto n = std::min<std::size_t>(font.name.size(), 31);
         std::memcpy(f.szFaceName, font.name.data(), n);
-        Send(f);
+        SendFormat(wnd, scope, f);
     }
     {
         CHARFORMATA f{};
         f.cbSize = sizeof f;
         f.dwMask = CFM_CHARSET;
         f.bCharSet = static_cast<BYTE>(font.charset);
-        Send(f);
+        SendFormat(wnd, scope, f);
     }
     {
         CHARFORMATA f{};
@@ -355,15 +463,23 @@ void TTextAttributes::AssignFont(const TFont& font) {
         if (font.italic) f.dwEffects |= CFE_ITALIC;
         if (font.underline) f.dwEffects |= CFE_UNDERLINE;
         if (font.strikeout) f.dwEffects |= CFE_STRIKEOUT;
-        Send(f);
+        SendFormat(wnd, scope, f);
     }
     {
         CHARFORMATA f{};
         f.cbSize = sizeof f;
         f.dwMask = CFM_SIZE;
         f.yHeight = font.PointSize(ScreenPixelsPerInch()) * 20;
-        Send(f);
+        SendFormat(wnd, scope, f);
     }
+}
+
+void TTextAttributes::TextColor(TColor color) {
+    SendTextColor(owner_.Handle(), selection_ ? SCF_SELECTION : SCF_DEFAULT, color);
+}
+
+void TTextAttributes::AssignFont(const TFont& font) {
+    SendFont(owner_.Handle(), selection_ ? SCF_SELECTION : SCF_DEFAULT, font);
 }
 
 // TRichEditStrings
@@ -412,6 +528,13 @@ void TRichEditStrings::AddLine(const std::string& line) {
 }
 
 void TRichEditStrings::ClearAll() {
+    // Wine's control takes a time growing with the square of its text to empty itself,
+    // however it is emptied, and none to be destroyed: a long text goes with its window,
+    // and an empty window just like it takes its place.
+    if (owner_.NativeTextLength() > kLongText) {
+        owner_.AdoptWindow(owner_.CreateEmptyTwin());
+        return;
+    }
     ::SetWindowTextA(owner_.Handle(), "");
     owner_.Send(EM_SETMODIFY, FALSE, 0);
 }

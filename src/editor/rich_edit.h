@@ -10,6 +10,7 @@
 
 #include "base/colors.h"
 #include "base/fonts.h"
+#include "base/win/handles.h"
 #include "base/win/window.h"
 
 namespace dodir {
@@ -40,7 +41,6 @@ public:
     void AssignFont(const TFont& font);
 
 private:
-    void Send(CHARFORMATA& format);
     TRichEdit& owner_;
     bool selection_;
 };
@@ -60,6 +60,8 @@ public:
     void SaveDocument(const std::string& path);
 
 private:
+    // Text longer than this many of the control's positions is emptied by replacing the window.
+    static constexpr int kLongText = 16384;
     TRichEdit& owner_;
 };
 
@@ -70,6 +72,7 @@ struct TRichEditSettings {
     TAlignment alignment = TAlignment::taLeftJustify;
     TColor color = clWindow;
     TFont font;
+    bool wordWrap = true;        // false: no wrapping, a line wider than the control is cut
 };
 
 class TRichEdit : public win::TSubclassedControl {
@@ -117,6 +120,8 @@ public:
 
     // Scrolls the view by whole display lines (negative: up).
     void ScrollLines(int delta);
+    // Scrolls the view to the first pixel of the text.
+    void ScrollToTop();
     // Forward search with exact letter case in [start, start + length); -1 when absent.
     int FindInRange(const std::string& text, int start, int length);
     void Focus();
@@ -151,12 +156,26 @@ private:
         return ::SendMessageA(Handle(), msg, wParam, lParam);
     }
     int NativeTextLength();
+    // Sets a control window up as this one: default format, text limit, events, background.
+    void Prepare(HWND wnd, LRESULT textLimit);
+    // An empty, hidden control window with this one's place, styles, format and text limit,
+    // to be filled and then adopted, or dropped.
+    win::UniqueWindow CreateEmptyTwin();
+    // Puts a twin in place of the control's window, which is destroyed; the focus and the
+    // parent's idea of its controls (kMsgControlReplaced) follow.
+    void AdoptWindow(win::UniqueWindow twin);
     // The first `bytes` bytes of the text (fewer when the text is shorter), whole characters.
     std::string TextPrefix(int bytes);
     bool RaiseKeyPress(char& key);
+    LRESULT BackspaceKeyDown(WPARAM wParam, LPARAM lParam);
+    // Takes a selection reaching past the end of the text back to the end.
+    void KeepSelectionInText();
+    // Pastes plain text from the clipboard in one piece; false when the control should.
+    bool PasteText();
     void InsertTypedPair(char lead, char trail);
     void RaiseMouseDown(TMouseButton button, WPARAM keys, LPARAM lParam, bool isDouble);
 
+    DWORD style_ = 0; // the window styles the control is created with
     TColor color_;
     TFont font_;
     bool backspaceRaised_ = false;
@@ -164,8 +183,13 @@ private:
     int pendingLead_ = -1;
 };
 
-// Gives a control the focus as the main window's active control (posts to the parent).
+// Gives a control the focus as the main window's active control (sent to the parent).
 extern const UINT kMsgSetActiveControl;
+// Tells the parent that a control's window (wParam) was replaced by another (lParam).
+extern const UINT kMsgControlReplaced;
+
+// The five character-format requests of a font, for the selection or the default format.
+void SendFont(HWND wnd, WPARAM scope, const TFont& font);
 
 // Resolves a colour reference to RGB at the moment of the request.
 COLORREF ColorToRGB(TColor color);

@@ -107,3 +107,25 @@ TEST_F(AboutBoxTest, CloseHidesAndShowingAgainReusesTheWindow) {
     EXPECT_TRUE(::IsWindowVisible(same));
     EXPECT_EQ(box_->Handle(), same);
 }
+
+TEST_F(AboutBoxTest, ClosingActivatesTheNextWindowInZOrder) {
+    ::SetForegroundWindow(form_->Handle());
+    Pump();
+    form_->FindDialog1->Execute();
+    Pump();
+    HWND find = ::GetActiveWindow();
+    ASSERT_NE(find, form_->Handle());
+    box_->Show();
+    Pump();
+    ASSERT_EQ(::GetActiveWindow(), box_->Handle());
+    box_->OKButtonClick();
+    Pump();
+    EXPECT_EQ(::GetActiveWindow(), find);
+    ::SendMessageA(find, WM_CLOSE, 0, 0);
+    Pump();
+    box_->Show();
+    Pump();
+    box_->OKButtonClick();
+    Pump();
+    EXPECT_EQ(::GetActiveWindow(), form_->Handle());
+}

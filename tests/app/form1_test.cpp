@@ -266,3 +266,44 @@ TEST_F(Form1Test, CloseRequestPostsQuit) {
     EXPECT_EQ(msg.wParam, 0u);
     EXPECT_TRUE(::IsWindowVisible(form_->Handle()));
 }
+
+namespace {
+// Counts access violations anywhere in the process, also those Wine's message dispatch
+// would swallow.
+class AccessViolationCounter {
+public:
+    AccessViolationCounter() : handler_(::AddVectoredExceptionHandler(1, &Count)) { count_ = 0; }
+    ~AccessViolationCounter() { ::RemoveVectoredExceptionHandler(handler_); }
+    int Count() const { return count_; }
+
+private:
+    static LONG CALLBACK Count(EXCEPTION_POINTERS* info) {
+        if (info->ExceptionRecord->ExceptionCode == EXCEPTION_ACCESS_VIOLATION) ++count_;
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+    static inline int count_ = 0;
+    void* handler_;
+};
+} // namespace
+
+TEST(Form1Teardown, NothingFaultsWhereverTheFocusIs) {
+    using Pick = HWND (*)(TForm1&);
+    const Pick picks[] = {
+        [](TForm1& f) { return f.RichEdit1->Handle(); },
+        [](TForm1& f) { return f.ComboBox1->Handle(); },
+        [](TForm1& f) { return f.Edit2->Handle(); },
+    };
+    for (Pick pick : picks) {
+        AccessViolationCounter faults;
+        auto form = std::make_unique<TForm1>(Application());
+        ::ShowWindow(form->Handle(), SW_SHOWNORMAL);
+        ::SetForegroundWindow(form->Handle());
+        HWND focus = pick(*form);
+        ::SetFocus(focus);
+        Pump();
+        ASSERT_EQ(::GetFocus(), focus);
+        form.reset();
+        Pump();
+        EXPECT_EQ(faults.Count(), 0);
+    }
+}

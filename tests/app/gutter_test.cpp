@@ -170,9 +170,28 @@ TEST_F(GutterTest, AHundredThousandLinesRefreshWithoutAnError) {
     for (std::size_t at = gutter.find("\r\n"); at != std::string::npos; at = gutter.find("\r\n", at + 2)) ++numbers;
     EXPECT_GT(numbers, 0);
     EXPECT_LT(numbers, 50);
-    // The top number faces the editor's first visible line (a long number may wrap in
-    // the narrow gutter, so compare the paragraph, not the display line).
+    // Six digits are wider than the gutter: each number is cut, never wrapped, and stays
+    // on the row of its line, all the way down.
     const int first = form_->RichEdit1->FirstVisibleLine();
     EXPECT_EQ(form_->RichEdit2->Text().rfind(std::to_string(first + 1) + "\r\n", 0), 0u);
     EXPECT_EQ(form_->RichEdit2->FirstVisibleLine(), 0);
+    EXPECT_EQ(form_->RichEdit2->Lines.LineCount(), numbers);
+    for (int row = 0; row < numbers; ++row) {
+        EXPECT_EQ(form_->RichEdit2->Lines.LineAt(row), std::to_string(first + row + 1));
+        EXPECT_EQ(form_->RichEdit2->LineTop(row), form_->RichEdit1->LineTop(first + row)) << row;
+    }
+}
+
+TEST_F(GutterTest, ThePartlyShownLastRowGetsItsNumberToo) {
+    std::string text;
+    for (int i = 1; i <= 100; ++i) text += "r\r\n";
+    SetText(text);
+    ClickLine(0);
+    RECT client{};
+    ::GetClientRect(Editor(), &client);
+    POINTL bottom{1, client.bottom - 1};
+    const auto at = ::SendMessageA(Editor(), EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&bottom));
+    const int lastRow = static_cast<int>(::SendMessageA(Editor(), EM_LINEFROMCHAR, static_cast<WPARAM>(at), 0));
+    ASSERT_GT(lastRow, 10);
+    EXPECT_EQ(form_->RichEdit2->Lines.LineAt(lastRow), std::to_string(lastRow + 1)) << Gutter();
 }

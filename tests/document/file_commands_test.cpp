@@ -216,3 +216,69 @@ TEST_F(FileCommandsTest, SaveIntoAReadOnlyFileFailsWithoutANotice) {
     EXPECT_EQ(answer.texts[0], "ファイル " + path + " を作成できません.");
     EXPECT_EQ(ReadFile(path), "original");
 }
+
+TEST_F(FileCommandsTest, SavingOntoAnExistingFileThroughTheDialogReplacesItWithoutAQuestion) {
+    const std::string path = dir_ + "existing.rtf";
+    WriteFile(path, "existing content");
+    Type("new text");
+    DialogAnswerer answer({{"#32770", DialogAnswerer::ChooseFile(path)}, {"#32770", DialogAnswerer::Press(IDYES)}});
+    form_->ToolButton3Click();
+    EXPECT_EQ(answer.Finish(), 1);
+    const std::string written = ReadFile(path);
+    EXPECT_EQ(written.rfind("{\\rtf", 0), 0u);
+    EXPECT_NE(written.find("new text"), std::string::npos);
+}
+
+TEST_F(FileCommandsTest, ExitWhoseSaveFailsDoesNotAskToQuit) {
+    const std::string path = dir_ + "ro.txt";
+    WriteFile(path, "original");
+    OpenFile(path);
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    DialogAnswerer answer({{"TMessageForm", DialogAnswerer::Press(IDYES)},
+                           {"#32770", DialogAnswerer::Press(IDOK)},
+                           {"TMessageForm", DialogAnswerer::Press(IDYES)}});
+    ::SendMessageA(form_->Handle(), WM_COMMAND, MAKEWPARAM(TToolBar::CommandOf(13), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(form_->ToolBar1->Handle()));
+    ASSERT_EQ(answer.Finish(), 2);
+    EXPECT_EQ(answer.texts[1], "ファイル " + path + " を作成できません.");
+    EXPECT_FALSE(QuitPosted());
+}
+
+TEST_F(FileCommandsTest, EndingTheSessionWithUnsavedTextAsksNothing) {
+    Type("unsaved");
+    dodir::testing::MessageBoxWatcher box;
+    EXPECT_TRUE(::SendMessageA(form_->Handle(), WM_QUERYENDSESSION, 0, 0));
+    ::SendMessageA(form_->Handle(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_TRUE(Application().Terminated());
+    EXPECT_EQ(box.Text(), "");
+}
+
+// A long document is dropped with its window (the control's own emptying would take
+// minutes): New and Open leave an editor that the form, the gutter and Tab still reach.
+TEST_F(FileCommandsTest, NewAndOpenOverALongDocumentLeaveAWorkingEditor) {
+    std::string text;
+    for (int i = 1; i <= 30000; ++i) text += "line " + std::to_string(i) + "\r\n";
+    const std::string path = dir_ + "long.txt";
+    WriteFile(path, text);
+    auto expectWorking = [&](const std::string& content) {
+        HWND editor = form_->RichEdit1->Handle();
+        EXPECT_EQ(form_->RichEdit1->Text(), content);
+        EXPECT_EQ(::GetFocus(), editor);
+        EXPECT_EQ(form_->ActiveControl(), editor);
+        EXPECT_EQ(::GetDlgItem(form_->Handle(), idRichEdit1), editor);
+        form_->SelectNext(form_->ComboBox2->Handle(), true, true);
+        EXPECT_EQ(::GetFocus(), editor);
+        ::SendMessageA(editor, WM_CHAR, 'x', 1);
+        EXPECT_EQ(form_->RichEdit2->Lines.LineAt(0), std::to_string(form_->RichEdit1->FirstVisibleLine() + 1));
+    };
+    for (int round = 0; round < 2; ++round) {
+        ::SetWindowTextA(form_->RichEdit1->Handle(), text.c_str());
+        form_->RichEdit1->Focus();
+        form_->ToolButton1Click();
+        expectWorking("");
+        ::SetWindowTextA(form_->RichEdit1->Handle(), text.c_str());
+        form_->RichEdit1->Focus();
+        OpenFile(path);
+        expectWorking(text);
+    }
+}

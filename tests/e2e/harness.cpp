@@ -31,6 +31,7 @@ struct FindCtx {
     DWORD pid;
     const char* cls;
     const char* caption;
+    bool visibleOnly;
     HWND found;
 };
 
@@ -38,7 +39,7 @@ BOOL CALLBACK FindTopLevel(HWND wnd, LPARAM lp) {
     auto* ctx = reinterpret_cast<FindCtx*>(lp);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(wnd, &pid);
-    if (pid != ctx->pid || !::IsWindowVisible(wnd)) return TRUE;
+    if (pid != ctx->pid || (ctx->visibleOnly && !::IsWindowVisible(wnd))) return TRUE;
     if (ClassName(wnd) != ctx->cls) return TRUE;
     if (ctx->caption && WindowText(wnd) != ctx->caption) return TRUE;
     ctx->found = wnd;
@@ -68,7 +69,7 @@ void SendKey(WORD vk, bool up) {
 
 } // namespace
 
-Program::Program() {
+Program::Program(int showCommand) {
     // The pointer rests away from where the window appears, so no move reaches it unasked.
     // Wine moves the X pointer only for a process that owns the foreground window.
     HWND anchor = ::CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 4, 4,
@@ -86,10 +87,14 @@ Program::Program() {
     std::string cmd = "\"" + ProgramPath() + "\"";
     STARTUPINFOA si{};
     si.cb = sizeof si;
+    if (showCommand != SW_SHOWNORMAL) {
+        si.dwFlags = STARTF_USESHOWWINDOW;
+        si.wShowWindow = static_cast<WORD>(showCommand);
+    }
     if (!::CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_))
         throw std::runtime_error("cannot start " + cmd);
     ::WaitForInputIdle(pi_.hProcess, 10000);
-    main_ = FindWindowOf("TForm1", nullptr, 15000);
+    main_ = FindWindowOf("TForm1", nullptr, 15000, showCommand == SW_SHOWNORMAL);
     if (!main_) throw std::runtime_error("the main window did not appear");
     // Let the start-up messages settle.
     ::Sleep(300);
@@ -111,8 +116,8 @@ long Program::WaitForExit(int timeoutMs) {
     return static_cast<long>(code);
 }
 
-HWND Program::FindWindowOf(const char* className, const char* caption, int timeoutMs) const {
-    FindCtx ctx{pi_.dwProcessId, className, caption, nullptr};
+HWND Program::FindWindowOf(const char* className, const char* caption, int timeoutMs, bool visibleOnly) const {
+    FindCtx ctx{pi_.dwProcessId, className, caption, visibleOnly, nullptr};
     WaitFor(
         [&] {
             ::EnumWindows(&FindTopLevel, reinterpret_cast<LPARAM>(&ctx));

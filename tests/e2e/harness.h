@@ -9,7 +9,8 @@ namespace e2e {
 // One run of the program, started fresh and ended at the latest by the destructor.
 class Program {
 public:
-    Program();
+    // showCommand: the show command the program is started with, as a shortcut gives it.
+    explicit Program(int showCommand = SW_SHOWNORMAL);
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
     ~Program();
@@ -20,8 +21,10 @@ public:
     HWND Control(int id) const { return ::GetDlgItem(main_, id); }
     // Waits for the process to end; gives its exit code, or -1 when it still runs.
     long WaitForExit(int timeoutMs);
-    // A visible top-level window of the program with that class (and caption, if given).
-    HWND FindWindowOf(const char* className, const char* caption = nullptr, int timeoutMs = 5000) const;
+    // A top-level window of the program with that class (and caption, if given), visible
+    // unless asked otherwise.
+    HWND FindWindowOf(const char* className, const char* caption = nullptr, int timeoutMs = 5000,
+                      bool visibleOnly = true) const;
 
 private:
     PROCESS_INFORMATION pi_{};

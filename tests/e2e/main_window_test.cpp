@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "app/control_ids.h"
 #include "harness.h"
@@ -63,6 +64,14 @@ TEST(MainWindow, StartsAsDesigned) {
     EXPECT_EQ(to, 3u);
 
     if (const char* shot = std::getenv("DODIR_SCREENSHOT")) {
+        // The README's picture: a memo in the editor, numbered by a click into it.
+        HWND editor = program.Control(idRichEdit1);
+        const std::string memo = "買い物メモ\r\n・牛乳\r\n・卵 10 個\r\n・食パン\r\n\r\n"
+                                 "TODO\r\n企画書を金曜日までに仕上げる。\r\n"
+                                 "The gutter numbers every line; the status bar shows the caret line.\r\n";
+        ::SendMessageA(editor, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(memo.c_str()));
+        Click(editor, 120, 60);
+        ::Sleep(300);
         EXPECT_TRUE(SaveScreenshot(main, shot));
     }
 }
@@ -108,4 +117,74 @@ TEST(MainWindow, TabMovesTheFocusThroughRealKeys) {
     EXPECT_TRUE(WaitFor([&] { return focus() == program.Control(idRichEdit2); }));
     PressKey(VK_TAB);
     EXPECT_TRUE(WaitFor([&] { return focus() == program.Control(idEdit1); }));
+}
+
+namespace {
+HWND FocusOf(HWND main) {
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(main, nullptr), &gui);
+    return gui.hwndFocus;
+}
+} // namespace
+
+// Enter is a line break in the editor whatever key came before it: each of the four arrows
+// (once moving the caret, once at the end where it moves nothing) and Tab into the editor.
+TEST(MainWindow, EnterAfterArrowsAndTabIsALineBreak) {
+    Program program;
+    HWND editor = program.Control(idRichEdit1);
+    Click(editor, 50, 50);
+    TypeText("a");
+    PressKey(VK_RETURN);
+    TypeText("b");
+    struct Step {
+        WORD first, second; // second 0: none
+        const char* letter;
+    };
+    const Step steps[] = {{VK_LEFT, VK_RIGHT, "c"}, {VK_UP, VK_DOWN, "d"}, {VK_RIGHT, 0, "e"}, {VK_DOWN, 0, "f"}};
+    std::string expected = "a\r\nb";
+    for (const auto& step : steps) {
+        PressKey(step.first);
+        if (step.second) PressKey(step.second);
+        PressKey(VK_RETURN);
+        TypeText(step.letter);
+        expected += std::string("\r\n") + step.letter;
+    }
+    EXPECT_TRUE(WaitFor([&] { return WindowText(editor) == expected; })) << WindowText(editor);
+    // From the gutter back into the editor with Shift+Tab.
+    Click(program.Control(idRichEdit2), 10, 10);
+    PressKey(VK_TAB, true);
+    ASSERT_TRUE(WaitFor([&] { return FocusOf(program.MainWindow()) == editor; }));
+    PressKey(VK_END, false, true);
+    PressKey(VK_RETURN);
+    TypeText("g");
+    expected += "\r\ng";
+    EXPECT_TRUE(WaitFor([&] { return WindowText(editor) == expected; })) << WindowText(editor);
+    EXPECT_EQ(StatusPanelText(program.Control(idStatusBar1), 3), " 行：7");
+
+    // In Edit1, Enter changes nothing and raises nothing.
+    HWND edit1 = program.Control(idEdit1);
+    Click(edit1, 10, 8);
+    PressKey(VK_RIGHT);
+    PressKey(VK_RETURN);
+    ::Sleep(300);
+    EXPECT_EQ(WindowText(edit1), "255");
+    EXPECT_EQ(FocusOf(program.MainWindow()), edit1);
+    EXPECT_EQ(program.FindWindowOf("#32770", nullptr, 200), nullptr);
+}
+
+TEST(MainWindow, StartedMinimizedItComesBackWhenRestored) {
+    Program program(SW_SHOWMINNOACTIVE);
+    HWND main = program.MainWindow();
+    HWND owner = ::GetWindow(main, GW_OWNER);
+    ASSERT_TRUE(WaitFor([&] { return ::IsIconic(owner) && !::IsWindowVisible(main); }));
+    ::PostMessageA(owner, WM_SYSCOMMAND, SC_RESTORE, 0); // the taskbar entry's Restore
+    ASSERT_TRUE(WaitFor([&] { return !::IsIconic(owner) && ::IsWindowVisible(main); }));
+    for (int id : {idEdit1, idEdit2, idEdit3, idButton1, idButton2, idStatusBar1, idComboBox1, idComboBox2,
+                   idRichEdit1, idToolBar1, idRichEdit2})
+        EXPECT_TRUE(::IsWindowVisible(program.Control(id))) << id;
+    RECT frame{};
+    ::GetWindowRect(main, &frame);
+    EXPECT_EQ(frame.left, 242);
+    EXPECT_EQ(frame.top, 202);
 }

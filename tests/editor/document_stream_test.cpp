@@ -12,6 +12,7 @@
 
 #include "base/errors.h"
 #include "base/win/handles.h"
+#include "base/win/replacement_file.h"
 #include "editor/rich_edit.h"
 #include "wine_support.h"
 
@@ -544,6 +545,125 @@ TEST_F(DocumentStreamTest, TargetThatIsAFolderGivesTheCreateError) {
     EXPECT_EQ(Outcome([&] { editor_->Lines.SaveDocument(p); }), CreateError(p));
     EXPECT_EQ(Listing(folder_), std::vector<std::string>{"a-folder"});
     ::RemoveDirectoryA(p.c_str());
+}
+
+// The replace step failing half-way, as the platform may report it: the target removed
+// (1176) or renamed (1177) before the new file could take its name. The new content must be
+// on disk afterwards, under the target's name or under the name the error box gives.
+namespace replace_seam {
+DWORD error = 0;
+bool blockTarget = false; // a folder at the target's name makes the rescuing move fail too
+int calls = 0;
+int refusals = 0; // this many sharing violations before the real replace
+
+BOOL HalfDone(const wchar_t* target, const wchar_t* replacement) {
+    ++calls;
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT)
+        ::DeleteFileW(target);
+    else
+        ::MoveFileW(target, (std::wstring(target) + L".old").c_str());
+    if (blockTarget) ::CreateDirectoryW(target, nullptr);
+    (void)replacement;
+    ::SetLastError(error);
+    return FALSE;
+}
+
+BOOL Refusing(const wchar_t* target, const wchar_t* replacement) {
+    if (++calls <= refusals) {
+        ::SetLastError(ERROR_SHARING_VIOLATION);
+        return FALSE;
+    }
+    return ::ReplaceFileW(target, replacement, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
+}
+
+struct Installed {
+    explicit Installed(win::TReplacementFile::ReplaceStep step) {
+        calls = 0;
+        win::TReplacementFile::SetReplaceStep(step);
+    }
+    ~Installed() { win::TReplacementFile::SetReplaceStep(nullptr); }
+};
+} // namespace replace_seam
+
+TEST_F(DocumentStreamTest, AReplaceFailingHalfWayNeverLosesTheNewContent) {
+    const std::string p = Path("doc.rtf");
+    const std::string keptPrefix = "保存した内容はファイル ", keptSuffix = " に残っています";
+    for (DWORD error : {DWORD{ERROR_UNABLE_TO_MOVE_REPLACEMENT}, DWORD{ERROR_UNABLE_TO_MOVE_REPLACEMENT_2}}) {
+        for (bool blocked : {false, true}) {
+            SCOPED_TRACE(std::to_string(error) + (blocked ? " and the move fails" : ""));
+            ASSERT_TRUE(WriteAll(p, "{\\rtf1 old}"));
+            SetText("new content");
+            replace_seam::error = error;
+            replace_seam::blockTarget = blocked;
+            std::string outcome;
+            {
+                replace_seam::Installed seam(&replace_seam::HalfDone);
+                outcome = Outcome([&] { editor_->Lines.SaveDocument(p); });
+            }
+            std::string holder = p;
+            if (blocked) {
+                ASSERT_EQ(outcome.rfind(CreateError(p) + "\r\n" + keptPrefix, 0), 0u) << outcome;
+                ASSERT_EQ(outcome.substr(outcome.size() - keptSuffix.size()), keptSuffix);
+                const auto at = outcome.find(keptPrefix) + keptPrefix.size();
+                holder = outcome.substr(at, outcome.size() - keptSuffix.size() - at);
+                ::RemoveDirectoryA(p.c_str());
+            } else {
+                EXPECT_EQ(outcome, "no error");
+            }
+            auto other = MakeEditor();
+            EXPECT_EQ(Outcome([&] { other->Lines.LoadDocument(holder); }), "no error") << holder;
+            EXPECT_EQ(other->Text().rfind("new content", 0), 0u);
+            RemoveFolder(folder_);
+            ASSERT_TRUE(::CreateDirectoryA(folder_.c_str(), nullptr));
+        }
+    }
+}
+
+TEST_F(DocumentStreamTest, AReplaceRefusedForAMomentIsTriedAgain) {
+    const std::string p = Path("doc.rtf");
+    ASSERT_TRUE(WriteAll(p, "{\\rtf1 old}"));
+    SetText("new content");
+    replace_seam::refusals = 3;
+    {
+        replace_seam::Installed seam(&replace_seam::Refusing);
+        EXPECT_EQ(Outcome([&] { editor_->Lines.SaveDocument(p); }), "no error");
+        EXPECT_EQ(replace_seam::calls, 4);
+    }
+    EXPECT_EQ(ReadAll(p).find("old"), std::string::npos);
+    EXPECT_EQ(Listing(folder_), std::vector<std::string>{"doc.rtf"});
+    // Refused for good: reported, the target as it was, no temporary file left.
+    const std::string before = ReadAll(p);
+    replace_seam::refusals = 1000;
+    {
+        replace_seam::Installed seam(&replace_seam::Refusing);
+        EXPECT_EQ(Outcome([&] { editor_->Lines.SaveDocument(p); }), CreateError(p));
+        EXPECT_GT(replace_seam::calls, 1);
+    }
+    EXPECT_EQ(ReadAll(p), before);
+    EXPECT_EQ(Listing(folder_), std::vector<std::string>{"doc.rtf"});
+}
+
+// A target whose path is as long as a path may be (MAX_PATH - 1 bytes) with a short name:
+// a temporary name beside it does not fit MAX_PATH, yet the file is saved all the same.
+TEST_F(DocumentStreamTest, ATargetAtTheLongestPathIsSaved) {
+    const std::string name = "a.rtf";
+    const auto depth = static_cast<int>(MAX_PATH - 1 - name.size() - folder_.size() - 1);
+    ASSERT_GT(depth, 0);
+    ASSERT_LT(depth, 256);
+    const std::string deep = folder_ + std::string(static_cast<std::size_t>(depth), 'd') + "\\";
+    if (!::CreateDirectoryA(deep.c_str(), nullptr)) {
+        const std::wstring wide(deep.begin(), deep.end());
+        ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + wide).c_str(), nullptr));
+    }
+    const std::string p = deep + name;
+    ASSERT_EQ(p.size(), static_cast<std::size_t>(MAX_PATH - 1));
+    ASSERT_TRUE(WriteAll(p, "{\\rtf1 old}"));
+    SetText("new content");
+    EXPECT_EQ(Outcome([&] { editor_->Lines.SaveDocument(p); }), "no error");
+    EXPECT_EQ(Listing(deep), std::vector<std::string>{name});
+    auto other = MakeEditor();
+    other->Lines.LoadDocument(p);
+    EXPECT_EQ(other->Text().rfind("new content", 0), 0u);
 }
 
 // DODIR_FULL_DIR names a folder on a file system with no free space left that holds a

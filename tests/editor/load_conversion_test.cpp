@@ -142,16 +142,20 @@ TEST(LoadConversion, LeadByteValueAsTrailByteIsNotHeldBack) {
     EXPECT_EQ(run.pieces[0], "a\x82\x82");
 }
 
-TEST(LoadConversion, NoPieceEndsOnALeadByteAcrossManyBoundaries) {
-    // Double-byte characters at every alignment against pieces of several sizes.
+// Neither half of a double-byte character nor a CR without its LF ends a piece: the control
+// stores a split character broken, and a split CR LF as two line breaks.
+TEST(LoadConversion, NoPieceEndsOnALeadByteOrACrAcrossManyBoundaries) {
+    // Double-byte characters and line breaks at every alignment against pieces of several sizes.
     std::string input;
     for (int i = 0; i < 300; ++i)
-        input += (i % 7 == 0) ? "x" : "\x93\xfa\x96\x7b"; // 日本
+        input += (i % 7 == 0) ? "x" : (i % 5 == 0) ? "\r\n" : "\x93\xfa\x96\x7b"; // 日本
     for (std::size_t cap : {2u, 3u, 4u, 5u, 7u, 16u, 4096u}) {
         const Outcome run = Convert(input, cap);
         EXPECT_EQ(run.Joined(), input) << "capacity " << cap;
-        for (std::size_t i = 0; i + 1 < run.pieces.size(); ++i)
+        for (std::size_t i = 0; i + 1 < run.pieces.size(); ++i) {
             EXPECT_FALSE(EndsOnLeadByte(run.pieces[i])) << "capacity " << cap << " piece " << i;
+            EXPECT_NE(run.pieces[i].back(), '\r') << "capacity " << cap << " piece " << i;
+        }
     }
 }
 

@@ -255,20 +255,72 @@ TEST_F(RichEditTest, KeyPressComesBeforeTheCharacterAndCanChangeOrCancelIt) {
 TEST_F(RichEditTest, BackspaceRaisesOneKeyPressBeforeItDeletes) {
     SetText("abc");
     editor_->SetSelectionStart(3);
-    int raised = 0;
+    std::string keys;
     std::string seen;
     editor_->OnKeyPress = [&](char& key) {
-        ++raised;
+        keys += key;
         seen = editor_->Text();
-        EXPECT_EQ(key, '\b');
     };
     TypeText(Wnd(), "\b");
-    EXPECT_EQ(raised, 1);
+    EXPECT_EQ(keys, "\b");
     EXPECT_EQ(seen, "abc");
     EXPECT_EQ(editor_->Text(), "ab");
+
+    // Ctrl+Backspace makes DEL: one event with that character, and no DEL in the text.
+    SetText("one two");
+    editor_->SetSelectionStart(7);
+    keys.clear();
+    BYTE state[256]{};
+    ::GetKeyboardState(state);
+    state[VK_CONTROL] = 0x80;
+    ::SetKeyboardState(state);
+    ::SendMessageA(Wnd(), WM_KEYDOWN, VK_BACK, 1);
+    ::SendMessageA(Wnd(), WM_CHAR, 0x7F, 1);
+    state[VK_CONTROL] = 0;
+    ::SetKeyboardState(state);
+    EXPECT_EQ(keys, "\x7f");
+    EXPECT_EQ(seen, "one two");
+    EXPECT_LT(editor_->Text().size(), 7u);
+    EXPECT_EQ(editor_->Text().find('\x7f'), std::string::npos);
+
     editor_->OnKeyPress = [](char& key) { key = '\0'; };
+    SetText("ab");
+    editor_->SetSelectionStart(2);
     TypeText(Wnd(), "\b");
     EXPECT_EQ(editor_->Text(), "ab");
+
+    // An error from the handler stops the key; its character message raises nothing more.
+    int raised = 0;
+    editor_->OnKeyPress = [&](char&) {
+        ++raised;
+        throw EConvertError("stop");
+    };
+    dodir::testing::MessageBoxWatcher box;
+    TypeText(Wnd(), "\b");
+    EXPECT_EQ(box.Text(), "stop.");
+    EXPECT_EQ(raised, 1);
+    EXPECT_EQ(editor_->Text(), "ab");
+}
+
+// Asked for its dialog code with the message attached (as a form's arrow-key navigation
+// asks), the control must still take Enter as a line break.
+TEST_F(RichEditTest, EnterStaysALineBreakAfterTheDialogCodeWasAsked) {
+    SetText("a");
+    editor_->SetSelectionStart(1);
+    MSG asked{Wnd(), WM_KEYDOWN, VK_LEFT, 1, 0, {}};
+    ::SendMessageA(Wnd(), WM_GETDLGCODE, VK_LEFT, reinterpret_cast<LPARAM>(&asked));
+    ::SendMessageA(Wnd(), WM_KEYDOWN, VK_RETURN, 1);
+    TypeText(Wnd(), "\rb");
+    EXPECT_EQ(editor_->Text(), "a\r\nb");
+}
+
+TEST_F(RichEditTest, AHalfTypedCharacterIsDroppedWhenTheFocusLeaves) {
+    ::SetFocus(Wnd());
+    TypeText(Wnd(), std::string(1, '\x93')); // the lead byte of 日
+    ::SetFocus(host_.get());
+    ::SetFocus(Wnd());
+    TypeText(Wnd(), "A");
+    EXPECT_EQ(editor_->Text(), "A");
 }
 
 TEST_F(RichEditTest, DoubleByteCharactersTypedAsTwoMessagesArriveWhole) {
@@ -317,14 +369,43 @@ TEST_F(RichEditTest, MouseMoveReportsSignedClientCoordinates) {
     EXPECT_EQ(gotY, -7);
 }
 
+// A short text is emptied in place; a long one goes with its window and an empty twin takes
+// its place. Either way the user finds the same empty editor: background, text limit,
+// place, identifier, focus and events as before.
 TEST_F(RichEditTest, ClearAllEmptiesButKeepsTheBackground) {
-    editor_->SetColor(RGBColor(255, 255, 0));
-    SetText("abc\r\ndef");
-    ::SendMessageA(Wnd(), EM_SETMODIFY, TRUE, 0);
-    editor_->Lines.ClearAll();
-    EXPECT_EQ(editor_->Text(), "");
-    EXPECT_EQ(::SendMessageA(Wnd(), EM_GETMODIFY, 0, 0), 0);
-    EXPECT_EQ(editor_->Color(), RGBColor(255, 255, 0));
+    std::string longText;
+    for (int i = 0; i < 3000; ++i) longText += "line " + std::to_string(i) + "\r\n";
+    for (const std::string& text : {std::string("abc\r\ndef"), longText}) {
+        editor_->SetColor(RGBColor(255, 255, 0));
+        SetText(text);
+        ::SendMessageA(Wnd(), EM_SETMODIFY, TRUE, 0);
+        editor_->SetTextLimit(TRichEdit::kUnlimitedText);
+        const auto style = ::GetWindowLongPtrA(Wnd(), GWL_STYLE);
+        RECT before{};
+        ::GetWindowRect(Wnd(), &before);
+        ::SetFocus(Wnd());
+        editor_->Lines.ClearAll();
+        EXPECT_EQ(editor_->Text(), "");
+        EXPECT_EQ(::SendMessageA(Wnd(), EM_GETMODIFY, 0, 0), 0);
+        EXPECT_EQ(editor_->Color(), RGBColor(255, 255, 0));
+        EXPECT_EQ(::SendMessageA(Wnd(), EM_SETBKGNDCOLOR, 0, RGB(255, 255, 0)), RGB(255, 255, 0));
+        EXPECT_EQ(::SendMessageA(Wnd(), EM_GETLIMITTEXT, 0, 0), TRichEdit::kUnlimitedText);
+        // The scroll bar goes while the text fits, and comes back with a long one.
+        EXPECT_EQ(::GetWindowLongPtrA(Wnd(), GWL_STYLE) | WS_VSCROLL, style | WS_VSCROLL);
+        RECT after{};
+        ::GetWindowRect(Wnd(), &after);
+        EXPECT_TRUE(::EqualRect(&before, &after));
+        EXPECT_EQ(::GetDlgItem(host_.get(), 1), Wnd());
+        EXPECT_EQ(::GetFocus(), Wnd());
+        int raised = 0;
+        editor_->OnKeyPress = [&](char&) { ++raised; };
+        TypeText(Wnd(), "x");
+        EXPECT_EQ(raised, 1);
+        EXPECT_EQ(editor_->Text(), "x");
+        editor_->OnKeyPress = nullptr;
+        SetText(longText);
+        EXPECT_TRUE(::GetWindowLongPtrA(Wnd(), GWL_STYLE) & WS_VSCROLL);
+    }
 }
 
 TEST_F(RichEditTest, FocusOnAHiddenControlFails) {
@@ -346,4 +427,21 @@ TEST_F(RichEditTest, ErrorInAnEventHandlerStopsTheMessageAndReachesTheErrorBox) 
     TypeText(Wnd(), "a");
     EXPECT_EQ(box.Text(), "'x' は整数ではありません.");
     EXPECT_EQ(editor_->Text(), "");
+}
+
+// Wine's control lets Right and Down take the caret past the text's end, into the final
+// paragraph mark that is not part of the text; Enter there brings the control down.
+TEST_F(RichEditTest, NavigationKeysKeepTheCaretInsideTheText) {
+    for (UINT vk : {VK_RIGHT, VK_DOWN, VK_END, VK_NEXT}) {
+        SetText("a\r\nb");
+        editor_->SetSelectionStart(4);
+        ::SendMessageA(Wnd(), WM_KEYDOWN, vk, 1);
+        ::SendMessageA(Wnd(), WM_KEYUP, vk, 0xC0000001);
+        CHARRANGE r{};
+        ::SendMessageA(Wnd(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
+        EXPECT_LE(r.cpMax, 4) << vk;
+        ::SendMessageA(Wnd(), WM_KEYDOWN, VK_RETURN, 1);
+        TypeText(Wnd(), "\rc");
+        EXPECT_EQ(editor_->Text(), "a\r\nb\r\nc") << vk;
+    }
 }

@@ -14,6 +14,16 @@ ClipboardScope::ClipboardScope(HWND owner) {
     if (!::OpenClipboard(owner)) throw Exception("クリップボードを開くことができません");
 }
 
+std::string ClipboardScope::Text() const {
+    HANDLE mem = ::GetClipboardData(CF_TEXT);
+    if (!mem) return {};
+    const auto* p = static_cast<const char*>(::GlobalLock(mem));
+    if (!p) return {};
+    std::string text(p, ::strnlen(p, ::GlobalSize(mem)));
+    ::GlobalUnlock(mem);
+    return text;
+}
+
 void ClipboardScope::SetText(const std::string& text) {
     HGLOBAL mem = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
     if (!mem) throw EOutOfResources("メモリが不足しています");

@@ -137,6 +137,8 @@ public:
     ClipboardScope(const ClipboardScope&) = delete;
     ClipboardScope& operator=(const ClipboardScope&) = delete;
     ~ClipboardScope() { ::CloseClipboard(); }
+    // The clipboard's text (code page 932), "" when it holds none.
+    std::string Text() const;
     // Empties the clipboard and puts text (code page 932) on it as CF_TEXT.
     void SetText(const std::string& text);
 };

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <utility>
 #include <vector>
 
 #include "base/errors.h"
@@ -26,11 +27,13 @@ void ReportError(std::exception_ptr error) noexcept {
 
 // TWindow
 
-TWindow::~TWindow() {
-    if (handle_) {
-        ::SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
-        ::DestroyWindow(handle_);
-    }
+TWindow::~TWindow() { DestroyHandle(); }
+
+void TWindow::DestroyHandle() noexcept {
+    if (!handle_) return;
+    HWND wnd = std::exchange(handle_, nullptr);
+    ::SetWindowLongPtrA(wnd, GWLP_USERDATA, 0);
+    ::DestroyWindow(wnd);
 }
 
 void TWindow::RegisterWindowClass(const char* className, UINT style, HBRUSH background, HICON icon) {
@@ -96,6 +99,13 @@ void TSubclassedControl::CreateControl(DWORD exStyle, const char* className, con
     if (!wnd) throw EWin32Error(std::string("CreateWindow failed: ") + className);
     handle_ = wnd;
     ::SetWindowSubclass(wnd, &TSubclassedControl::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+UniqueWindow TSubclassedControl::SwapWindow(HWND fresh) {
+    HWND old = std::exchange(handle_, fresh);
+    if (old) ::RemoveWindowSubclass(old, &TSubclassedControl::SubclassProc, kSubclassId);
+    ::SetWindowSubclass(fresh, &TSubclassedControl::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    return UniqueWindow(old);
 }
 
 LRESULT TSubclassedControl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

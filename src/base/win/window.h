@@ -6,6 +6,8 @@
 #include <exception>
 #include <string>
 
+#include "base/win/handles.h"
+
 namespace dodir::win {
 
 // Receives every error that reaches a window procedure, hook or callback.
@@ -40,6 +42,9 @@ protected:
                       int y, int width, int height, HWND parent, HMENU menuOrId);
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam);
+    // Destroys the window; from the first step of it no message reaches HandleMessage, so a
+    // derived class can call it while everything its handlers use still exists.
+    void DestroyHandle() noexcept;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -63,6 +68,8 @@ protected:
                        int width, int height, HWND parent, int id);
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT CallOriginal(UINT msg, WPARAM wParam, LPARAM lParam);
+    // Subclasses fresh in place of the current window, which is handed back unsubclassed.
+    UniqueWindow SwapWindow(HWND fresh);
 
 private:
     static LRESULT CALLBACK SubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
