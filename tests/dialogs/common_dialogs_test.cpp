@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 #include "app/form1.h"
 #include "base/errors.h"
@@ -188,4 +189,66 @@ TEST_F(CommonDialogsTest, FontDialogApplyReportsTheFontAndStaysOpen) {
     EXPECT_EQ(font.name, "ＭＳ Ｐゴシック");
     EXPECT_EQ(font.height, -12);
     EXPECT_EQ(sizes, "9;");
+}
+
+namespace {
+// Picks a face other than the current one in the font dialog's face list, as a click would;
+// gives its name.
+std::string PickOtherFace(HWND dialog) {
+    auto index = ::SendDlgItemMessageA(dialog, cmb1, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>("Tahoma"));
+    if (index < 0)
+        index = (::SendDlgItemMessageA(dialog, cmb1, CB_GETCURSEL, 0, 0) + 1) %
+                ::SendDlgItemMessageA(dialog, cmb1, CB_GETCOUNT, 0, 0);
+    ::SendDlgItemMessageA(dialog, cmb1, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, cmb1)));
+    char face[LF_FACESIZE]{};
+    ::SendDlgItemMessageA(dialog, cmb1, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(face));
+    return face;
+}
+} // namespace
+
+// OK without Apply: the chosen face, with the character set the dialog gives it as the face
+// changed, is what the next opening starts from. The dialog has no colour list (no effects),
+// so the colour stays.
+TEST_F(CommonDialogsTest, FontDialogOkKeepsTheChosenFontForTheNextOpening) {
+    std::string face;
+    LOGFONTA chosen{};
+    DialogAnswerer answer({{"#32770", [&](HWND dialog) {
+                               face = PickOtherFace(dialog);
+                               ::SendMessageA(dialog, WM_CHOOSEFONT_GETLOGFONT, 0, reinterpret_cast<LPARAM>(&chosen));
+                               ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+                           }}});
+    EXPECT_TRUE(form_->FontDialog1->Execute());
+    ASSERT_EQ(answer.Finish(), 1);
+    const TFont& font = form_->FontDialog1->Font;
+    EXPECT_EQ(font.name, face);
+    EXPECT_EQ(font.charset, chosen.lfCharSet);
+    EXPECT_EQ(font.color, WindowFont().color);
+    std::string shownFace;
+    DialogAnswerer again({{"#32770", [&](HWND dialog) {
+                              char text[LF_FACESIZE]{};
+                              ::GetDlgItemTextA(dialog, cmb1, text, sizeof text);
+                              shownFace = text;
+                              ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+                          }}});
+    EXPECT_FALSE(form_->FontDialog1->Execute());
+    ASSERT_EQ(again.Finish(), 1);
+    EXPECT_EQ(shownFace, face);
+}
+
+TEST_F(CommonDialogsTest, FontDialogApplyThenCancelKeepsTheAppliedFont) {
+    std::string face, reported;
+    form_->FontDialog1->OnApply = [&](TFontDialog& d, HWND) { reported = d.Font.name; };
+    DialogAnswerer answer({{"#32770", [&](HWND dialog) {
+                               face = PickOtherFace(dialog);
+                               ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(psh3, BN_CLICKED),
+                                              reinterpret_cast<LPARAM>(::GetDlgItem(dialog, psh3)));
+                               ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+                           }}});
+    EXPECT_FALSE(form_->FontDialog1->Execute());
+    ASSERT_EQ(answer.Finish(), 1);
+    EXPECT_EQ(reported, face);
+    EXPECT_EQ(form_->FontDialog1->Font.name, face);
 }

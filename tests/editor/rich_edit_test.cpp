@@ -445,3 +445,33 @@ TEST_F(RichEditTest, NavigationKeysKeepTheCaretInsideTheText) {
         EXPECT_EQ(editor_->Text(), "a\r\nb\r\nc") << vk;
     }
 }
+
+// Wine's control pastes plain text in pieces of 2048 characters and counts a CR and its LF
+// that fall into two pieces as two breaks. A paste, by message or by key, is one piece and
+// stays undoable.
+TEST_F(RichEditTest, PastedLinesAreCountedAsTheyAre) {
+    std::string text;
+    for (int i = 0; i < 1000; ++i) text += "n\r\n";
+    for (bool byKey : {false, true}) {
+        SetText("");
+        {
+            win::ClipboardScope clipboard(Wnd());
+            clipboard.SetText(text);
+        }
+        if (byKey) {
+            BYTE state[256]{};
+            ::GetKeyboardState(state);
+            state[VK_CONTROL] = 0x80;
+            ::SetKeyboardState(state);
+            ::SendMessageA(Wnd(), WM_KEYDOWN, 'V', 1);
+            state[VK_CONTROL] = 0;
+            ::SetKeyboardState(state);
+        } else {
+            editor_->PasteClipboard();
+        }
+        EXPECT_EQ(editor_->Text(), text);
+        EXPECT_EQ(::SendMessageA(Wnd(), EM_GETLINECOUNT, 0, 0), 1001) << byKey;
+        editor_->UndoLastEdit();
+        EXPECT_EQ(editor_->Text(), "");
+    }
+}

@@ -158,10 +158,11 @@ DWORD TReplacementFile::Commit() {
         if (!halfDone && !removed) return error;
     }
     if (!::MoveFileExW(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = ::GetLastError();
         // After a replace that got half-way the old file is gone from the target's name or
         // renamed: the temporary file may be the only copy of the new content.
         kept_ = halfDone;
-        return ::GetLastError();
+        return error;
     }
     committed_ = true;
     return 0;
