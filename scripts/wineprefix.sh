@@ -3,12 +3,16 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/env.sh"
-stamp="$WINEPREFIX/.dodir-ready-3"
+stamp="$WINEPREFIX/.dodir-ready-4"
 if [ -f "$stamp" ]; then exit 0; fi
 mkdir -p "$WINEPREFIX"
 echo "setup: preparing Wine prefix $WINEPREFIX"
-with_display wineboot -i >/dev/null 2>&1 || true
+with_display wineboot -u >/dev/null 2>&1 || true
 wineserver -w || true
+# Wine draws the caption buttons with Marlett, from Debian's fonts-wine; this Wine reads it
+# only from the prefix's own font folder (without it a close box shows as the letter "r").
+mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+cp -f /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 reg="$WINEPREFIX/fonts.reg"
 # "ＭＳ Ｐゴシック" and "ＭＳ ゴシック" are not shipped with Wine: IPA fonts have the same metrics.
 cat >"$reg" <<'REG'
