@@ -315,6 +315,7 @@ bool TRichEdit::PasteText() {
         win::ClipboardScope clipboard(Handle());
         text = clipboard.Text();
     }
+    if (text.empty()) return false; // nothing readable as text: the control decides
     Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
     return true;
 }

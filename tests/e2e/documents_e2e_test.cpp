@@ -12,7 +12,7 @@ using namespace e2e;
 using namespace dodir;
 
 namespace {
-constexpr int kOpen = 28, kSave = 51, kExit = 296;
+constexpr int kNew = 5, kOpen = 28, kSave = 51, kExit = 296;
 int ToolX(int left) { return left + 11; }
 
 std::string TempDir() {
@@ -134,4 +134,37 @@ TEST(DocumentsThroughRealInput, ExitAnsweredWithKeysAndTheMouse) {
     }));
     PressKey('Y');
     EXPECT_EQ(program.WaitForExit(10000), 0);
+}
+
+// A long document opened through the dialog, opened again over itself and emptied with New:
+// numbered to its last line, each replacement at once (the editor's window is replaced),
+// the focus and typing still in the editor.
+TEST(DocumentsThroughRealInput, ALongDocumentOpenedOpenedAgainAndEmptiedWithNew) {
+    std::string text;
+    for (int i = 1; i <= 30000; ++i) text += "line " + std::to_string(i) + "\r\n";
+    const std::string path = TempDir() + "long.txt";
+    WriteFile(path, text);
+    Program program;
+    HWND toolbar = program.Control(idToolBar1);
+    HWND bar = program.Control(idStatusBar1);
+    // Rows, not text: a reply of the whole text from another process is too large.
+    auto rows = [&] { return ::SendMessageA(program.Control(idRichEdit1), EM_GETLINECOUNT, 0, 0); };
+    for (int round = 0; round < 2; ++round) {
+        Click(toolbar, ToolX(kOpen), 12);
+        HWND dialog = program.FindWindowOf("#32770");
+        ASSERT_NE(dialog, nullptr);
+        TypePathAndEnter(dialog, path);
+        ASSERT_TRUE(WaitFor([&] { return WindowText(program.MainWindow()) == path; }, 30000));
+        ASSERT_TRUE(WaitFor([&] { return rows() == 30001; }, 30000)) << rows();
+        Click(program.Control(idRichEdit1), 100, 5);
+        PressKey(VK_END, false, true);
+        TypeText("x");
+        EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 3) == " 行：30001"; })) << StatusPanelText(bar, 3);
+    }
+    Click(toolbar, ToolX(kNew), 12);
+    ASSERT_TRUE(WaitFor([&] { return WindowText(program.Control(idRichEdit1)).empty(); }, 30000));
+    TypeText("abc");
+    EXPECT_TRUE(WaitFor([&] { return WindowText(program.Control(idRichEdit1)) == "abc"; }));
+    EXPECT_EQ(StatusPanelText(bar, 3), " 行：1");
+    ::DeleteFileA(path.c_str());
 }

@@ -166,6 +166,13 @@ std::string StatusPanelText(HWND bar, int panel) {
     return buf.data();
 }
 
+HWND FocusOf(HWND wnd) {
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(wnd, nullptr), &gui);
+    return gui.hwndFocus;
+}
+
 void MoveMouse(HWND wnd, int x, int y) {
     POINT p{x, y};
     ::ClientToScreen(wnd, &p);

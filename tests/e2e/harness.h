@@ -39,6 +39,9 @@ RECT ClientRectOnScreen(HWND wnd);
 // The text of a status bar panel of another process.
 std::string StatusPanelText(HWND statusBar, int panel);
 
+// The window that has the keyboard focus in the thread of a window of another process.
+HWND FocusOf(HWND wnd);
+
 // Real input.
 void MoveMouse(HWND wnd, int clientX, int clientY);
 void Click(HWND wnd, int clientX, int clientY, bool right = false);

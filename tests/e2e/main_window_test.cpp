@@ -51,12 +51,7 @@ TEST(MainWindow, StartsAsDesigned) {
     EXPECT_EQ(StatusPanelText(bar, 3), " 行：1");
 
     // The focus is in Edit1 with its text selected.
-    GUITHREADINFO gui{};
-    gui.cbSize = sizeof gui;
-    ASSERT_TRUE(WaitFor([&] {
-        return ::GetGUIThreadInfo(::GetWindowThreadProcessId(main, nullptr), &gui) &&
-               gui.hwndFocus == program.Control(idEdit1);
-    }));
+    ASSERT_TRUE(WaitFor([&] { return FocusOf(main) == program.Control(idEdit1); }));
     DWORD from = 0, to = 0;
     ::SendMessageA(program.Control(idEdit1), EM_GETSEL, reinterpret_cast<WPARAM>(&from),
                    reinterpret_cast<LPARAM>(&to));
@@ -105,28 +100,13 @@ TEST(MainWindow, TabMovesTheFocusThroughRealKeys) {
     Program program;
     HWND main = program.MainWindow();
     Activate(main);
-    const DWORD thread = ::GetWindowThreadProcessId(main, nullptr);
-    auto focus = [&] {
-        GUITHREADINFO gui{};
-        gui.cbSize = sizeof gui;
-        ::GetGUIThreadInfo(thread, &gui);
-        return gui.hwndFocus;
-    };
+    auto focus = [&] { return FocusOf(main); };
     ASSERT_TRUE(WaitFor([&] { return focus() == program.Control(idEdit1); }));
     PressKey(VK_TAB, true);
     EXPECT_TRUE(WaitFor([&] { return focus() == program.Control(idRichEdit2); }));
     PressKey(VK_TAB);
     EXPECT_TRUE(WaitFor([&] { return focus() == program.Control(idEdit1); }));
 }
-
-namespace {
-HWND FocusOf(HWND main) {
-    GUITHREADINFO gui{};
-    gui.cbSize = sizeof gui;
-    ::GetGUIThreadInfo(::GetWindowThreadProcessId(main, nullptr), &gui);
-    return gui.hwndFocus;
-}
-} // namespace
 
 // Enter is a line break in the editor whatever key came before it: each of the four arrows
 // (once moving the caret, once at the end where it moves nothing) and Tab into the editor.

@@ -25,12 +25,6 @@ std::string ClipboardText() {
     return text;
 }
 
-HWND FocusOf(HWND wnd) {
-    GUITHREADINFO gui{};
-    gui.cbSize = sizeof gui;
-    ::GetGUIThreadInfo(::GetWindowThreadProcessId(wnd, nullptr), &gui);
-    return gui.hwndFocus;
-}
 } // namespace
 
 TEST(GutterThroughRealInput, TypingAndClickingRefreshThePanelAndTheGutter) {
