@@ -105,10 +105,10 @@ win::UniqueWindow TRichEdit::CreateEmptyTwin() {
     ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
     // The styles it was created with: the control takes WS_VSCROLL away while its text fits,
     // and one created without it never shows a scroll bar.
+    const auto id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(::GetDlgCtrlID(self)));
     win::UniqueWindow twin(::CreateWindowExA(WS_EX_CLIENTEDGE, "RICHEDIT", "", style_ & ~WS_VISIBLE, r.left, r.top,
-                                             r.right - r.left,
-                                             r.bottom - r.top, parent, ::GetMenu(self), ::GetModuleHandleA(nullptr),
-                                             nullptr));
+                                             r.right - r.left, r.bottom - r.top, parent, id,
+                                             ::GetModuleHandleA(nullptr), nullptr));
     if (!twin) throw EWin32Error("CreateWindow failed: RICHEDIT");
     Prepare(twin.get(), Send(EM_GETLIMITTEXT));
     return twin;
