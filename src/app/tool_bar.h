@@ -8,10 +8,10 @@
 namespace dodir {
 
 struct TToolButton {
-    int number;      // ToolButtonN; also the button's command identifier, offset by kFirstCommand
-    bool separator;
-    int imageIndex;  // into the toolbar's image list; unused by separators
-    bool visible;
+    int number = 0;         // ToolButtonN; also the button's command identifier, offset by kFirstCommand
+    bool separator = false;
+    int imageIndex = 0;     // into the toolbar's image list; unused by separators
+    bool visible = true;
 };
 
 class TToolBar {

@@ -16,7 +16,6 @@ constexpr int SystemColorIndex(TColor c) { return static_cast<int>(c & 0xFFu); }
 constexpr TColor clWindow = SystemColor(5);
 constexpr TColor clWindowText = SystemColor(8);
 constexpr TColor clBtnFace = SystemColor(15);
-constexpr TColor cl3DLight = SystemColor(22);
 
 constexpr TColor RGBColor(int red, int green, int blue) {
     return static_cast<TColor>(red & 0xFF) | (static_cast<TColor>(green & 0xFF) << 8) |

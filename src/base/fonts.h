@@ -20,8 +20,6 @@ struct TFont {
 
     // Size in points at the given resolution, rounded as MulDiv does.
     int PointSize(int pixelsPerInch) const;
-    // Pixel height (negative: character height) for a size in points.
-    static int HeightForPoints(int points, int pixelsPerInch);
 
     bool operator==(const TFont&) const = default;
 };

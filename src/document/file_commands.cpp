@@ -5,7 +5,7 @@
 
 namespace dodir::document {
 
-int OpenState = 0;
+TOpenState OpenState = osNotOpened;
 std::string OpenFileName;
 std::string SaveFileName;
 
@@ -17,7 +17,7 @@ bool AskYes(const std::string& question) {
 } // namespace
 
 void ToolButton1Click(TForm1& form) {
-    OpenState = 0;
+    OpenState = osNotOpened;
     form.RichEdit1->Lines.ClearAll();
     form.RichEdit2->Lines.ClearAll();
     form.SetCaption("dodir");
@@ -31,11 +31,11 @@ void ToolButton2Click(TForm1& form) {
     form.RichEdit1->Lines.LoadDocument(path);
     OpenFileName = path;
     form.SetCaption(path);
-    OpenState = 1;
+    OpenState = osOpened;
 }
 
 void ToolButton3Click(TForm1& form) {
-    if (OpenState == 0) {
+    if (OpenState == osNotOpened) {
         if (!form.SaveDialog1->Execute()) return;
         SaveFileName = form.SaveDialog1->FileName;
         form.RichEdit1->Lines.SaveDocument(SaveFileName);
@@ -46,7 +46,7 @@ void ToolButton3Click(TForm1& form) {
 }
 
 void ToolButton13Click(TForm1& form) {
-    if (OpenState == 0) {
+    if (OpenState == osNotOpened) {
         if (AskYes("ファイルを保存しますか？") && form.SaveDialog1->Execute()) {
             SaveFileName = form.SaveDialog1->FileName;
             form.RichEdit1->Lines.SaveDocument(SaveFileName);

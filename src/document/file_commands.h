@@ -1,5 +1,6 @@
 // Which file the document belongs to, and the New, Open, Save and Exit commands.
 #pragma once
+#include <cstdint>
 #include <string>
 
 namespace dodir {
@@ -8,8 +9,9 @@ class TForm1;
 
 namespace dodir::document {
 
-// 0: the document is not tied to a file; 1: it was opened from OpenFileName.
-extern int OpenState;
+// Whether the document is tied to the file OpenFileName; stored as 0 and 1.
+enum TOpenState : std::int32_t { osNotOpened = 0, osOpened = 1 };
+extern TOpenState OpenState;
 // The path of the last successful Open.
 extern std::string OpenFileName;
 // The path chosen in the save dialog at the last save through it.

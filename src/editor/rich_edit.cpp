@@ -13,6 +13,8 @@
 
 namespace dodir {
 
+// Numbers from WM_APP on are the program's own: no control or common dialog sends them to
+// a form, and the offset keeps them apart from any the platform's own classes define there.
 const UINT kMsgSetActiveControl = WM_APP + 0x100;
 const UINT kMsgControlReplaced = WM_APP + 0x101;
 

@@ -33,7 +33,7 @@ protected:
         ::GetTempPathA(MAX_PATH, temp);
         dir_ = std::string(temp) + "dodir_cmd_" + std::to_string(::GetCurrentProcessId()) + "\\";
         ::CreateDirectoryA(dir_.c_str(), nullptr);
-        document::OpenState = 0;
+        document::OpenState = document::osNotOpened;
         document::OpenFileName.clear();
         document::SaveFileName.clear();
         form_ = std::make_unique<TForm1>(Application());

@@ -34,10 +34,6 @@ private:
     H h_ = Traits::Invalid();
 };
 
-struct GdiObjectTraits {
-    static HGDIOBJ Invalid() { return nullptr; }
-    static void Close(HGDIOBJ h) { ::DeleteObject(h); }
-};
 template <class H>
 struct GdiTraits {
     static H Invalid() { return nullptr; }
@@ -73,9 +69,7 @@ struct WindowTraits {
 };
 
 using UniqueFont = UniqueHandle<HFONT, GdiTraits<HFONT>>;
-using UniqueBrush = UniqueHandle<HBRUSH, GdiTraits<HBRUSH>>;
 using UniqueBitmap = UniqueHandle<HBITMAP, GdiTraits<HBITMAP>>;
-using UniquePen = UniqueHandle<HPEN, GdiTraits<HPEN>>;
 using UniqueFile = UniqueHandle<HANDLE, FileTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelTraits>;
 using UniqueLibrary = UniqueHandle<HMODULE, LibraryTraits>;
