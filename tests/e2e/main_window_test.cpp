@@ -168,3 +168,28 @@ TEST(MainWindow, StartedMinimizedItComesBackWhenRestored) {
     EXPECT_EQ(frame.left, 242);
     EXPECT_EQ(frame.top, 202);
 }
+
+// What Explorer's properties show: the product, version and copyright of the About box, and
+// the embedded manifest.
+TEST(MainWindow, TheProgramDescribesItselfInItsResources) {
+    const std::string exe = WindowsPath(std::getenv("DODIR_EXE"));
+    DWORD ignored = 0;
+    std::string block(::GetFileVersionInfoSizeA(exe.c_str(), &ignored), '\0');
+    ASSERT_FALSE(block.empty());
+    ASSERT_TRUE(::GetFileVersionInfoA(exe.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
+    auto value = [&](const std::string& name) {
+        char* text = nullptr;
+        UINT length = 0;
+        const std::string path = "\\StringFileInfo\\041104b0\\" + name;
+        if (!::VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&text), &length)) return std::string();
+        return std::string(text);
+    };
+    EXPECT_EQ(value("ProductName"), "Velmiro");
+    EXPECT_EQ(value("ProductVersion"), "ひとり立ち(Lv 1)");
+    EXPECT_EQ(value("CompanyName"), "ソルカ");
+    EXPECT_EQ(value("LegalCopyright"), "Copyright (C) 2026 dodir project");
+    HMODULE image = ::LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(image, nullptr);
+    EXPECT_NE(::FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)), nullptr);
+    ::FreeLibrary(image);
+}
