@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
@@ -90,7 +91,7 @@ private:
     void Run();
     std::vector<Step> steps_;
     DWORD thread_ = ::GetCurrentThreadId();
-    volatile bool stop_ = false;
+    std::atomic<bool> stop_{false};
     int answered_ = 0;
     std::thread worker_;
 };
@@ -121,7 +122,7 @@ private:
     void Watch();
     int button_;
     DWORD thread_ = ::GetCurrentThreadId();
-    volatile bool stop_ = false;
+    std::atomic<bool> stop_{false};
     std::string text_, caption_;
     std::thread worker_;
 };

@@ -10,6 +10,7 @@
 #include "appearance/colors.h"
 #include "document/file_commands.h"
 #include "base/errors.h"
+#include "base/gutter.h"
 #include "base/texts.h"
 #include "base/win/font.h"
 
@@ -189,21 +190,19 @@ void TForm1::RefreshLineNumbers() {
     const int f = RichEdit1->FirstVisibleLine();
     RichEdit2->Lines.ClearAll();
     const int n = RichEdit1->Lines.LineCount();
-    if (n < f) return;
+    const TGutterNumbers numbers = GutterNumbers(f, n, 1);
+    if (numbers.last < numbers.first) return;
     // Only the numbers the gutter can show: from f + 1 for as many lines as fit its
     // height, never past n + 1. Numbering every line to the end of a long document would
     // cost each key press time in proportion to the document and overrun the gutter's
-    // text limit. The first number tells the height of a line; the rest go in at once.
+    // text limit. The first number tells the height of a row; the rest go in at once.
     TRichEdit::RedrawSuspended quiet(*RichEdit2);
-    RichEdit2->Lines.AddLine(std::to_string(f + 1));
-    // Rows below the first one's top, the last one counted when only partly shown.
+    RichEdit2->Lines.AddLine(std::to_string(numbers.first));
     const int top = RichEdit2->LineTop(0);
-    const int lineHeight = RichEdit2->LineTop(1) - top;
-    const int height = RichEdit2->ClientHeight() - top;
-    const int fit = lineHeight > 0 ? (height + lineHeight - 1) / lineHeight : height;
-    const int last = static_cast<int>(std::min<long long>(n + 1LL, static_cast<long long>(f) + fit));
+    const int rows = GutterRowsThatFit(RichEdit2->ClientHeight(), top, RichEdit2->LineTop(1) - top);
+    const int last = GutterNumbers(f, n, rows).last;
     std::string rest;
-    for (int k = f + 2; k <= last; ++k) {
+    for (int k = numbers.first + 1; k <= last; ++k) {
         if (!rest.empty()) rest += "\r\n";
         rest += std::to_string(k);
     }
