@@ -53,34 +53,17 @@ TAboutBox::TAboutBox(TApplication& app) : TCustomForm(app) {
     banner_.reset(static_cast<HBITMAP>(
         ::LoadImageA(::GetModuleHandleA(nullptr), "BANNER", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
 
-    WNDCLASSEXA wc{};
-    if (!::GetClassInfoExA(::GetModuleHandleA(nullptr), "TPanel", &wc)) {
-        wc = WNDCLASSEXA{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = &TAboutBox::PanelProc;
-        wc.hInstance = ::GetModuleHandleA(nullptr);
-        wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-        wc.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
-        wc.lpszClassName = "TPanel";
-        ::RegisterClassExA(&wc);
-    }
-    panel_.reset(::CreateWindowExA(0, "TPanel", "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, kPanel.left, kPanel.top,
-                                   kPanel.right - kPanel.left, kPanel.bottom - kPanel.top, Handle(),
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPanelId)),
-                                   ::GetModuleHandleA(nullptr), nullptr));
-    if (!panel_) throw EWin32Error("CreateWindow failed: TPanel");
-    ::SetWindowLongPtrA(panel_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    panel_ = std::make_unique<TPanel>(Handle(), kPanelId, kPanel, [this](HDC dc) { PaintPanel(dc); });
     OKButton = std::make_unique<TButton>(Handle(), IDOK, RECT{359, 332, 359 + 75, 332 + 25}, "OK",
                                          windowFont_.get(), true);
     OKButton->OnClick = [this] { OKButtonClick(); };
-    SetTabOrder({panel_.get(), OKButton->Handle()});
+    SetTabOrder({panel_->Handle(), OKButton->Handle()});
     AboutBox = this;
 }
 
 TAboutBox::~TAboutBox() {
     if (AboutBox == this) AboutBox = nullptr;
     DestroyHandle();
-    (void)panel_.release(); // went with the box
 }
 
 void TAboutBox::Show() {
@@ -151,9 +134,9 @@ void TAboutBox::Hide() {
     if (HWND next = search.normal ? search.normal : search.topmost) ::SetActiveWindow(next);
 }
 
-void TAboutBox::PaintPanel(HWND panel, HDC dc) {
+void TAboutBox::PaintPanel(HDC dc) {
     RECT r{};
-    ::GetClientRect(panel, &r);
+    ::GetClientRect(panel_->Handle(), &r);
     // A lowered outer and a raised inner bevel, one pixel each.
     ::DrawEdge(dc, &r, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT);
     if (banner_) {
@@ -171,20 +154,6 @@ void TAboutBox::PaintPanel(HWND panel, HDC dc) {
         win::SelectObjectScope font(dc, label.big ? bigFont_.get() : windowFont_.get());
         ::TextOutA(dc, label.left, label.top, label.caption, lstrlenA(label.caption));
     }
-}
-
-LRESULT CALLBACK TAboutBox::PanelProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<TAboutBox*>(::GetWindowLongPtrA(wnd, GWLP_USERDATA));
-    if (msg == WM_PAINT && self) {
-        return win::Guard(
-            [&] {
-                win::PaintDc dc(wnd);
-                self->PaintPanel(wnd, dc.get());
-                return LRESULT{0};
-            },
-            LRESULT{0});
-    }
-    return ::DefWindowProcA(wnd, msg, wParam, lParam);
 }
 
 LRESULT TAboutBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

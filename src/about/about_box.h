@@ -24,18 +24,17 @@ public:
     void OKButtonClick();
 
     std::unique_ptr<TButton> OKButton;
-    HWND Panel1() const noexcept { return panel_.get(); }
+    HWND Panel1() const noexcept { return panel_ ? panel_->Handle() : nullptr; }
     HWND DefaultButton() const override { return OKButton ? OKButton->Handle() : nullptr; }
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    static LRESULT CALLBACK PanelProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    void PaintPanel(HWND panel, HDC dc);
+    void PaintPanel(HDC dc);
     void Hide();
 
-    win::UniqueWindow panel_;
+    std::unique_ptr<TPanel> panel_;
     win::UniqueFont windowFont_;
     win::UniqueFont bigFont_;
     win::UniqueBitmap banner_;

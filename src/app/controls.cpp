@@ -1,5 +1,9 @@
 #include "app/controls.h"
 
+#include <utility>
+
+#include "base/win/handles.h"
+
 namespace dodir {
 
 namespace {
@@ -17,6 +21,19 @@ LRESULT TEdit::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     // A click places the caret itself; any other way in selects the whole text.
     if (msg == WM_SETFOCUS && ::GetKeyState(VK_LBUTTON) >= 0) ::SendMessageA(Handle(), EM_SETSEL, 0, -1);
     return result;
+}
+
+TPanel::TPanel(HWND parent, int id, const RECT& b, std::function<void(HDC dc)> paint) : paint_(std::move(paint)) {
+    RegisterWindowClass("TPanel", 0, ::GetSysColorBrush(COLOR_BTNFACE), nullptr);
+    CreateHandle(0, "TPanel", "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, b.left, b.top, b.right - b.left,
+                 b.bottom - b.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+}
+
+LRESULT TPanel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg != WM_PAINT) return DefaultHandler(msg, wParam, lParam);
+    win::PaintDc dc(Handle());
+    if (paint_) paint_(dc.get());
+    return 0;
 }
 
 TButton::TButton(HWND parent, int id, const RECT& b, const std::string& caption, HFONT font, bool isDefault) {

@@ -22,6 +22,18 @@ protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 };
 
+// A plain child window with a border that its owner paints (the About box's panel).
+class TPanel : public win::TWindow {
+public:
+    TPanel(HWND parent, int id, const RECT& bounds, std::function<void(HDC dc)> paint);
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    std::function<void(HDC dc)> paint_;
+};
+
 class TButton : public win::TSubclassedControl {
 public:
     TButton(HWND parent, int id, const RECT& bounds, const std::string& caption, HFONT font, bool isDefault = false);

@@ -2,31 +2,22 @@
 
 #include <commctrl.h>
 
-#include "base/errors.h"
 
 namespace dodir {
 
 TStatusBar::TStatusBar(HWND parent, int id, const RECT& b) {
     // Placed by the form, not by the control: no parent alignment, no size grip.
-    handle_ = ::CreateWindowExA(0, STATUSCLASSNAMEA, "",
-                                WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | CCS_NOPARENTALIGN | CCS_NORESIZE |
-                                    CCS_NOMOVEY,
-                                b.left, b.top, b.right - b.left, b.bottom - b.top, parent,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr),
-                                nullptr);
-    if (!handle_) throw EWin32Error("CreateWindow failed: msctls_statusbar32");
+    CreateControl(0, STATUSCLASSNAMEA, "",
+                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NOMOVEY, b.left,
+                  b.top, b.right - b.left, b.bottom - b.top, parent, id);
     NONCLIENTMETRICSA ncm{};
     ncm.cbSize = sizeof ncm;
     if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0)) {
         font_.reset(::CreateFontIndirectA(&ncm.lfStatusFont));
-        ::SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        ::SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     }
     const int edges[kPanelCount] = {150, 300, 450, -1};
-    ::SendMessageA(handle_, SB_SETPARTS, kPanelCount, reinterpret_cast<LPARAM>(edges));
-}
-
-TStatusBar::~TStatusBar() {
-    if (handle_ && ::IsWindow(handle_)) ::DestroyWindow(handle_);
+    ::SendMessageA(Handle(), SB_SETPARTS, kPanelCount, reinterpret_cast<LPARAM>(edges));
 }
 
 void TStatusBar::SetPanelText(int index, const std::string& text) {
@@ -34,7 +25,7 @@ void TStatusBar::SetPanelText(int index, const std::string& text) {
     if (current == text) return;
     current = text;
     // Lowered bevel and left alignment are the flags 0; the control repaints on its own.
-    ::SendMessageA(handle_, SB_SETTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(current.c_str()));
+    ::SendMessageA(Handle(), SB_SETTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(current.c_str()));
 }
 
 } // namespace dodir

@@ -6,25 +6,20 @@
 #include <string>
 
 #include "base/win/handles.h"
+#include "base/win/window.h"
 
 namespace dodir {
 
-class TStatusBar {
+class TStatusBar : public win::TSubclassedControl {
 public:
     static constexpr int kPanelCount = 4;
 
     TStatusBar(HWND parent, int id, const RECT& bounds);
-    TStatusBar(const TStatusBar&) = delete;
-    TStatusBar& operator=(const TStatusBar&) = delete;
-    ~TStatusBar();
-
-    HWND Handle() const noexcept { return handle_; }
     const std::string& PanelText(int index) const { return texts_.at(static_cast<std::size_t>(index)); }
     // Hands the text to the control only when it differs from what the panel shows.
     void SetPanelText(int index, const std::string& text);
 
 private:
-    HWND handle_ = nullptr;
     win::UniqueFont font_;
     std::array<std::string, kPanelCount> texts_;
 };

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "base/win/window.h"
+
 namespace dodir {
 
 struct TToolButton {
@@ -14,7 +16,7 @@ struct TToolButton {
     bool visible = true;
 };
 
-class TToolBar {
+class TToolBar : public win::TSubclassedControl {
 public:
     static constexpr int kFirstCommand = 1000;
     static constexpr int kButtonWidth = 23;
@@ -22,15 +24,8 @@ public:
     static constexpr int kSeparatorWidth = 5;
 
     TToolBar(HWND parent, int id, const RECT& bounds, HIMAGELIST images, const std::vector<TToolButton>& buttons);
-    TToolBar(const TToolBar&) = delete;
-    TToolBar& operator=(const TToolBar&) = delete;
-    ~TToolBar();
 
-    HWND Handle() const noexcept { return handle_; }
     static int CommandOf(int number) { return kFirstCommand + number; }
-
-private:
-    HWND handle_ = nullptr;
 };
 
 } // namespace dodir
