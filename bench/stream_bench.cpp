@@ -166,8 +166,8 @@ int main(int argc, char** argv) {
                 fresh();
                 editor->Lines.LoadDocument(c.path);
             };
-            report("open over loaded", MedianSeconds(reps, loaded, [&] { editor->Lines.LoadDocument(c.path); }),
-                   ourOpen);
+            report("open over loaded",
+                   MedianSeconds(reps, loaded, [&] { editor->Lines.LoadDocument(c.path); }), ourOpen);
             report("new on loaded", MedianSeconds(reps, loaded, [&] { editor->Lines.ClearAll(); }), ourOpen);
             loaded();
 
@@ -178,8 +178,7 @@ int main(int argc, char** argv) {
             report("save", ourSave, bareSave);
         }
     }
-    for (const auto& p : made)
-        ::DeleteFileA(p.c_str());
+    for (const auto& p : made) ::DeleteFileA(p.c_str());
     ::RemoveDirectoryA(dir.c_str());
     return 0;
 }

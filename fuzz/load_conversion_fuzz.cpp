@@ -41,12 +41,8 @@ std::string Reference(const std::string& input) {
     return out;
 }
 
-bool IsLead(unsigned char b) {
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-bool IsTrail(unsigned char b) {
-    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
-}
+bool IsLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool IsTrail(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
 
 // Offsets in text at which a character starts, walking the whole text from its start.
 std::vector<bool> CharacterStarts(const std::string& text) {
@@ -86,8 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // The half rule, with at least one byte for the smallest capacities.
         if (want > std::max<std::size_t>(capacity / 2, 1)) readTooLarge = true;
         std::size_t n = std::min({want, limit, input.size() - at});
-        for (std::size_t i = 0; i < n; ++i)
-            buf[i] = input[at + i];
+        for (std::size_t i = 0; i < n; ++i) buf[i] = input[at + i];
         at += n;
         return n;
     });

@@ -31,9 +31,7 @@ inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
     return done();
 }
 
-inline void TypeChar(HWND wnd, char c) {
-    ::SendMessageA(wnd, WM_CHAR, static_cast<unsigned char>(c), 1);
-}
+inline void TypeChar(HWND wnd, char c) { ::SendMessageA(wnd, WM_CHAR, static_cast<unsigned char>(c), 1); }
 
 inline void TypeText(HWND wnd, const std::string& text) {
     for (char c : text) {
@@ -49,7 +47,7 @@ inline void TypeText(HWND wnd, const std::string& text) {
 
 // Counts one message sent to a window, in front of every other handler.
 class MessageCounter {
-public:
+  public:
     MessageCounter(HWND wnd, UINT msg) : wnd_(wnd), msg_(msg) {
         ::SetWindowSubclass(wnd_, &Proc, 0x7E57, reinterpret_cast<DWORD_PTR>(this));
     }
@@ -58,7 +56,7 @@ public:
     ~MessageCounter() { ::RemoveWindowSubclass(wnd_, &Proc, 0x7E57); }
     int count = 0;
 
-private:
+  private:
     static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
         auto* self = reinterpret_cast<MessageCounter*>(ref);
         if (m == self->msg_) ++self->count;
@@ -71,10 +69,10 @@ private:
 // Answers the dialogs and boxes a test's call opens, one after another, from a second
 // thread while the test's thread runs their modal loops.
 class DialogAnswerer {
-public:
+  public:
     struct Step {
-        std::string windowClass;                // "#32770" for the platform's dialogs
-        std::function<void(HWND)> act;          // runs on the answering thread
+        std::string windowClass;       // "#32770" for the platform's dialogs
+        std::function<void(HWND)> act; // runs on the answering thread
     };
     explicit DialogAnswerer(std::vector<Step> steps);
     ~DialogAnswerer();
@@ -87,7 +85,7 @@ public:
     static std::function<void(HWND)> Press(int id);
     static std::function<void(HWND)> ChooseFile(const std::string& path);
 
-private:
+  private:
     void Run();
     std::vector<Step> steps_;
     DWORD thread_ = ::GetCurrentThreadId();
@@ -99,7 +97,7 @@ private:
 // A message box of this thread, closed from another thread once it appears. Gives the
 // box's text, "" when none appeared.
 class MessageBoxWatcher {
-public:
+  public:
     // button: the command sent to the box when it is found (IDOK, IDYES ...).
     explicit MessageBoxWatcher(int button = IDOK) : button_(button) {
         worker_ = std::thread([this] { Watch(); });
@@ -118,7 +116,7 @@ public:
         return caption_;
     }
 
-private:
+  private:
     void Watch();
     int button_;
     DWORD thread_ = ::GetCurrentThreadId();

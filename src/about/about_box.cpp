@@ -32,7 +32,6 @@ constexpr std::array<LabelRow, 7> kLabels{{
 constexpr RECT kPanel{8, 8, 8 + 433, 8 + 321};
 constexpr RECT kBannerArea{8, 8, 8 + 417, 8 + 153};
 
-
 } // namespace
 
 TAboutBox::TAboutBox(TApplication& app) : TCustomForm(app) {

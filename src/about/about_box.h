@@ -11,7 +11,7 @@
 namespace dodir {
 
 class TAboutBox : public TCustomForm {
-public:
+  public:
     static constexpr int kClientWidth = 448;
     static constexpr int kClientHeight = 364;
     static constexpr int kPanelId = 100;
@@ -27,10 +27,10 @@ public:
     HWND Panel1() const noexcept { return panel_ ? panel_->Handle() : nullptr; }
     HWND DefaultButton() const override { return OKButton ? OKButton->Handle() : nullptr; }
 
-protected:
+  protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
-private:
+  private:
     void PaintPanel(HDC dc);
     void Hide();
 

@@ -21,8 +21,8 @@ TApplication& Application() { return *g_application; }
 TApplication::TApplication() {
     g_application = this;
     win::SetErrorReporter(&ReportToApplication);
-    icon_.reset(static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, 0, 0,
-                                                LR_DEFAULTSIZE)));
+    icon_.reset(static_cast<HICON>(
+        ::LoadImageA(::GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
     RegisterWindowClass("TApplication", 0, nullptr, icon_.get());
     // Zero size at the screen's centre: never seen, but it carries the taskbar entry.
     CreateHandle(0, "TApplication", "", WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
@@ -151,7 +151,8 @@ void TApplication::ShowErrorBox(const std::string& message) {
         ::MessageBoxA(Handle(), text.c_str(), title_.c_str(), MB_OK | MB_ICONSTOP);
     }
     if (moved)
-        ::SetWindowPos(Handle(), nullptr, home.left, home.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SetWindowPos(Handle(), nullptr, home.left, home.top, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT TApplication::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

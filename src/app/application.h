@@ -15,7 +15,7 @@ namespace dodir {
 class TCustomForm;
 
 class TApplication : public win::TWindow {
-public:
+  public:
     TApplication();
     ~TApplication() override;
 
@@ -48,10 +48,10 @@ public:
     void HandleException(std::exception_ptr error);
     void ShowErrorBox(const std::string& message);
 
-protected:
+  protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
-private:
+  private:
     bool IsKeyboardNavigation(MSG& msg);
     std::string title_;
     std::vector<TCustomForm*> forms_;

@@ -7,12 +7,15 @@
 namespace dodir {
 
 namespace {
-void SetControlFont(HWND wnd, HFONT font) { ::SendMessageA(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE); }
+void SetControlFont(HWND wnd, HFONT font) {
+    ::SendMessageA(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+}
 } // namespace
 
 TEdit::TEdit(HWND parent, int id, const RECT& b, const std::string& text, HFONT font) {
-    CreateControl(WS_EX_CLIENTEDGE, "EDIT", text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | ES_AUTOHSCROLL,
-                  b.left, b.top, b.right - b.left, b.bottom - b.top, parent, id);
+    CreateControl(WS_EX_CLIENTEDGE, "EDIT", text,
+                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | ES_AUTOHSCROLL, b.left, b.top,
+                  b.right - b.left, b.bottom - b.top, parent, id);
     SetControlFont(Handle(), font);
 }
 
@@ -23,7 +26,8 @@ LRESULT TEdit::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return result;
 }
 
-TPanel::TPanel(HWND parent, int id, const RECT& b, std::function<void(HDC dc)> paint) : paint_(std::move(paint)) {
+TPanel::TPanel(HWND parent, int id, const RECT& b, std::function<void(HDC dc)> paint)
+    : paint_(std::move(paint)) {
     RegisterWindowClass("TPanel", 0, ::GetSysColorBrush(COLOR_BTNFACE), nullptr);
     CreateHandle(0, "TPanel", "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, b.left, b.top, b.right - b.left,
                  b.bottom - b.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
@@ -38,17 +42,20 @@ LRESULT TPanel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 TButton::TButton(HWND parent, int id, const RECT& b, const std::string& caption, HFONT font, bool isDefault) {
     CreateControl(0, "BUTTON", caption,
-                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
+                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP |
+                      (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
                   b.left, b.top, b.right - b.left, b.bottom - b.top, parent, id);
     SetControlFont(Handle(), font);
 }
 
 TComboBox::TComboBox(HWND parent, int id, const RECT& b, const std::vector<std::string>& items, HFONT font,
                      int dropDownCount) {
-    CreateControl(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
+    CreateControl(0, "COMBOBOX", "",
+                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
                   b.left, b.top, b.right - b.left, b.bottom - b.top, parent, id);
     SetControlFont(Handle(), font);
-    for (const auto& item : items) ::SendMessageA(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    for (const auto& item : items)
+        ::SendMessageA(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
     // The closed box is as high as designed; the window's own height holds the dropped list.
     const int fieldHeight = b.bottom - b.top;
     ::SendMessageA(Handle(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), fieldHeight - 6);

@@ -12,31 +12,32 @@ namespace dodir {
 
 // An edit box that selects all its text when it gets the focus other than by a click.
 class TEdit : public win::TSubclassedControl {
-public:
+  public:
     TEdit(HWND parent, int id, const RECT& bounds, const std::string& text, HFONT font);
     std::string Text() const { return win::GetWindowTextString(Handle()); }
     void SetText(const std::string& text) { ::SetWindowTextA(Handle(), text.c_str()); }
     void SetFont(HFONT font) { ::SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
 
-protected:
+  protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 };
 
 // A plain child window with a border that its owner paints (the About box's panel).
 class TPanel : public win::TWindow {
-public:
+  public:
     TPanel(HWND parent, int id, const RECT& bounds, std::function<void(HDC dc)> paint);
 
-protected:
+  protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
-private:
+  private:
     std::function<void(HDC dc)> paint_;
 };
 
 class TButton : public win::TSubclassedControl {
-public:
-    TButton(HWND parent, int id, const RECT& bounds, const std::string& caption, HFONT font, bool isDefault = false);
+  public:
+    TButton(HWND parent, int id, const RECT& bounds, const std::string& caption, HFONT font,
+            bool isDefault = false);
     std::function<void()> OnClick;
     // Runs OnClick; called by the parent on BN_CLICKED.
     void Click() {
@@ -46,7 +47,7 @@ public:
 
 // A drop-down list without free typing, sized to show `dropDownCount` rows at once.
 class TComboBox : public win::TSubclassedControl {
-public:
+  public:
     TComboBox(HWND parent, int id, const RECT& bounds, const std::vector<std::string>& items, HFONT font,
               int dropDownCount);
     int ItemIndex() const { return static_cast<int>(::SendMessageA(Handle(), CB_GETCURSEL, 0, 0)); }

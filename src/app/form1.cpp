@@ -18,7 +18,9 @@ namespace dodir {
 
 namespace {
 
-constexpr RECT Bounds(int left, int top, int width, int height) { return RECT{left, top, left + width, top + height}; }
+constexpr RECT Bounds(int left, int top, int width, int height) {
+    return RECT{left, top, left + width, top + height};
+}
 
 struct LabelRow {
     int left, top;
@@ -67,13 +69,13 @@ HIMAGELIST LoadToolImages() {
     HIMAGELIST list = ::ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 24, 4);
     HINSTANCE inst = ::GetModuleHandleA(nullptr);
     win::UniqueBitmap colour(static_cast<HBITMAP>(::LoadImageA(inst, "TOOLIMAGES", IMAGE_BITMAP, 0, 0, 0)));
-    win::UniqueBitmap mask(static_cast<HBITMAP>(::LoadImageA(inst, "TOOLMASK", IMAGE_BITMAP, 0, 0, LR_MONOCHROME)));
+    win::UniqueBitmap mask(
+        static_cast<HBITMAP>(::LoadImageA(inst, "TOOLMASK", IMAGE_BITMAP, 0, 0, LR_MONOCHROME)));
     if (list && colour && mask) ::ImageList_Add(list, colour.get(), mask.get());
     return list;
 }
 
 const std::vector<std::string> kColorNames = {"黒", "白", "赤", "青", "緑", "黄", "紫", "灰"};
-
 
 } // namespace
 
@@ -83,8 +85,8 @@ TForm1::TForm1(TApplication& app) : TCustomForm(app) {
     constexpr DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
     RECT frame{0, 0, kClientWidth, kClientHeight};
     ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    CreateHandle(exStyle, "TForm1", "dodir", style, kLeft, kTop, frame.right - frame.left, frame.bottom - frame.top,
-                 app.Handle(), nullptr);
+    CreateHandle(exStyle, "TForm1", "dodir", style, kLeft, kTop, frame.right - frame.left,
+                 frame.bottom - frame.top, app.Handle(), nullptr);
     ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, 0);
     ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, 0);
     TrimSystemMenu();
@@ -119,7 +121,8 @@ void TForm1::CreateControls() {
     Button2 = std::make_unique<TButton>(self, idButton2, Bounds(624, 416, 57, 17), "文字色", font);
     StatusBar1 = std::make_unique<TStatusBar>(self, idStatusBar1, Bounds(0, 442, 688, 18));
     ComboBox1 = std::make_unique<TComboBox>(self, idComboBox1, Bounds(8, 416, 97, 20), kColorNames, font, 8);
-    ComboBox2 = std::make_unique<TComboBox>(self, idComboBox2, Bounds(120, 416, 97, 20), kColorNames, font, 8);
+    ComboBox2 =
+        std::make_unique<TComboBox>(self, idComboBox2, Bounds(120, 416, 97, 20), kColorNames, font, 8);
 
     TRichEditSettings editor;
     editor.id = idRichEdit1;
@@ -169,7 +172,9 @@ void TForm1::CreateControls() {
     ComboBox1->OnChange = [this] { ComboBox1Change(); };
     ComboBox2->OnChange = [this] { ComboBox2Change(); };
     RichEdit1->OnKeyPress = [this](char& key) { RichEdit1KeyPress(key); };
-    RichEdit1->OnMouseDown = [this](TMouseButton b, unsigned s, int x, int y) { RichEdit1MouseDown(b, s, x, y); };
+    RichEdit1->OnMouseDown = [this](TMouseButton b, unsigned s, int x, int y) {
+        RichEdit1MouseDown(b, s, x, y);
+    };
     RichEdit1->OnMouseMove = [this](unsigned s, int x, int y) { RichEdit1Move(s, x, y); };
 }
 
@@ -270,11 +275,16 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND: {
         const auto id = LOWORD(wParam);
         const auto code = HIWORD(wParam);
-        if (code == BN_CLICKED && id == idButton1) Button1->Click();
-        else if (code == BN_CLICKED && id == idButton2) Button2->Click();
-        else if (code == CBN_SELCHANGE && id == idComboBox1) ComboBox1->Change();
-        else if (code == CBN_SELCHANGE && id == idComboBox2) ComboBox2->Change();
-        else if (reinterpret_cast<HWND>(lParam) == ToolBar1->Handle()) RunToolButton(id);
+        if (code == BN_CLICKED && id == idButton1)
+            Button1->Click();
+        else if (code == BN_CLICKED && id == idButton2)
+            Button2->Click();
+        else if (code == CBN_SELCHANGE && id == idComboBox1)
+            ComboBox1->Change();
+        else if (code == CBN_SELCHANGE && id == idComboBox2)
+            ComboBox2->Change();
+        else if (reinterpret_cast<HWND>(lParam) == ToolBar1->Handle())
+            RunToolButton(id);
         return 0;
     }
     case WM_CTLCOLOREDIT:

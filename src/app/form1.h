@@ -17,7 +17,7 @@
 namespace dodir {
 
 class TForm1 : public TCustomForm {
-public:
+  public:
     static constexpr int kLeft = 242;
     static constexpr int kTop = 202;
     static constexpr int kClientWidth = 688;
@@ -76,10 +76,10 @@ public:
     void ReplaceDialog1Replace(TReplaceDialog& sender);
     void FontDialog1Apply(TFontDialog& sender, HWND dialog);
 
-protected:
+  protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
-private:
+  private:
     void CreateControls();
     void PaintLabels(HDC dc);
 

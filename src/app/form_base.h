@@ -12,7 +12,7 @@ namespace dodir {
 class TApplication;
 
 class TCustomForm : public win::TWindow {
-public:
+  public:
     explicit TCustomForm(TApplication& app);
     ~TCustomForm() override;
 
@@ -31,7 +31,7 @@ public:
 
     TApplication& Application() const noexcept { return app_; }
 
-protected:
+  protected:
     // The form's controls in tab order, tab stops and others alike.
     void SetTabOrder(std::vector<HWND> controls) { tabOrder_ = std::move(controls); }
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -39,7 +39,7 @@ protected:
     // A dialog frame's system menu keeps only Move and Close.
     void TrimSystemMenu();
 
-private:
+  private:
     bool CanFocus(HWND control) const;
     TApplication& app_;
     HWND activeControl_ = nullptr;

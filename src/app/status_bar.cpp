@@ -2,14 +2,13 @@
 
 #include <commctrl.h>
 
-
 namespace dodir {
 
 TStatusBar::TStatusBar(HWND parent, int id, const RECT& b) {
     // Placed by the form, not by the control: no parent alignment, no size grip.
     CreateControl(0, STATUSCLASSNAMEA, "",
-                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NOMOVEY, b.left,
-                  b.top, b.right - b.left, b.bottom - b.top, parent, id);
+                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NOMOVEY,
+                  b.left, b.top, b.right - b.left, b.bottom - b.top, parent, id);
     NONCLIENTMETRICSA ncm{};
     ncm.cbSize = sizeof ncm;
     if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0)) {
@@ -25,7 +24,8 @@ void TStatusBar::SetPanelText(int index, const std::string& text) {
     if (current == text) return;
     current = text;
     // Lowered bevel and left alignment are the flags 0; the control repaints on its own.
-    ::SendMessageA(Handle(), SB_SETTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(current.c_str()));
+    ::SendMessageA(Handle(), SB_SETTEXTA, static_cast<WPARAM>(index),
+                   reinterpret_cast<LPARAM>(current.c_str()));
 }
 
 } // namespace dodir

@@ -11,7 +11,7 @@
 namespace dodir {
 
 class TStatusBar : public win::TSubclassedControl {
-public:
+  public:
     static constexpr int kPanelCount = 4;
 
     TStatusBar(HWND parent, int id, const RECT& bounds);
@@ -19,7 +19,7 @@ public:
     // Hands the text to the control only when it differs from what the panel shows.
     void SetPanelText(int index, const std::string& text);
 
-private:
+  private:
     win::UniqueFont font_;
     std::array<std::string, kPanelCount> texts_;
 };

@@ -1,14 +1,14 @@
 #include "app/tool_bar.h"
 
-
 namespace dodir {
 
-TToolBar::TToolBar(HWND parent, int id, const RECT& b, HIMAGELIST images, const std::vector<TToolButton>& buttons) {
+TToolBar::TToolBar(HWND parent, int id, const RECT& b, HIMAGELIST images,
+                   const std::vector<TToolButton>& buttons) {
     // No CCS_NODIVIDER: the control draws the etched line along its top edge. Not flat, so
     // buttons are raised and separators show nothing; no tooltips, no captions.
     CreateControl(0, TOOLBARCLASSNAMEA, "",
-                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NOMOVEY, b.left,
-                  b.top, b.right - b.left, b.bottom - b.top, parent, id);
+                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NOMOVEY,
+                  b.left, b.top, b.right - b.left, b.bottom - b.top, parent, id);
     HWND bar = Handle();
     ::SendMessageA(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     ::SendMessageA(bar, TB_SETINDENT, 0, 0);
@@ -34,6 +34,5 @@ TToolBar::TToolBar(HWND parent, int id, const RECT& b, HIMAGELIST images, const 
     ::SendMessageA(bar, TB_SETBUTTONSIZE, 0, MAKELPARAM(kButtonWidth, kButtonHeight));
     ::SendMessageA(bar, TB_AUTOSIZE, 0, 0);
 }
-
 
 } // namespace dodir

@@ -83,17 +83,9 @@ void ApplyCustom(TForm1& form, const Target& target) {
 
 } // namespace
 
-void ComboBox1Change(TForm1& form) {
-    ApplyPreset(form, *form.ComboBox1, kBackground);
-}
-void ComboBox2Change(TForm1& form) {
-    ApplyPreset(form, *form.ComboBox2, kTextColour);
-}
-void Button1Click(TForm1& form) {
-    ApplyCustom(form, kBackground);
-}
-void Button2Click(TForm1& form) {
-    ApplyCustom(form, kTextColour);
-}
+void ComboBox1Change(TForm1& form) { ApplyPreset(form, *form.ComboBox1, kBackground); }
+void ComboBox2Change(TForm1& form) { ApplyPreset(form, *form.ComboBox2, kTextColour); }
+void Button1Click(TForm1& form) { ApplyCustom(form, kBackground); }
+void Button2Click(TForm1& form) { ApplyCustom(form, kTextColour); }
 
 } // namespace dodir::appearance

@@ -7,18 +7,18 @@
 namespace dodir {
 
 class Exception : public std::exception {
-public:
+  public:
     explicit Exception(std::string message) : message_(std::move(message)) {}
     const char* what() const noexcept override { return message_.c_str(); }
     const std::string& Message() const noexcept { return message_; }
 
-private:
+  private:
     std::string message_;
 };
 
 #define DODIR_ERROR_CLASS(Name, Base)                                                                        \
     class Name : public Base {                                                                               \
-    public:                                                                                                  \
+      public:                                                                                                \
         using Base::Base;                                                                                    \
     }
 
@@ -35,7 +35,7 @@ DODIR_ERROR_CLASS(EWin32Error, Exception);
 
 // The silent error: reported by nobody.
 class EAbort : public Exception {
-public:
+  public:
     EAbort() : Exception("Operation aborted") {}
 };
 

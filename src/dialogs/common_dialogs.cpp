@@ -16,10 +16,7 @@ namespace {
 
 constexpr const char* kDialogProp = "dodir.dialog";
 
-template <class T>
-T* DialogOf(HWND wnd) {
-    return static_cast<T*>(::GetPropA(wnd, kDialogProp));
-}
+template <class T> T* DialogOf(HWND wnd) { return static_cast<T*>(::GetPropA(wnd, kDialogProp)); }
 
 // The application's active form, or the main form when none is active.
 HWND ActiveFormWindow() {
@@ -100,13 +97,13 @@ bool TOpenDialog::Execute() {
 
 // The find and replace dialogs' owner: a hidden pop-up that receives their notifications.
 class TRedirectorWindow : public win::TWindow {
-public:
+  public:
     TRedirectorWindow(HWND owner, TFindDialog& dialog) : dialog_(dialog) {
         RegisterWindowClass("TRedirectorWindow", 0, nullptr, nullptr);
         CreateHandle(0, "TRedirectorWindow", "", WS_POPUP, 0, 0, 0, 0, owner, nullptr);
     }
 
-protected:
+  protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
         if (msg == FindReplaceMessage()) {
             dialog_.Notify(*reinterpret_cast<const FINDREPLACEA*>(lParam));
@@ -115,7 +112,7 @@ protected:
         return DefaultHandler(msg, wParam, lParam);
     }
 
-private:
+  private:
     TFindDialog& dialog_;
 };
 
@@ -201,7 +198,8 @@ UINT_PTR CALLBACK TFindDialog::Hook(HWND dialog, UINT msg, WPARAM wParam, LPARAM
         [&]() -> UINT_PTR {
             switch (msg) {
             case WM_INITDIALOG: {
-                auto* self = reinterpret_cast<TFindDialog*>(reinterpret_cast<FINDREPLACEA*>(lParam)->lCustData);
+                auto* self =
+                    reinterpret_cast<TFindDialog*>(reinterpret_cast<FINDREPLACEA*>(lParam)->lCustData);
                 ::SetPropA(dialog, kDialogProp, self);
                 PlaceOnActiveMonitor(dialog);
                 if (self->position_.x != -1 || self->position_.y != -1)
@@ -279,7 +277,8 @@ void TFontDialog::Apply(HWND dialog) {
     HWND colours = ::GetDlgItem(dialog, cmb4);
     if (colours) {
         const auto at = ::SendMessageA(colours, CB_GETCURSEL, 0, 0);
-        if (at >= 0) Font.color = static_cast<TColor>(::SendMessageA(colours, CB_GETITEMDATA, at, 0)) & 0xFFFFFF;
+        if (at >= 0)
+            Font.color = static_cast<TColor>(::SendMessageA(colours, CB_GETITEMDATA, at, 0)) & 0xFFFFFF;
     }
     if (OnApply) OnApply(*this, dialog);
 }
@@ -288,7 +287,8 @@ UINT_PTR CALLBACK TFontDialog::Hook(HWND dialog, UINT msg, WPARAM wParam, LPARAM
     return win::Guard(
         [&]() -> UINT_PTR {
             if (msg == WM_INITDIALOG) {
-                auto* self = reinterpret_cast<TFontDialog*>(reinterpret_cast<CHOOSEFONTA*>(lParam)->lCustData);
+                auto* self =
+                    reinterpret_cast<TFontDialog*>(reinterpret_cast<CHOOSEFONTA*>(lParam)->lCustData);
                 ::SetPropA(dialog, kDialogProp, self);
                 self->handle_ = dialog;
                 PlaceOnActiveMonitor(dialog);

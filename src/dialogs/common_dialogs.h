@@ -13,7 +13,7 @@
 namespace dodir {
 
 class TCommonDialog {
-public:
+  public:
     TCommonDialog() = default;
     TCommonDialog(const TCommonDialog&) = delete;
     TCommonDialog& operator=(const TCommonDialog&) = delete;
@@ -26,13 +26,13 @@ public:
     // Centred and one third down on the monitor of the application's active form.
     static void PlaceOnActiveMonitor(HWND dialog);
 
-protected:
+  protected:
     HWND handle_ = nullptr;
     int helpContext_ = 0;
 };
 
 class TOpenDialog : public TCommonDialog {
-public:
+  public:
     static constexpr std::size_t kNameBufferSize = 260;
     explicit TOpenDialog(std::string initialName = "");
     bool Execute() override;
@@ -41,18 +41,18 @@ public:
     std::string Filter = "文書ファイル|*.txt;*.vbs;*.doc;*.html;*.htm;*.shtml";
     int FilterIndex = 1;
 
-protected:
+  protected:
     virtual bool RunPlatformDialog(OPENFILENAMEA& ofn) { return ::GetOpenFileNameA(&ofn) != FALSE; }
 
-private:
+  private:
     static UINT_PTR CALLBACK Hook(HWND child, UINT msg, WPARAM wParam, LPARAM lParam);
 };
 
 class TSaveDialog : public TOpenDialog {
-public:
+  public:
     TSaveDialog() : TOpenDialog("*.txt") {}
 
-protected:
+  protected:
     bool RunPlatformDialog(OPENFILENAMEA& ofn) override { return ::GetSaveFileNameA(&ofn) != FALSE; }
 };
 
@@ -74,7 +74,7 @@ enum TFindOption : unsigned {
 };
 
 class TFindDialog : public TCommonDialog {
-public:
+  public:
     static constexpr std::size_t kBufferSize = 256;
     TFindDialog();
     ~TFindDialog() override;
@@ -91,13 +91,13 @@ public:
 
     std::function<void(TFindDialog&)> OnFind;
 
-protected:
+  protected:
     virtual HWND CreatePlatformDialog(FINDREPLACEA& record) { return ::FindTextA(&record); }
     virtual void RaiseReplace() {}
     char findBuffer_[kBufferSize]{};
     char replaceBuffer_[kBufferSize]{};
 
-private:
+  private:
     friend class TRedirectorWindow;
     void Notify(const FINDREPLACEA& record);
     static UINT_PTR CALLBACK Hook(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -108,12 +108,12 @@ private:
 };
 
 class TReplaceDialog : public TFindDialog {
-public:
+  public:
     std::string ReplaceText() const { return std::string(replaceBuffer_); }
     void SetReplaceText(const std::string& text);
     std::function<void(TReplaceDialog&)> OnReplace;
 
-protected:
+  protected:
     HWND CreatePlatformDialog(FINDREPLACEA& record) override { return ::ReplaceTextA(&record); }
     void RaiseReplace() override {
         if (OnReplace) OnReplace(*this);
@@ -121,7 +121,7 @@ protected:
 };
 
 class TFontDialog : public TCommonDialog {
-public:
+  public:
     bool Execute() override;
 
     TFont Font = WindowFont();
@@ -130,7 +130,7 @@ public:
     // Raised by the Apply button while the dialog stays open.
     std::function<void(TFontDialog&, HWND dialog)> OnApply;
 
-private:
+  private:
     static UINT_PTR CALLBACK Hook(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
     void Apply(HWND dialog);
     void TakeFaceHeightAndStyle(const LOGFONTA& lf);
@@ -139,7 +139,7 @@ private:
 };
 
 class TPrintDialog : public TCommonDialog {
-public:
+  public:
     // Printing is not offered by the toolbar; the dialog is shown by nothing yet.
     bool Execute() override { return false; }
 };

@@ -79,13 +79,9 @@ char AcceleratorOf(const char* caption) {
     return 0;
 }
 
-char AsciiUpper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-bool KeyDown(int vk) {
-    return ::GetKeyState(vk) < 0;
-}
+bool KeyDown(int vk) { return ::GetKeyState(vk) < 0; }
 
 // The default arrow while the box is up; the cursor before it afterwards.
 class ArrowCursorScope {
@@ -113,8 +109,7 @@ TMessageForm::TMessageForm(TApplication& app, const std::string& text, MessageKi
     RegisterWindowClass(kClassName, CS_DBLCLKS, ::GetSysColorBrush(COLOR_BTNFACE), nullptr);
     CreateHandle(kExStyle, kClassName, "", kStyle, 0, 0, 0, 0, app.Handle(), nullptr);
     HMENU sys = ::GetSystemMenu(Handle(), FALSE);
-    for (UINT cmd : {SC_MAXIMIZE, SC_MINIMIZE, SC_SIZE, SC_RESTORE})
-        ::DeleteMenu(sys, cmd, MF_BYCOMMAND);
+    for (UINT cmd : {SC_MAXIMIZE, SC_MINIMIZE, SC_SIZE, SC_RESTORE}) ::DeleteMenu(sys, cmd, MF_BYCOMMAND);
 
     font_.reset(CreateMessageFont());
     {
@@ -135,8 +130,7 @@ TMessageForm::TMessageForm(TApplication& app, const std::string& text, MessageKi
 }
 
 TMessageForm::~TMessageForm() {
-    for (auto& button : buttonControls_)
-        button.reset();
+    for (auto& button : buttonControls_) button.reset();
     message_.reset();
     image_.reset();
 }
@@ -189,9 +183,7 @@ HWND TMessageForm::ButtonHandle(MessageButton button) const {
     return control ? control->Handle() : nullptr;
 }
 
-HWND TMessageForm::DefaultButton() const {
-    return ButtonHandle(DefaultButtonOf(buttons_));
-}
+HWND TMessageForm::DefaultButton() const { return ButtonHandle(DefaultButtonOf(buttons_)); }
 
 bool TMessageForm::FindButton(HWND wnd, MessageButton& found) const {
     if (!wnd) return false;
@@ -380,8 +372,6 @@ int ShowMessageForm(const std::string& text, MessageKind kind, MessageButtons bu
     return form->ShowModal();
 }
 
-void ShowNotice(const std::string& text) {
-    ShowMessageForm(text, MessageKind::Custom, {MessageButton::OK});
-}
+void ShowNotice(const std::string& text) { ShowMessageForm(text, MessageKind::Custom, {MessageButton::OK}); }
 
 } // namespace dodir

@@ -50,21 +50,15 @@ std::vector<MessageButton> MessageButtons::InRowOrder() const {
     return out;
 }
 
-const std::array<MessageButtonInfo, kMessageButtonKinds>& MessageButtonTable() {
-    return kButtons;
-}
+const std::array<MessageButtonInfo, kMessageButtonKinds>& MessageButtonTable() { return kButtons; }
 
 const MessageButtonInfo& InfoOf(MessageButton button) {
     return kButtons.at(static_cast<std::size_t>(button));
 }
 
-const MessageKindInfo& InfoOf(MessageKind kind) {
-    return kKinds.at(static_cast<std::size_t>(kind));
-}
+const MessageKindInfo& InfoOf(MessageKind kind) { return kKinds.at(static_cast<std::size_t>(kind)); }
 
-bool HasIcon(MessageKind kind) {
-    return InfoOf(kind).iconId != 0;
-}
+bool HasIcon(MessageKind kind) { return InfoOf(kind).iconId != 0; }
 
 std::string MessageCaption(MessageKind kind, const std::string& applicationTitle) {
     const char* caption = InfoOf(kind).caption;
@@ -99,9 +93,7 @@ MessageMetrics ScaleMessageMetrics(DialogUnits units) {
     return m;
 }
 
-int MessageTextWidthLimit(int screenWidth) {
-    return screenWidth / 2;
-}
+int MessageTextWidthLimit(int screenWidth) { return screenWidth / 2; }
 
 MessageLayout ComputeMessageLayout(const MessageLayoutInput& input) {
     MessageLayout layout;

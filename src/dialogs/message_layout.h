@@ -34,7 +34,7 @@ inline constexpr int kResultYesToAll = 10;
 
 // A set of button kinds; bit n is the button of row n.
 class MessageButtons {
-public:
+  public:
     constexpr MessageButtons() = default;
     constexpr MessageButtons(std::initializer_list<MessageButton> buttons) {
         for (const auto b : buttons) bits_ |= Bit(b);
@@ -58,7 +58,7 @@ public:
 
     constexpr bool operator==(const MessageButtons&) const = default;
 
-private:
+  private:
     static constexpr unsigned Bit(MessageButton b) { return 1u << static_cast<unsigned>(b); }
     unsigned bits_ = 0;
 };
@@ -66,9 +66,9 @@ private:
 // One row of the button table. Captions mark the accelerator letter with "&".
 struct MessageButtonInfo {
     MessageButton button;
-    const char* name;    // the button component's name inside the box
+    const char* name; // the button component's name inside the box
     const char* caption;
-    int result;          // 0: the button does not close the box (Help)
+    int result; // 0: the button does not close the box (Help)
 };
 
 // The eleven button kinds in row order.
@@ -168,11 +168,11 @@ struct MessageLayout {
     MessageMetrics metrics;
     int clientWidth = 0;
     int clientHeight = 0;
-    MessageSize block;     // icon and text block: W, H
+    MessageSize block;        // icon and text block: W, H
     int buttonGroupWidth = 0; // G
-    int buttonWidth = 0;   // common to all buttons of the box
+    int buttonWidth = 0;      // common to all buttons of the box
     bool hasIcon = false;
-    MessageRect icon;      // meaningful only with hasIcon
+    MessageRect icon; // meaningful only with hasIcon
     MessageRect text;
     std::vector<MessageButtonPlacement> buttons; // row order, left to right
 };
@@ -186,7 +186,7 @@ MessagePoint CentredPosition(MessageSize screen, MessageSize form);
 
 // What the layout asks the platform to measure, all with the box's font.
 class MessageMeasure {
-public:
+  public:
     virtual ~MessageMeasure() = default;
     // Extent of a string on one line, no prefix processing.
     virtual MessageSize TextExtent(const std::string& text) = 0;
@@ -199,11 +199,11 @@ public:
 // Widths the button kinds ask for, measured the first time a kind is needed and kept for
 // the rest of the run (one slot per kind, 0 meaning not yet measured).
 class ButtonWidthCache {
-public:
+  public:
     int WidthOf(MessageButton button, MessageMeasure& measure);
     bool IsMeasured(MessageButton button) const;
 
-private:
+  private:
     std::array<int, kMessageButtonKinds> widths_{};
 };
 

@@ -17,7 +17,7 @@ namespace dodir {
 using TByteSource = std::function<std::size_t(char* buf, std::size_t size)>;
 
 class TConversion {
-public:
+  public:
     explicit TConversion(TByteSource source) : source_(std::move(source)) {}
 
     // Writes the next piece into out (capacity bytes) and gives its length; 0 at the end of
@@ -30,7 +30,7 @@ public:
     // held-back lead byte waits between pieces and a CR LF is never split.
     std::size_t NextPiece(char* out, std::size_t capacity);
 
-private:
+  private:
     // Converts raw source bytes and appends them to pending_.
     void Convert(const char* data, std::size_t size);
 

@@ -76,16 +76,23 @@ TRichEdit::TRichEdit(HWND parent, const TRichEditSettings& s) : color_(s.color),
     if (s.verticalScrollBar) style |= WS_VSCROLL;
     if (!s.wordWrap) style |= ES_AUTOHSCROLL;
     switch (s.alignment) {
-    case TAlignment::taLeftJustify: style |= ES_LEFT; break;
-    case TAlignment::taRightJustify: style |= ES_RIGHT; break;
-    case TAlignment::taCenter: style |= ES_CENTER; break;
+    case TAlignment::taLeftJustify:
+        style |= ES_LEFT;
+        break;
+    case TAlignment::taRightJustify:
+        style |= ES_RIGHT;
+        break;
+    case TAlignment::taCenter:
+        style |= ES_CENTER;
+        break;
     }
     style_ = style;
     CreateControl(WS_EX_CLIENTEDGE, "RICHEDIT", "", style, s.bounds.left, s.bounds.top,
                   s.bounds.right - s.bounds.left, s.bounds.bottom - s.bounds.top, parent, s.id);
     const auto classStyle = ::GetClassLongPtrA(Handle(), GCL_STYLE);
     if (classStyle & (CS_HREDRAW | CS_VREDRAW))
-        ::SetClassLongPtrA(Handle(), GCL_STYLE, classStyle & ~static_cast<ULONG_PTR>(CS_HREDRAW | CS_VREDRAW));
+        ::SetClassLongPtrA(Handle(), GCL_STYLE,
+                           classStyle & ~static_cast<ULONG_PTR>(CS_HREDRAW | CS_VREDRAW));
     Prepare(Handle(), 0);
 }
 
@@ -108,8 +115,8 @@ win::UniqueWindow TRichEdit::CreateEmptyTwin() {
     // The styles it was created with: the control takes WS_VSCROLL away while its text fits,
     // and one created without it never shows a scroll bar.
     const auto id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(::GetDlgCtrlID(self)));
-    win::UniqueWindow twin(::CreateWindowExA(WS_EX_CLIENTEDGE, "RICHEDIT", "", style_ & ~WS_VISIBLE, r.left, r.top,
-                                             r.right - r.left, r.bottom - r.top, parent, id,
+    win::UniqueWindow twin(::CreateWindowExA(WS_EX_CLIENTEDGE, "RICHEDIT", "", style_ & ~WS_VISIBLE, r.left,
+                                             r.top, r.right - r.left, r.bottom - r.top, parent, id,
                                              ::GetModuleHandleA(nullptr), nullptr));
     if (!twin) throw EWin32Error("CreateWindow failed: RICHEDIT");
     Prepare(twin.get(), Send(EM_GETLIMITTEXT));
@@ -248,7 +255,8 @@ int TRichEdit::FindInRange(const std::string& text, int start, int length) {
     ft.lpstrText = text.c_str();
     // Without FR_DOWN Wine searches backward from the range end; Windows' 1.0 control
     // ignores the flag and searches forward either way.
-    const auto found = static_cast<int>(Send(EM_FINDTEXT, FR_DOWN | FR_MATCHCASE, reinterpret_cast<LPARAM>(&ft)));
+    const auto found =
+        static_cast<int>(Send(EM_FINDTEXT, FR_DOWN | FR_MATCHCASE, reinterpret_cast<LPARAM>(&ft)));
     return found < 0 ? -1 : ByteFromNative(found);
 }
 
@@ -356,9 +364,9 @@ LRESULT TRichEdit::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_KEYDOWN:
         if (wParam == VK_BACK) return BackspaceKeyDown(wParam, lParam);
         // The paste keys, which the control would handle without a WM_PASTE.
-        if (::GetKeyState(VK_MENU) >= 0 && ((wParam == 'V' && ::GetKeyState(VK_CONTROL) < 0) ||
-                                           (wParam == VK_INSERT && ::GetKeyState(VK_SHIFT) < 0 &&
-                                            ::GetKeyState(VK_CONTROL) >= 0)))
+        if (::GetKeyState(VK_MENU) >= 0 &&
+            ((wParam == 'V' && ::GetKeyState(VK_CONTROL) < 0) ||
+             (wParam == VK_INSERT && ::GetKeyState(VK_SHIFT) < 0 && ::GetKeyState(VK_CONTROL) >= 0)))
             return Send(WM_PASTE);
         {
             const LRESULT result = CallOriginal(msg, wParam, lParam);
@@ -499,8 +507,8 @@ std::string TRichEditStrings::LineAt(int index) {
     std::vector<char> buf(kBufferSize + 4, '\0');
     const WORD size = kBufferSize;
     std::memcpy(buf.data(), &size, sizeof size);
-    auto k = static_cast<std::size_t>(
-        std::max<LRESULT>(owner_.Send(EM_GETLINE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buf.data())), 0));
+    auto k = static_cast<std::size_t>(std::max<LRESULT>(
+        owner_.Send(EM_GETLINE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buf.data())), 0));
     k = std::min(k, kBufferSize);
     if (k >= 2 && buf[k - 2] == '\r' && buf[k - 1] == '\n') k -= 2;
     return std::string(buf.data(), k);

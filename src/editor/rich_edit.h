@@ -35,19 +35,19 @@ enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 // Character format of the selection (SCF_SELECTION) or of the default format (SCF_DEFAULT).
 class TTextAttributes {
-public:
+  public:
     TTextAttributes(TRichEdit& owner, bool selection) : owner_(owner), selection_(selection) {}
     void TextColor(TColor color);
     void AssignFont(const TFont& font);
 
-private:
+  private:
     TRichEdit& owner_;
     bool selection_;
 };
 
 // A line view of the control's text; it stores nothing itself.
 class TRichEditStrings {
-public:
+  public:
     explicit TRichEditStrings(TRichEdit& owner) : owner_(owner) {}
     int LineCount();
     std::string LineAt(int index);
@@ -59,7 +59,7 @@ public:
     // Writes the whole content to a file as rich text.
     void SaveDocument(const std::string& path);
 
-private:
+  private:
     // Text longer than this many of the control's positions is emptied by replacing the window.
     static constexpr int kLongText = 16384;
     TRichEdit& owner_;
@@ -67,16 +67,16 @@ private:
 
 struct TRichEditSettings {
     int id = 0;
-    RECT bounds{};               // left, top, right, bottom in the parent's client area
+    RECT bounds{}; // left, top, right, bottom in the parent's client area
     bool verticalScrollBar = false;
     TAlignment alignment = TAlignment::taLeftJustify;
     TColor color = clWindow;
     TFont font;
-    bool wordWrap = true;        // false: no wrapping, a line wider than the control is cut
+    bool wordWrap = true; // false: no wrapping, a line wider than the control is cut
 };
 
 class TRichEdit : public win::TSubclassedControl {
-public:
+  public:
     // The largest text limit the control takes; set by a successful load.
     static constexpr int kUnlimitedText = 0x7FFFFFF0;
 
@@ -105,7 +105,7 @@ public:
     int ClientHeight() const;
     // No painting while alive; the control is repainted whole afterwards.
     class RedrawSuspended {
-    public:
+      public:
         explicit RedrawSuspended(TRichEdit& edit) : edit_(edit) { edit_.Send(WM_SETREDRAW, FALSE); }
         RedrawSuspended(const RedrawSuspended&) = delete;
         RedrawSuspended& operator=(const RedrawSuspended&) = delete;
@@ -114,7 +114,7 @@ public:
             ::InvalidateRect(edit_.Handle(), nullptr, TRUE);
         }
 
-    private:
+      private:
         TRichEdit& edit_;
     };
 
@@ -146,10 +146,10 @@ public:
     int NativeFromByte(int bytePos);
     int ByteFromNative(int nativePos);
 
-protected:
+  protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
-private:
+  private:
     friend class TRichEditStrings;
     friend class TTextAttributes;
     LRESULT Send(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {

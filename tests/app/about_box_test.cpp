@@ -15,7 +15,7 @@ using dodir::testing::Pump;
 namespace {
 
 class AboutBoxTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         form_ = std::make_unique<TForm1>(Application());
         ::ShowWindow(form_->Handle(), SW_SHOWNORMAL);

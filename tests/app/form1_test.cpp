@@ -17,7 +17,7 @@ using dodir::testing::PumpUntil;
 namespace {
 
 class Form1Test : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ::SetCursorPos(0, 0); // keep the pointer off the editor
         form_ = std::make_unique<TForm1>(Application());
@@ -114,7 +114,8 @@ TEST_F(Form1Test, ControlsHaveTheirClassesPlacesAndContents) {
         EXPECT_EQ(r.right, row.bounds.right) << row.cls;
         EXPECT_EQ(r.bottom, row.bounds.bottom) << row.cls;
     }
-    for (auto* edit : {form_->Edit1.get(), form_->Edit2.get(), form_->Edit3.get()}) EXPECT_EQ(edit->Text(), "255");
+    for (auto* edit : {form_->Edit1.get(), form_->Edit2.get(), form_->Edit3.get()})
+        EXPECT_EQ(edit->Text(), "255");
     EXPECT_EQ(win::GetWindowTextString(form_->Button1->Handle()), "背景色");
     EXPECT_EQ(win::GetWindowTextString(form_->Button2->Handle()), "文字色");
     for (auto* combo : {form_->ComboBox1.get(), form_->ComboBox2.get()}) {
@@ -164,7 +165,8 @@ TEST_F(Form1Test, StartUpStatusTexts) {
     EXPECT_EQ(StatusText(2), "");
     EXPECT_EQ(StatusText(3), " 行：1");
     int edges[4]{};
-    ASSERT_EQ(::SendMessageA(form_->StatusBar1->Handle(), SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)), 4);
+    ASSERT_EQ(::SendMessageA(form_->StatusBar1->Handle(), SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)),
+              4);
     EXPECT_EQ(edges[0], 150);
     EXPECT_EQ(edges[1], 300);
     EXPECT_EQ(edges[2], 450);
@@ -194,15 +196,17 @@ TEST_F(Form1Test, MouseMoveOverTheEditorShowsInPanel2) {
 TEST_F(Form1Test, StartUpFocusIsEdit1WithItsTextSelected) {
     ASSERT_EQ(::GetFocus(), form_->Edit1->Handle());
     DWORD from = 0, to = 0;
-    ::SendMessageA(form_->Edit1->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    ::SendMessageA(form_->Edit1->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+                   reinterpret_cast<LPARAM>(&to));
     EXPECT_EQ(from, 0u);
     EXPECT_EQ(to, 3u);
 }
 
 TEST_F(Form1Test, TabOrderRunsThroughTheControlsAndWraps) {
-    const HWND expected[] = {form_->Edit2->Handle(),     form_->Edit3->Handle(),     form_->Button1->Handle(),
-                             form_->Button2->Handle(),   form_->ComboBox1->Handle(), form_->ComboBox2->Handle(),
-                             form_->RichEdit1->Handle(), form_->RichEdit2->Handle(), form_->Edit1->Handle()};
+    const HWND expected[] = {
+        form_->Edit2->Handle(),     form_->Edit3->Handle(),     form_->Button1->Handle(),
+        form_->Button2->Handle(),   form_->ComboBox1->Handle(), form_->ComboBox2->Handle(),
+        form_->RichEdit1->Handle(), form_->RichEdit2->Handle(), form_->Edit1->Handle()};
     for (HWND next : expected) {
         PressKey(VK_TAB);
         EXPECT_EQ(::GetFocus(), next);
@@ -237,8 +241,8 @@ TEST_F(Form1Test, ArrowsOnAPushButtonMoveAlongEveryControl) {
 
 TEST_F(Form1Test, FocusComesBackAfterDeactivation) {
     ::SetFocus(form_->Edit3->Handle());
-    HWND other = ::CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
-                                   ::GetModuleHandleA(nullptr), nullptr);
+    HWND other = ::CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                                   nullptr, ::GetModuleHandleA(nullptr), nullptr);
     ::SetActiveWindow(other);
     Pump();
     ::SetActiveWindow(form_->Handle());
@@ -255,7 +259,11 @@ TEST_F(Form1Test, TypingPastTheDefaultLimitKeepsEverything) {
     // Short paragraphs keep the control's layout work small; the limit counts them all.
     const int count = 40040;
     for (int i = 0; i < count; ++i)
-        ::SendMessageA(form_->RichEdit1->Handle(), WM_CHAR, i % 80 == 78 ? '\r' : i % 80 == 79 ? '\n' : 'a' + i % 26, 1);
+        ::SendMessageA(form_->RichEdit1->Handle(), WM_CHAR,
+                       i % 80 == 78   ? '\r'
+                       : i % 80 == 79 ? '\n'
+                                      : 'a' + i % 26,
+                       1);
     EXPECT_EQ(form_->RichEdit1->TextLength(), count);
 }
 

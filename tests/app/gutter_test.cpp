@@ -14,7 +14,7 @@ using dodir::testing::Pump;
 namespace {
 
 class GutterTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ::SetCursorPos(0, 0);
         form_ = std::make_unique<TForm1>(Application());
@@ -167,7 +167,8 @@ TEST_F(GutterTest, AHundredThousandLinesRefreshWithoutAnError) {
     // Numbers only for what fits: a few dozen, not a hundred thousand.
     const std::string gutter = Gutter();
     int numbers = 0;
-    for (std::size_t at = gutter.find("\r\n"); at != std::string::npos; at = gutter.find("\r\n", at + 2)) ++numbers;
+    for (std::size_t at = gutter.find("\r\n"); at != std::string::npos; at = gutter.find("\r\n", at + 2))
+        ++numbers;
     EXPECT_GT(numbers, 0);
     EXPECT_LT(numbers, 50);
     // Six digits are wider than the gutter: each number is cut, never wrapped, and stays
@@ -191,7 +192,8 @@ TEST_F(GutterTest, ThePartlyShownLastRowGetsItsNumberToo) {
     ::GetClientRect(Editor(), &client);
     POINTL bottom{1, client.bottom - 1};
     const auto at = ::SendMessageA(Editor(), EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&bottom));
-    const int lastRow = static_cast<int>(::SendMessageA(Editor(), EM_LINEFROMCHAR, static_cast<WPARAM>(at), 0));
+    const int lastRow =
+        static_cast<int>(::SendMessageA(Editor(), EM_LINEFROMCHAR, static_cast<WPARAM>(at), 0));
     ASSERT_GT(lastRow, 10);
     EXPECT_EQ(form_->RichEdit2->Lines.LineAt(lastRow), std::to_string(lastRow + 1)) << Gutter();
 }

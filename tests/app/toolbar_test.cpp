@@ -15,7 +15,7 @@ using dodir::testing::Pump;
 namespace {
 
 class ToolBarTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         form_ = std::make_unique<TForm1>(Application());
         ::ShowWindow(form_->Handle(), SW_SHOWNORMAL);
@@ -53,9 +53,9 @@ struct Item {
 };
 // Left edges inside the toolbar and pictures, from left to right.
 const Item kItems[] = {
-    {6, 0, -1},   {1, 5, 0},    {2, 28, 1},   {3, 51, 2},   {4, 74, -1},  {8, 79, 7},
-    {9, 102, 8},  {10, 125, 9}, {11, 148, 10}, {19, 171, 6}, {15, 194, -1}, {14, 199, 5},
-    {7, 222, 11}, {12, 245, 12}, {5, 268, -1}, {17, 273, 16}, {13, 296, 17},
+    {6, 0, -1},   {1, 5, 0},     {2, 28, 1},    {3, 51, 2},    {4, 74, -1},   {8, 79, 7},
+    {9, 102, 8},  {10, 125, 9},  {11, 148, 10}, {19, 171, 6},  {15, 194, -1}, {14, 199, 5},
+    {7, 222, 11}, {12, 245, 12}, {5, 268, -1},  {17, 273, 16}, {13, 296, 17},
 };
 
 } // namespace

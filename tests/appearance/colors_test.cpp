@@ -59,8 +59,7 @@ class NoticeAnswerer {
     }
     std::vector<std::string> Texts() {
         std::vector<std::string> texts;
-        for (const auto& s : Seen())
-            texts.push_back(s.text);
+        for (const auto& s : Seen()) texts.push_back(s.text);
         return texts;
     }
 
@@ -101,8 +100,7 @@ class NoticeAnswerer {
             gui.cbSize = sizeof gui;
             ::GetGUIThreadInfo(thread_, &gui);
             ::PostMessageA(gui.hwndFocus, WM_KEYDOWN, VK_RETURN, 1);
-            for (int i = 0; i < 250 && ::IsWindow(box) && ::IsWindowVisible(box); ++i)
-                ::Sleep(20);
+            for (int i = 0; i < 250 && ::IsWindow(box) && ::IsWindowVisible(box); ++i) ::Sleep(20);
             seen_.push_back(seen);
         }
     }

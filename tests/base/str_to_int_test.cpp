@@ -21,9 +21,7 @@ std::string ErrorOf(const std::string& text) {
     return "(accepted)";
 }
 
-bool Rejects(const std::string& text) {
-    return ErrorOf(text) != "(accepted)";
-}
+bool Rejects(const std::string& text) { return ErrorOf(text) != "(accepted)"; }
 
 } // namespace
 
@@ -39,7 +37,8 @@ TEST(StrToIntBlanks, OnlyCode32CountsAsABlank) {
     EXPECT_TRUE(Rejects(" \t12"));
     EXPECT_TRUE(Rejects("\n12"));
     EXPECT_TRUE(Rejects("\r\n12"));
-    EXPECT_TRUE(Rejects("\xA0" "12"));
+    EXPECT_TRUE(Rejects("\xA0"
+                        "12"));
     EXPECT_TRUE(Rejects("　12")); // ideographic space (0x81 0x40)
 }
 
@@ -178,7 +177,9 @@ TEST(StrToIntTrailing, NothingMayFollowTheDigits) {
     EXPECT_TRUE(Rejects("5\r\n"));
     EXPECT_TRUE(Rejects("5円"));
     EXPECT_TRUE(Rejects(std::string("1\0", 2)));
-    EXPECT_TRUE(Rejects(std::string("\0" "1", 2)));
+    EXPECT_TRUE(Rejects(std::string("\0"
+                                    "1",
+                                    2)));
 }
 
 TEST(StrToIntEmpty, NoDigitsAtAll) {

@@ -19,7 +19,7 @@ using dodir::testing::PumpUntil;
 namespace {
 
 class CommonDialogsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         form_ = std::make_unique<TForm1>(Application());
         ::ShowWindow(form_->Handle(), SW_SHOWNORMAL);
@@ -50,13 +50,14 @@ TEST_F(CommonDialogsTest, FileDialogsStartWithTheirNamesAndTheOneFilter) {
     std::string shown, filter;
     bool othersDisabled = false;
     DialogAnswerer answer({{"#32770", [&](HWND dialog) {
-                               shown = NameBoxText(dialog);
-                               char text[128]{};
-                               ::SendDlgItemMessageA(dialog, cmb1, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
-                               filter = text;
-                               othersDisabled = !::IsWindowEnabled(form_->Handle());
-                               ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-                           }}});
+                                shown = NameBoxText(dialog);
+                                char text[128]{};
+                                ::SendDlgItemMessageA(dialog, cmb1, CB_GETLBTEXT, 0,
+                                                      reinterpret_cast<LPARAM>(text));
+                                filter = text;
+                                othersDisabled = !::IsWindowEnabled(form_->Handle());
+                                ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+                            }}});
     EXPECT_FALSE(form_->SaveDialog1->Execute());
     ASSERT_EQ(answer.Finish(), 1);
     EXPECT_EQ(shown, "*.txt");
@@ -79,9 +80,9 @@ TEST_F(CommonDialogsTest, ANameWithoutExtensionComesBackAsTyped) {
 TEST_F(CommonDialogsTest, FileDialogIsCentredAndOneThirdDown) {
     RECT r{};
     DialogAnswerer answer({{"#32770", [&](HWND dialog) {
-                               ::GetWindowRect(dialog, &r);
-                               ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-                           }}});
+                                ::GetWindowRect(dialog, &r);
+                                ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+                            }}});
     form_->OpenDialog1->Execute();
     ASSERT_EQ(answer.Finish(), 1);
     const int sw = ::GetSystemMetrics(SM_CXSCREEN), sh = ::GetSystemMetrics(SM_CYSCREEN);
@@ -101,7 +102,7 @@ TEST_F(CommonDialogsTest, FindDialogIsModelessKeepsItsTextAndPlaceAndRaisesOnFin
     ASSERT_TRUE(form_->FindDialog1->Execute());
     HWND dialog = form_->FindDialog1->Handle();
     ASSERT_TRUE(::IsWindow(dialog));
-    EXPECT_TRUE(::IsWindowEnabled(form_->Handle())); // the main window stays usable
+    EXPECT_TRUE(::IsWindowEnabled(form_->Handle()));            // the main window stays usable
     EXPECT_EQ(::IsDlgButtonChecked(dialog, chx2), BST_CHECKED); // match case at start
     ::SetDlgItemTextA(dialog, edt1, "検索abc");
     ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
@@ -172,16 +173,17 @@ TEST_F(CommonDialogsTest, FontDialogApplyReportsTheFontAndStaysOpen) {
     };
     std::string sizes;
     DialogAnswerer answer({{"#32770", [&](HWND dialog) {
-                               const auto count = ::SendDlgItemMessageA(dialog, cmb3, CB_GETCOUNT, 0, 0);
-                               for (int i = 0; i < count; ++i) {
-                                   char text[16]{};
-                                   ::SendDlgItemMessageA(dialog, cmb3, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-                                   sizes += std::string(text) + ";";
-                               }
-                               ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(psh3, BN_CLICKED),
-                                              reinterpret_cast<LPARAM>(::GetDlgItem(dialog, psh3)));
-                               ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-                           }}});
+                                const auto count = ::SendDlgItemMessageA(dialog, cmb3, CB_GETCOUNT, 0, 0);
+                                for (int i = 0; i < count; ++i) {
+                                    char text[16]{};
+                                    ::SendDlgItemMessageA(dialog, cmb3, CB_GETLBTEXT, i,
+                                                          reinterpret_cast<LPARAM>(text));
+                                    sizes += std::string(text) + ";";
+                                }
+                                ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(psh3, BN_CLICKED),
+                                               reinterpret_cast<LPARAM>(::GetDlgItem(dialog, psh3)));
+                                ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+                            }}});
     EXPECT_FALSE(form_->FontDialog1->Execute());
     ASSERT_EQ(answer.Finish(), 1);
     EXPECT_EQ(applied, 1);
@@ -204,7 +206,8 @@ std::string PickOtherFace(HWND dialog) {
     ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELCHANGE),
                    reinterpret_cast<LPARAM>(::GetDlgItem(dialog, cmb1)));
     char face[LF_FACESIZE]{};
-    ::SendDlgItemMessageA(dialog, cmb1, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(face));
+    ::SendDlgItemMessageA(dialog, cmb1, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                          reinterpret_cast<LPARAM>(face));
     return face;
 }
 } // namespace
@@ -216,10 +219,11 @@ TEST_F(CommonDialogsTest, FontDialogOkKeepsTheChosenFontForTheNextOpening) {
     std::string face;
     LOGFONTA chosen{};
     DialogAnswerer answer({{"#32770", [&](HWND dialog) {
-                               face = PickOtherFace(dialog);
-                               ::SendMessageA(dialog, WM_CHOOSEFONT_GETLOGFONT, 0, reinterpret_cast<LPARAM>(&chosen));
-                               ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-                           }}});
+                                face = PickOtherFace(dialog);
+                                ::SendMessageA(dialog, WM_CHOOSEFONT_GETLOGFONT, 0,
+                                               reinterpret_cast<LPARAM>(&chosen));
+                                ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+                            }}});
     EXPECT_TRUE(form_->FontDialog1->Execute());
     ASSERT_EQ(answer.Finish(), 1);
     const TFont& font = form_->FontDialog1->Font;
@@ -228,11 +232,11 @@ TEST_F(CommonDialogsTest, FontDialogOkKeepsTheChosenFontForTheNextOpening) {
     EXPECT_EQ(font.color, WindowFont().color);
     std::string shownFace;
     DialogAnswerer again({{"#32770", [&](HWND dialog) {
-                              char text[LF_FACESIZE]{};
-                              ::GetDlgItemTextA(dialog, cmb1, text, sizeof text);
-                              shownFace = text;
-                              ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-                          }}});
+                               char text[LF_FACESIZE]{};
+                               ::GetDlgItemTextA(dialog, cmb1, text, sizeof text);
+                               shownFace = text;
+                               ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+                           }}});
     EXPECT_FALSE(form_->FontDialog1->Execute());
     ASSERT_EQ(again.Finish(), 1);
     EXPECT_EQ(shownFace, face);
@@ -242,11 +246,11 @@ TEST_F(CommonDialogsTest, FontDialogApplyThenCancelKeepsTheAppliedFont) {
     std::string face, reported;
     form_->FontDialog1->OnApply = [&](TFontDialog& d, HWND) { reported = d.Font.name; };
     DialogAnswerer answer({{"#32770", [&](HWND dialog) {
-                               face = PickOtherFace(dialog);
-                               ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(psh3, BN_CLICKED),
-                                              reinterpret_cast<LPARAM>(::GetDlgItem(dialog, psh3)));
-                               ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-                           }}});
+                                face = PickOtherFace(dialog);
+                                ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(psh3, BN_CLICKED),
+                                               reinterpret_cast<LPARAM>(::GetDlgItem(dialog, psh3)));
+                                ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+                            }}});
     EXPECT_FALSE(form_->FontDialog1->Execute());
     ASSERT_EQ(answer.Finish(), 1);
     EXPECT_EQ(reported, face);

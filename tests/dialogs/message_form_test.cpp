@@ -65,9 +65,7 @@ std::vector<HWND> ButtonsOf(HWND box) {
     return out;
 }
 
-LONG_PTR ButtonType(HWND button) {
-    return ::GetWindowLongPtrA(button, GWL_STYLE) & BS_TYPEMASK;
-}
+LONG_PTR ButtonType(HWND button) { return ::GetWindowLongPtrA(button, GWL_STYLE) & BS_TYPEMASK; }
 
 // The platform's message font, the one the box is to use.
 LOGFONTA MessageLogFont() {
@@ -205,8 +203,7 @@ class MessageFormWatcher {
             seen.focusText = TextOf(seen.focus);
             if (probe_) seen.probe = probe_();
             answer_(seen.box, seen.focus);
-            for (int i = 0; i < 250 && ::IsWindow(seen.box) && ::IsWindowVisible(seen.box); ++i)
-                ::Sleep(20);
+            for (int i = 0; i < 250 && ::IsWindow(seen.box) && ::IsWindowVisible(seen.box); ++i) ::Sleep(20);
             seen_.push_back(seen);
         }
     }
@@ -227,8 +224,7 @@ class HeldKeys {
         ::GetKeyboardState(saved_);
         BYTE state[256];
         ::GetKeyboardState(state);
-        for (int k : keys)
-            state[k] = 0x80;
+        for (int k : keys) state[k] = 0x80;
         ::SetKeyboardState(state);
     }
     HeldKeys(const HeldKeys&) = delete;
@@ -367,8 +363,7 @@ TEST(MessageFormBuild, ShortTextWithAnIconIsLaidOutAsIfThirtyTwoPixelsHigh) {
 
 TEST(MessageFormBuild, LongTextWrapsAtHalfTheScreenAndTheBoxGrows) {
     std::string text;
-    for (int i = 0; i < 60; ++i)
-        text += "メモ帳 ";
+    for (int i = 0; i < 60; ++i) text += "メモ帳 ";
     const int half = ::GetSystemMetrics(SM_CXSCREEN) / 2;
     const SIZE oneLine = DrawnSize(text, DT_SINGLELINE);
     ASSERT_GT(oneLine.cx, half * 2);
@@ -501,8 +496,7 @@ TEST(MessageFormShow, AltWithAFunctionOrNumberPadKeyPressesNoButton) {
     // F3, F10 and the pad's decimal key carry the codes of "r", "y" and "n".
     const auto form = BuildMessageForm("?", MessageKind::Confirmation, {B::Yes, B::No, B::Retry});
     HWND yes = form->ButtonHandle(B::Yes);
-    for (WPARAM vk : {VK_F3, VK_F10, VK_DECIMAL})
-        ::PostMessageA(yes, WM_SYSKEYDOWN, vk, 1 | (1 << 29));
+    for (WPARAM vk : {VK_F3, VK_F10, VK_DECIMAL}) ::PostMessageA(yes, WM_SYSKEYDOWN, vk, 1 | (1 << 29));
     ::PostMessageA(form->Handle(), WM_CLOSE, 0, 0);
     EXPECT_EQ(form->ShowModal(), kResultCancel);
 }
@@ -605,12 +599,10 @@ TEST(MessageFormCopy, BusyClipboardShowsTheErrorBoxAndTheBoxStaysOpen) {
     std::atomic<bool> opened{false}, release{false};
     std::thread holder([&] {
         opened = ::OpenClipboard(nullptr) != FALSE;
-        while (!release)
-            ::Sleep(10);
+        while (!release) ::Sleep(10);
         if (opened) ::CloseClipboard();
     });
-    while (!opened)
-        ::Sleep(10);
+    while (!opened) ::Sleep(10);
 
     const auto form = BuildMessageForm("上書きしました。", MessageKind::Custom, {B::OK});
     HWND box = form->Handle();
@@ -619,11 +611,9 @@ TEST(MessageFormCopy, BusyClipboardShowsTheErrorBoxAndTheBoxStaysOpen) {
     std::atomic<bool> errorBoxSeen{false}, stillOpen{false};
     const DWORD thread = ::GetCurrentThreadId();
     std::thread closer([&] {
-        for (int i = 0; i < 500 && !PlatformBoxUp(thread); ++i)
-            ::Sleep(20);
+        for (int i = 0; i < 500 && !PlatformBoxUp(thread); ++i) ::Sleep(20);
         errorBoxSeen = PlatformBoxUp(thread);
-        for (int i = 0; i < 500 && PlatformBoxUp(thread); ++i)
-            ::Sleep(20);
+        for (int i = 0; i < 500 && PlatformBoxUp(thread); ++i) ::Sleep(20);
         ::Sleep(100);
         stillOpen = ::IsWindowVisible(box) != FALSE;
         ::PostMessageA(box, WM_CLOSE, 0, 0);

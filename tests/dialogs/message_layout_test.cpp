@@ -15,7 +15,7 @@ const std::string kDash27(27, '-');
 
 // Measures with fixed answers and records what it was asked.
 class FakeMeasure : public MessageMeasure {
-public:
+  public:
     MessageSize sampleExtent{364, 13}; // DUx 7, DUy 13
     MessageSize wrapped{120, 13};
     std::vector<std::string> calls;
@@ -63,8 +63,8 @@ TEST(MessageMetrics, ExampleWithSevenAndThirteen) {
     const MessageMetrics m = ScaleMessageMetrics({7, 13});
     EXPECT_EQ(m.horzMargin, 14);
     EXPECT_EQ(m.vertMargin, 13);
-    EXPECT_EQ(m.horzSpacing, 18); // 17.5 rounds up
-    EXPECT_EQ(m.vertSpacing, 16); // 16.25
+    EXPECT_EQ(m.horzSpacing, 18);    // 17.5 rounds up
+    EXPECT_EQ(m.vertSpacing, 16);    // 16.25
     EXPECT_EQ(m.minButtonWidth, 88); // 87.5 rounds up
     EXPECT_EQ(m.buttonHeight, 23);   // 22.75
     EXPECT_EQ(m.buttonSpacing, 7);
@@ -83,11 +83,11 @@ TEST(MessageMetrics, RoundingToNearest) {
 TEST(MessageTables, ElevenButtonKindsInRowOrder) {
     const auto& table = MessageButtonTable();
     ASSERT_EQ(table.size(), 11u);
-    const std::vector<std::string> names{"Yes",   "No",  "OK",      "Cancel",   "Abort", "Retry",
+    const std::vector<std::string> names{"Yes",    "No",  "OK",      "Cancel",   "Abort", "Retry",
                                          "Ignore", "All", "NoToAll", "YesToAll", "Help"};
-    const std::vector<std::string> captions{"はい(&Y)", "いいえ(&N)", "OK", "キャンセル", "中止(&A)", "再試行(&R)",
-                                            "無視(&I)", "すべて(&A)", "すべていいえ(&O)", "すべてはい(&A)",
-                                            "ヘルプ(&H)"};
+    const std::vector<std::string> captions{"はい(&Y)",         "いいえ(&N)",     "OK",        "キャンセル",
+                                            "中止(&A)",         "再試行(&R)",     "無視(&I)",  "すべて(&A)",
+                                            "すべていいえ(&O)", "すべてはい(&A)", "ヘルプ(&H)"};
     const std::vector<int> results{6, 7, 1, 2, 3, 4, 5, 8, 9, 10, 0};
     for (std::size_t row = 0; row < table.size(); ++row) {
         SCOPED_TRACE(row);
@@ -160,8 +160,8 @@ TEST(MessageLayoutBox, PlainNoticeCentresItsButtonBelowTheText) {
     EXPECT_EQ(l.buttonWidth, 88);
     EXPECT_EQ(l.buttonGroupWidth, 88);
     EXPECT_EQ(l.block, (MessageSize{120, 13}));
-    EXPECT_EQ(l.clientWidth, 148);  // 120 + 2 * 14
-    EXPECT_EQ(l.clientHeight, 78);  // 13 + 23 + 16 + 2 * 13
+    EXPECT_EQ(l.clientWidth, 148); // 120 + 2 * 14
+    EXPECT_EQ(l.clientHeight, 78); // 13 + 23 + 16 + 2 * 13
     EXPECT_FALSE(l.hasIcon);
     EXPECT_EQ(l.text, (MessageRect{14, 13, 120, 13}));
     ASSERT_EQ(l.buttons.size(), 1u);
@@ -170,7 +170,8 @@ TEST(MessageLayoutBox, PlainNoticeCentresItsButtonBelowTheText) {
     EXPECT_TRUE(l.buttons[0].isDefault);
     EXPECT_TRUE(l.buttons[0].isCancel);
     // Centred: the same gap on both sides.
-    EXPECT_EQ(l.buttons[0].bounds.left, l.clientWidth - (l.buttons[0].bounds.left + l.buttons[0].bounds.width));
+    EXPECT_EQ(l.buttons[0].bounds.left,
+              l.clientWidth - (l.buttons[0].bounds.left + l.buttons[0].bounds.width));
 }
 
 TEST(MessageLayoutBox, IconWidensTheBlockAndPushesTheTextRight) {
@@ -180,7 +181,7 @@ TEST(MessageLayoutBox, IconWidensTheBlockAndPushesTheTextRight) {
     EXPECT_EQ(l.icon, (MessageRect{14, 13, 32, 32}));
     EXPECT_EQ(l.text, (MessageRect{64, 13, 200, 13})); // margin + icon + spacing
     EXPECT_EQ(l.clientWidth, 278);
-    EXPECT_EQ(l.clientHeight, 97); // 32 + 23 + 16 + 26
+    EXPECT_EQ(l.clientHeight, 97);          // 32 + 23 + 16 + 26
     EXPECT_EQ(l.buttons[0].bounds.top, 61); // 32 + 13 + 16
 }
 
@@ -207,10 +208,10 @@ TEST(MessageLayoutBox, ButtonGroupWiderThanTextSetsTheWidth) {
     in.captionWidths[static_cast<std::size_t>(B::Yes)] = 96;
     in.captionWidths[static_cast<std::size_t>(B::No)] = 100;
     const MessageLayout l = ComputeMessageLayout(in);
-    EXPECT_EQ(l.block.width, 100);         // 50 + 32 + 18
+    EXPECT_EQ(l.block.width, 100); // 50 + 32 + 18
     EXPECT_EQ(l.buttonWidth, 100);
-    EXPECT_EQ(l.buttonGroupWidth, 207);    // 2 * 100 + 7
-    EXPECT_EQ(l.clientWidth, 235);         // 207 + 28
+    EXPECT_EQ(l.buttonGroupWidth, 207); // 2 * 100 + 7
+    EXPECT_EQ(l.clientWidth, 235);      // 207 + 28
     ASSERT_EQ(l.buttons.size(), 2u);
     EXPECT_EQ(l.buttons[0].button, B::Yes);
     EXPECT_EQ(l.buttons[0].bounds, (MessageRect{14, 61, 100, 23}));
@@ -243,7 +244,7 @@ TEST(MessageLayoutBox, ButtonsFollowRowOrderWithMarksOnlyOnPresentButtons) {
     EXPECT_EQ(l.buttons[1].bounds.left, 170);
     EXPECT_EQ(l.buttons[2].bounds.left, 265);
     EXPECT_FALSE(l.buttons[0].isDefault);
-    EXPECT_TRUE(l.buttons[1].isDefault); // Retry
+    EXPECT_TRUE(l.buttons[1].isDefault);                      // Retry
     for (const auto& b : l.buttons) EXPECT_FALSE(b.isCancel); // OK is not there
 }
 
@@ -282,8 +283,8 @@ TEST(MessageLayoutPosition, ShowHalvesTheDifference) {
 TEST(MessageLayoutMeasure, MeasuresUnitsThenCaptionsThenText) {
     FakeMeasure measure;
     ButtonWidthCache cache;
-    const MessageLayout l =
-        LayoutMessageBox("ファイルを上書き？", MessageKind::Confirmation, {B::No, B::Yes}, 1280, measure, cache);
+    const MessageLayout l = LayoutMessageBox("ファイルを上書き？", MessageKind::Confirmation, {B::No, B::Yes},
+                                             1280, measure, cache);
     EXPECT_EQ(measure.calls, (std::vector<std::string>{"extent:" + std::string(kDialogUnitSample), "caption",
                                                        "caption", "wrap:ファイルを上書き？"}));
     EXPECT_EQ(measure.captionsMeasured, (std::vector<std::string>{"はい(&Y)", "いいえ(&N)"}));
@@ -304,20 +305,24 @@ TEST(MessageLayoutMeasure, CaptionWidthsAreMeasuredOncePerKind) {
     EXPECT_FALSE(cache.IsMeasured(B::Yes));
     EXPECT_EQ(cache.WidthOf(B::OK, measure), 28); // "OK": 20 + 8
     LayoutMessageBox("見つかりません", MessageKind::Error, {B::OK}, 1024, measure, cache);
-    LayoutMessageBox("ファイルを保存しますか？", MessageKind::Confirmation, {B::Yes, B::No}, 1024, measure, cache);
-    LayoutMessageBox("プログラムを終了しますか？", MessageKind::Confirmation, {B::Yes, B::No}, 1024, measure, cache);
+    LayoutMessageBox("ファイルを保存しますか？", MessageKind::Confirmation, {B::Yes, B::No}, 1024, measure,
+                     cache);
+    LayoutMessageBox("プログラムを終了しますか？", MessageKind::Confirmation, {B::Yes, B::No}, 1024, measure,
+                     cache);
     EXPECT_EQ(measure.captionsMeasured, (std::vector<std::string>{"OK", "はい(&Y)", "いいえ(&N)"}));
 }
 
 TEST(MessageLayoutMeasure, PlainNoticeHasNoIcon) {
     FakeMeasure measure;
     ButtonWidthCache cache;
-    const MessageLayout l = LayoutMessageBox("上書きしました。", MessageKind::Custom, {B::OK}, 1024, measure, cache);
+    const MessageLayout l =
+        LayoutMessageBox("上書きしました。", MessageKind::Custom, {B::OK}, 1024, measure, cache);
     EXPECT_FALSE(l.hasIcon);
     EXPECT_EQ(l.text.left, 14);
     ASSERT_EQ(l.buttons.size(), 1u);
     EXPECT_GE(l.clientWidth, l.buttonGroupWidth + 2 * l.metrics.horzMargin);
-    EXPECT_EQ(l.buttons[0].bounds.left, l.clientWidth - (l.buttons[0].bounds.left + l.buttons[0].bounds.width));
+    EXPECT_EQ(l.buttons[0].bounds.left,
+              l.clientWidth - (l.buttons[0].bounds.left + l.buttons[0].bounds.width));
 }
 
 // --- Clipboard text ---
@@ -335,18 +340,19 @@ TEST(MessageClipboard, PlainNotice) {
 }
 
 TEST(MessageClipboard, ButtonsInRowOrderWithoutAmpersands) {
-    const std::string text =
-        MessageClipboardText("c", "m", MessageButtons::FromBits(0x7FF));
-    EXPECT_NE(text.find("\r\nはい(Y)   いいえ(N)   OK   キャンセル   中止(A)   再試行(R)   無視(I)   すべて(A)   "
-                        "すべていいえ(O)   すべてはい(A)   ヘルプ(H)   \r\n"),
-              std::string::npos);
+    const std::string text = MessageClipboardText("c", "m", MessageButtons::FromBits(0x7FF));
+    EXPECT_NE(
+        text.find("\r\nはい(Y)   いいえ(N)   OK   キャンセル   中止(A)   再試行(R)   無視(I)   すべて(A)   "
+                  "すべていいえ(O)   すべてはい(A)   ヘルプ(H)   \r\n"),
+        std::string::npos);
     EXPECT_EQ(text.find('&'), std::string::npos);
 }
 
 TEST(MessageClipboard, MessageTextIsCopiedAsIs) {
     // Only the button captions lose their "&"; the message keeps its own.
-    EXPECT_EQ(MessageClipboardText("エラー", "a&b", {B::OK}),
-              kDash27 + "\r\nエラー\r\n" + kDash27 + "\r\na&b\r\n" + kDash27 + "\r\nOK   \r\n" + kDash27 + "\r\n");
+    EXPECT_EQ(MessageClipboardText("エラー", "a&b", {B::OK}), kDash27 + "\r\nエラー\r\n" + kDash27 +
+                                                                  "\r\na&b\r\n" + kDash27 + "\r\nOK   \r\n" +
+                                                                  kDash27 + "\r\n");
 }
 
 TEST(MessageClipboard, NoButtonsLeavesAnEmptyLine) {

@@ -27,7 +27,7 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 }
 
 class FileCommandsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char temp[MAX_PATH]{};
         ::GetTempPathA(MAX_PATH, temp);
@@ -61,7 +61,8 @@ protected:
         return ::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
     }
     void Type(const std::string& text) {
-        for (char c : text) ::SendMessageA(form_->RichEdit1->Handle(), WM_CHAR, static_cast<unsigned char>(c), 1);
+        for (char c : text)
+            ::SendMessageA(form_->RichEdit1->Handle(), WM_CHAR, static_cast<unsigned char>(c), 1);
     }
     void OpenFile(const std::string& path) {
         DialogAnswerer answer({{"#32770", DialogAnswerer::ChooseFile(path)}});
@@ -102,7 +103,8 @@ TEST_F(FileCommandsTest, AFailedOpenLeavesDocumentCaptionAndStateAsTheyWere) {
     OpenFile(good);
     Type("!");
     const std::string missing = dir_ + "missing.txt";
-    DialogAnswerer answer({{"#32770", DialogAnswerer::ChooseFile(missing)}, {"#32770", DialogAnswerer::Press(IDOK)}});
+    DialogAnswerer answer(
+        {{"#32770", DialogAnswerer::ChooseFile(missing)}, {"#32770", DialogAnswerer::Press(IDOK)}});
     ::SendMessageA(form_->Handle(), WM_COMMAND, MAKEWPARAM(TToolBar::CommandOf(2), BN_CLICKED),
                    reinterpret_cast<LPARAM>(form_->ToolBar1->Handle()));
     ASSERT_EQ(answer.Finish(), 2);
@@ -167,7 +169,8 @@ TEST_F(FileCommandsTest, NewEmptiesEditorAndGutterAndUnties) {
 
 TEST_F(FileCommandsTest, ExitUnsavedNoAndNoGoesOn) {
     Type("draft");
-    DialogAnswerer answer({{"TMessageForm", DialogAnswerer::Press(IDNO)}, {"TMessageForm", DialogAnswerer::Press(IDNO)}});
+    DialogAnswerer answer(
+        {{"TMessageForm", DialogAnswerer::Press(IDNO)}, {"TMessageForm", DialogAnswerer::Press(IDNO)}});
     form_->ToolButton13Click();
     ASSERT_EQ(answer.Finish(), 2);
     EXPECT_EQ(answer.texts[0], "ファイルを保存しますか？");
@@ -221,7 +224,8 @@ TEST_F(FileCommandsTest, SavingOntoAnExistingFileThroughTheDialogReplacesItWitho
     const std::string path = dir_ + "existing.rtf";
     WriteFile(path, "existing content");
     Type("new text");
-    DialogAnswerer answer({{"#32770", DialogAnswerer::ChooseFile(path)}, {"#32770", DialogAnswerer::Press(IDYES)}});
+    DialogAnswerer answer(
+        {{"#32770", DialogAnswerer::ChooseFile(path)}, {"#32770", DialogAnswerer::Press(IDYES)}});
     form_->ToolButton3Click();
     EXPECT_EQ(answer.Finish(), 1);
     const std::string written = ReadFile(path);

@@ -20,8 +20,7 @@ const std::string kDivider(27, '-');
 
 std::string ClipboardText() {
     std::string text;
-    for (int i = 0; i < 20 && !::OpenClipboard(nullptr); ++i)
-        ::Sleep(50);
+    for (int i = 0; i < 20 && !::OpenClipboard(nullptr); ++i) ::Sleep(50);
     if (HANDLE h = ::GetClipboardData(CF_TEXT)) {
         text = static_cast<const char*>(::GlobalLock(h));
         ::GlobalUnlock(h);
@@ -31,15 +30,12 @@ std::string ClipboardText() {
 }
 
 void ClearClipboard() {
-    for (int i = 0; i < 20 && !::OpenClipboard(nullptr); ++i)
-        ::Sleep(50);
+    for (int i = 0; i < 20 && !::OpenClipboard(nullptr); ++i) ::Sleep(50);
     ::EmptyClipboard();
     ::CloseClipboard();
 }
 
-bool Gone(HWND wnd) {
-    return !::IsWindow(wnd) || !::IsWindowVisible(wnd);
-}
+bool Gone(HWND wnd) { return !::IsWindow(wnd) || !::IsWindowVisible(wnd); }
 
 // Replaces the text of a colour box: a click puts the caret in, Home and Shift+End select
 // the text, Delete removes it (the edit control has no select-all key of its own).
@@ -150,13 +146,11 @@ TEST(ColoursThroughRealInput, PickingWithTheKeyboardInComboBox2ChangesPanel1) {
     HWND combo = program.Control(idComboBox2);
     Activate(main);
     // From Edit1 the sixth Tab reaches ComboBox2.
-    for (int i = 0; i < 6; ++i)
-        PressKey(VK_TAB);
+    for (int i = 0; i < 6; ++i) PressKey(VK_TAB);
     PressKey(VK_DOWN); // nothing selected -> 黒
     EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 1) == "文字色R:0 G:0 B:0"; }));
     EXPECT_EQ(WindowText(combo), "黒");
-    for (int i = 0; i < 4; ++i)
-        PressKey(VK_DOWN);
+    for (int i = 0; i < 4; ++i) PressKey(VK_DOWN);
     EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 1) == "文字色R:0 G:128 B:0"; }))
         << StatusPanelText(bar, 1);
     EXPECT_EQ(WindowText(combo), "緑");

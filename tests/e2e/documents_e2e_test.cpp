@@ -42,9 +42,7 @@ void TypePathAndEnter(HWND dialog, const std::string& path) {
 }
 
 // The message text of a box of the program.
-std::string BoxText(HWND box) {
-    return WindowText(::GetDlgItem(box, 0xFFFF));
-}
+std::string BoxText(HWND box) { return WindowText(::GetDlgItem(box, 0xFFFF)); }
 } // namespace
 
 TEST(DocumentsThroughRealInput, OpenTypedIntoTheDialogThenSaveSaysSo) {
@@ -159,7 +157,8 @@ TEST(DocumentsThroughRealInput, ALongDocumentOpenedOpenedAgainAndEmptiedWithNew)
         Click(program.Control(idRichEdit1), 100, 5);
         PressKey(VK_END, false, true);
         TypeText("x");
-        EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 3) == " 行：30001"; })) << StatusPanelText(bar, 3);
+        EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 3) == " 行：30001"; }))
+            << StatusPanelText(bar, 3);
     }
     Click(toolbar, ToolX(kNew), 12);
     ASSERT_TRUE(WaitFor([&] { return WindowText(program.Control(idRichEdit1)).empty(); }, 30000));

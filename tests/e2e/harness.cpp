@@ -72,18 +72,20 @@ void SendKey(WORD vk, bool up) {
 Program::Program(int showCommand) {
     // The pointer rests away from where the window appears, so no move reaches it unasked.
     // Wine moves the X pointer only for a process that owns the foreground window.
-    HWND anchor = ::CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 4, 4,
-                                    nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    HWND anchor = ::CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "STATIC", "", WS_POPUP | WS_VISIBLE, 0,
+                                    0, 4, 4, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
     ::SetForegroundWindow(anchor);
     ::SetCursorPos(1, 1);
     SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, 0, 0);
     MSG m;
     while (::PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&m);
     ::DestroyWindow(anchor);
-    WaitFor([] {
-        POINT p{};
-        return ::GetCursorPos(&p) && p.x == 0 && p.y == 0;
-    }, 1000);
+    WaitFor(
+        [] {
+            POINT p{};
+            return ::GetCursorPos(&p) && p.x == 0 && p.y == 0;
+        },
+        1000);
     std::string cmd = "\"" + ProgramPath() + "\"";
     STARTUPINFOA si{};
     si.cb = sizeof si;
@@ -116,7 +118,8 @@ long Program::WaitForExit(int timeoutMs) {
     return static_cast<long>(code);
 }
 
-HWND Program::FindWindowOf(const char* className, const char* caption, int timeoutMs, bool visibleOnly) const {
+HWND Program::FindWindowOf(const char* className, const char* caption, int timeoutMs,
+                           bool visibleOnly) const {
     FindCtx ctx{pi_.dwProcessId, className, caption, visibleOnly, nullptr};
     WaitFor(
         [&] {
@@ -238,7 +241,8 @@ bool SaveScreenshot(HWND wnd, const std::string& path) {
     fh.bfSize = fh.bfOffBits + dataSize;
     bool ok = false;
     if (FILE* f = std::fopen(WindowsPath(path).c_str(), "wb")) {
-        ok = std::fwrite(&fh, sizeof fh, 1, f) == 1 && std::fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f) == 1 &&
+        ok = std::fwrite(&fh, sizeof fh, 1, f) == 1 &&
+             std::fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f) == 1 &&
              std::fwrite(bits, 1, dataSize, f) == dataSize;
         std::fclose(f);
     }

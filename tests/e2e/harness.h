@@ -8,7 +8,7 @@ namespace e2e {
 
 // One run of the program, started fresh and ended at the latest by the destructor.
 class Program {
-public:
+  public:
     // showCommand: the show command the program is started with, as a shortcut gives it.
     explicit Program(int showCommand = SW_SHOWNORMAL);
     Program(const Program&) = delete;
@@ -26,7 +26,7 @@ public:
     HWND FindWindowOf(const char* className, const char* caption = nullptr, int timeoutMs = 5000,
                       bool visibleOnly = true) const;
 
-private:
+  private:
     PROCESS_INFORMATION pi_{};
     HWND main_ = nullptr;
 };
@@ -51,8 +51,7 @@ void TypeText(const std::string& ascii);
 void Activate(HWND wnd);
 
 // Waits until pred holds, polling; gives its last value.
-template <class Pred>
-bool WaitFor(Pred pred, int timeoutMs = 5000) {
+template <class Pred> bool WaitFor(Pred pred, int timeoutMs = 5000) {
     const DWORD end = ::GetTickCount() + static_cast<DWORD>(timeoutMs);
     while (::GetTickCount() < end) {
         if (pred()) return true;

@@ -34,9 +34,9 @@ TEST(MainWindow, StartsAsDesigned) {
         const char* text;
     };
     const Row rows[] = {
-        {idEdit1, "Edit", "255"},       {idEdit2, "Edit", "255"},        {idEdit3, "Edit", "255"},
+        {idEdit1, "Edit", "255"},        {idEdit2, "Edit", "255"},        {idEdit3, "Edit", "255"},
         {idButton1, "Button", "背景色"}, {idButton2, "Button", "文字色"}, {idComboBox1, "ComboBox", ""},
-        {idComboBox2, "ComboBox", ""},  {idRichEdit1, "RichEdit", ""},   {idRichEdit2, "RichEdit", ""},
+        {idComboBox2, "ComboBox", ""},   {idRichEdit1, "RichEdit", ""},   {idRichEdit2, "RichEdit", ""},
     };
     for (const auto& row : rows) {
         HWND c = program.Control(row.id);
@@ -121,7 +121,8 @@ TEST(MainWindow, EnterAfterArrowsAndTabIsALineBreak) {
         WORD first, second; // second 0: none
         const char* letter;
     };
-    const Step steps[] = {{VK_LEFT, VK_RIGHT, "c"}, {VK_UP, VK_DOWN, "d"}, {VK_RIGHT, 0, "e"}, {VK_DOWN, 0, "f"}};
+    const Step steps[] = {
+        {VK_LEFT, VK_RIGHT, "c"}, {VK_UP, VK_DOWN, "d"}, {VK_RIGHT, 0, "e"}, {VK_DOWN, 0, "f"}};
     std::string expected = "a\r\nb";
     for (const auto& step : steps) {
         PressKey(step.first);
@@ -181,7 +182,8 @@ TEST(MainWindow, TheProgramDescribesItselfInItsResources) {
         char* text = nullptr;
         UINT length = 0;
         const std::string path = "\\StringFileInfo\\041104b0\\" + name;
-        if (!::VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&text), &length)) return std::string();
+        if (!::VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&text), &length))
+            return std::string();
         return std::string(text);
     };
     EXPECT_EQ(value("ProductName"), "Velmiro");

@@ -38,8 +38,7 @@ std::string ReadAll(const std::string& path) {
     std::string out;
     char buf[65536];
     DWORD got = 0;
-    while (::ReadFile(f.get(), buf, sizeof buf, &got, nullptr) && got > 0)
-        out.append(buf, got);
+    while (::ReadFile(f.get(), buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
     return out;
 }
 
@@ -86,9 +85,7 @@ template <class F> std::string Outcome(F&& f) {
     return "no error";
 }
 
-std::string OpenError(const std::string& path) {
-    return "EFOpenError: ファイル " + path + " は開けません";
-}
+std::string OpenError(const std::string& path) { return "EFOpenError: ファイル " + path + " は開けません"; }
 std::string CreateError(const std::string& path) {
     return "EFCreateError: ファイル " + path + " を作成できません";
 }
@@ -105,7 +102,7 @@ std::string EnvironmentValue(const char* name) {
 // (this test program again, running DocumentStreamHelper.DISABLED_HoldFileOpen) until
 // the object is destroyed.
 class HeldByAnotherProcess {
-public:
+  public:
     explicit HeldByAnotherProcess(const std::string& path) {
         static int sequence = 0;
         const std::string tag = std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++sequence);
@@ -155,13 +152,13 @@ public:
         process_.reset();
     }
 
-private:
+  private:
     win::UniqueKernelHandle ready_, release_, process_;
     bool held_ = false;
 };
 
 class DocumentStreamTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         editor_ = MakeEditor();
         char temp[MAX_PATH]{};
@@ -443,8 +440,7 @@ TEST_F(DocumentStreamTest, ReadFailingPartWayIsAnErrorAndKeepsTheContent) {
     for (const bool rich : {false, true}) {
         SCOPED_TRACE(rich ? "rich text" : "plain text");
         std::string part = rich ? "{\\rtf1\\ansi " : "";
-        for (int i = 0; i < 1000; ++i)
-            part += "line " + std::to_string(i) + (rich ? "\\par\n" : "\r\n");
+        for (int i = 0; i < 1000; ++i) part += "line " + std::to_string(i) + (rich ? "\\par\n" : "\r\n");
         static int sequence = 0;
         const std::string name = "\\\\.\\pipe\\dodir_stream_" + std::to_string(::GetCurrentProcessId()) +
                                  "_" + std::to_string(++sequence);
@@ -480,8 +476,8 @@ TEST_F(DocumentStreamTest, ReadFailingPartWayIsAnErrorAndKeepsTheContent) {
 TEST_F(DocumentStreamTest, UnreadableFileIsAReadErrorNotAnEmptyDocument) {
     const std::string p = "Z:\\proc\\self\\mem";
     {
-        win::UniqueFile probe(
-            ::CreateFileA(p.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        win::UniqueFile probe(::CreateFileA(p.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!probe) GTEST_SKIP() << "no " << p;
         char c = 0;
         DWORD got = 0;
@@ -681,8 +677,7 @@ TEST_F(DocumentStreamTest, FullDiskIsAWriteErrorAndKeepsTheOldFile) {
 
     // A document larger than any slack the file system might still have.
     std::string text;
-    for (int i = 0; i < 3000; ++i)
-        text += "満杯のディスク line " + std::to_string(i) + "\r\n";
+    for (int i = 0; i < 3000; ++i) text += "満杯のディスク line " + std::to_string(i) + "\r\n";
     SetText(text);
     EXPECT_EQ(Outcome([&] { editor_->Lines.SaveDocument(kept); }), kWriteError);
     EXPECT_EQ(ReadAll(kept), original);

@@ -41,8 +41,7 @@ struct Outcome {
 
     std::string Joined() const {
         std::string s;
-        for (const auto& p : pieces)
-            s += p;
+        for (const auto& p : pieces) s += p;
         return s;
     }
 };
@@ -96,9 +95,7 @@ TEST(LoadConversion, CrOnlyBreaksBecomeCrLf) {
     EXPECT_EQ(Convert("one\rtwo\r\rthree\r", 4096).Joined(), "one\r\ntwo\r\n\r\nthree\r\n");
 }
 
-TEST(LoadConversion, CrLfStaysOneBreak) {
-    EXPECT_EQ(Convert("a\r\nb\r\n", 4096).Joined(), "a\r\nb\r\n");
-}
+TEST(LoadConversion, CrLfStaysOneBreak) { EXPECT_EQ(Convert("a\r\nb\r\n", 4096).Joined(), "a\r\nb\r\n"); }
 
 TEST(LoadConversion, MixedBreaks) {
     // LF CR is two breaks (a lone LF, then a lone CR); CR LF is one.
@@ -120,9 +117,7 @@ TEST(LoadConversion, CrLfSplitBetweenReadsIsOneBreak) {
     EXPECT_EQ(run.Joined(), "abc\r\nde");
 }
 
-TEST(LoadConversion, CrAtTheVeryEndBecomesCrLf) {
-    EXPECT_EQ(Convert("abc\r", 4096, 2).Joined(), "abc\r\n");
-}
+TEST(LoadConversion, CrAtTheVeryEndBecomesCrLf) { EXPECT_EQ(Convert("abc\r", 4096, 2).Joined(), "abc\r\n"); }
 
 TEST(LoadConversion, LeadByteAtPieceEndWaitsForTheNextPiece) {
     // Capacity 6: the first read asks for 3 bytes and ends on the lead byte of あ (82 A0).
@@ -189,13 +184,11 @@ TEST(LoadConversion, ReadsAtMostHalfTheOfferedBuffer) {
     const std::string input(4096, '\r');
     const Outcome run = Convert(input, 4096);
     EXPECT_FALSE(run.overran);
-    for (std::size_t r : run.requests)
-        EXPECT_LE(r, 2048u);
+    for (std::size_t r : run.requests) EXPECT_LE(r, 2048u);
     ASSERT_EQ(run.pieces.size(), 2u);
     EXPECT_EQ(run.pieces[0].size(), 4096u);
     std::string expected;
-    for (int i = 0; i < 4096; ++i)
-        expected += "\r\n";
+    for (int i = 0; i < 4096; ++i) expected += "\r\n";
     EXPECT_EQ(run.Joined(), expected);
 }
 
@@ -208,10 +201,8 @@ TEST(LoadConversion, HeldLeadByteLeavesRoomForTheNextRead) {
     for (std::size_t cap : {3u, 4u, 5u, 9u, 4096u}) {
         const Outcome run = Convert(input, cap);
         EXPECT_FALSE(run.overran) << "capacity " << cap;
-        for (std::size_t r : run.requests)
-            EXPECT_LE(r, cap / 2) << "capacity " << cap;
-        for (const auto& p : run.pieces)
-            EXPECT_LE(p.size(), cap) << "capacity " << cap;
+        for (std::size_t r : run.requests) EXPECT_LE(r, cap / 2) << "capacity " << cap;
+        for (const auto& p : run.pieces) EXPECT_LE(p.size(), cap) << "capacity " << cap;
         for (std::size_t i = 0; i + 1 < run.pieces.size(); ++i) {
             const std::string& p = run.pieces[i];
             EXPECT_FALSE(p.back() == '\r') << "capacity " << cap << ": a CR LF split between pieces";
@@ -283,8 +274,7 @@ TEST(LoadConversion, RandomInputsMatchAWholeBufferConversion) {
     for (int round = 0; round < 300; ++round) {
         std::string input;
         const int len = static_cast<int>(rng() % 200);
-        for (int i = 0; i < len; ++i)
-            input += alphabet[rng() % sizeof alphabet];
+        for (int i = 0; i < len; ++i) input += alphabet[rng() % sizeof alphabet];
         const std::size_t cap = 2 + rng() % 40;
         const std::size_t maxRead = 1 + rng() % 30;
         const Outcome run = Convert(input, cap, maxRead);

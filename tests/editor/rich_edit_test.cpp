@@ -17,13 +17,13 @@ using dodir::testing::TypeText;
 namespace {
 
 class RichEditTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { Make(300, 200); }
 
     void Make(int width, int height) {
         editor_.reset();
-        host_.reset(::CreateWindowExA(0, "STATIC", "host", WS_POPUP | WS_VISIBLE, 100, 100, width + 20, height + 20,
-                                      nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr));
+        host_.reset(::CreateWindowExA(0, "STATIC", "host", WS_POPUP | WS_VISIBLE, 100, 100, width + 20,
+                                      height + 20, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr));
         TRichEditSettings s;
         s.id = 1;
         s.bounds = RECT{0, 0, width, height};
@@ -104,7 +104,8 @@ TEST_F(RichEditTest, WrappedParagraphCountsAsSeveralLines) {
     EXPECT_EQ(withoutBreaks, para);
     // The first display line ends where the second starts.
     const auto secondStart = static_cast<int>(::SendMessageA(Wnd(), EM_LINEINDEX, 1, 0));
-    EXPECT_EQ(editor_->Lines.LineAt(0).size(), static_cast<std::size_t>(editor_->ByteFromNative(secondStart)));
+    EXPECT_EQ(editor_->Lines.LineAt(0).size(),
+              static_cast<std::size_t>(editor_->ByteFromNative(secondStart)));
 }
 
 TEST_F(RichEditTest, AddLine) {

@@ -8,9 +8,8 @@
 
 namespace dodir::win {
 
-template <class H, class Traits>
-class UniqueHandle {
-public:
+template <class H, class Traits> class UniqueHandle {
+  public:
     UniqueHandle() noexcept = default;
     explicit UniqueHandle(H h) noexcept : h_(h) {}
     UniqueHandle(const UniqueHandle&) = delete;
@@ -30,12 +29,11 @@ public:
         h_ = h;
     }
 
-private:
+  private:
     H h_ = Traits::Invalid();
 };
 
-template <class H>
-struct GdiTraits {
+template <class H> struct GdiTraits {
     static H Invalid() { return nullptr; }
     static void Close(H h) { ::DeleteObject(h); }
 };
@@ -79,7 +77,7 @@ using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
 
 // A DC from GetDC, given back with ReleaseDC.
 class WindowDc {
-public:
+  public:
     explicit WindowDc(HWND wnd) : wnd_(wnd), dc_(::GetDC(wnd)) {}
     WindowDc(const WindowDc&) = delete;
     WindowDc& operator=(const WindowDc&) = delete;
@@ -88,14 +86,14 @@ public:
     }
     HDC get() const noexcept { return dc_; }
 
-private:
+  private:
     HWND wnd_;
     HDC dc_;
 };
 
 // BeginPaint ... EndPaint.
 class PaintDc {
-public:
+  public:
     explicit PaintDc(HWND wnd) : wnd_(wnd) { dc_ = ::BeginPaint(wnd, &ps_); }
     PaintDc(const PaintDc&) = delete;
     PaintDc& operator=(const PaintDc&) = delete;
@@ -103,7 +101,7 @@ public:
     HDC get() const noexcept { return dc_; }
     const PAINTSTRUCT& paint() const noexcept { return ps_; }
 
-private:
+  private:
     HWND wnd_;
     PAINTSTRUCT ps_{};
     HDC dc_;
@@ -111,7 +109,7 @@ private:
 
 // An object selected into a DC for the scope; the previous one is selected back.
 class SelectObjectScope {
-public:
+  public:
     SelectObjectScope(HDC dc, HGDIOBJ obj) : dc_(dc), old_(::SelectObject(dc, obj)) {}
     SelectObjectScope(const SelectObjectScope&) = delete;
     SelectObjectScope& operator=(const SelectObjectScope&) = delete;
@@ -119,14 +117,14 @@ public:
         if (old_ && old_ != HGDI_ERROR) ::SelectObject(dc_, old_);
     }
 
-private:
+  private:
     HDC dc_;
     HGDIOBJ old_;
 };
 
 // The clipboard, open for the scope. Throws when it cannot be opened.
 class ClipboardScope {
-public:
+  public:
     explicit ClipboardScope(HWND owner);
     ClipboardScope(const ClipboardScope&) = delete;
     ClipboardScope& operator=(const ClipboardScope&) = delete;

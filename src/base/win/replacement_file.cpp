@@ -35,7 +35,8 @@ std::wstring Widen(const std::string& s) {
 
 std::string Narrow(const std::wstring& w) {
     if (w.empty()) return {};
-    const int n = ::WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    const int n =
+        ::WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
     std::string s(static_cast<std::size_t>(n), '\0');
     ::WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
     return s;
@@ -64,7 +65,8 @@ bool FullPathOf(const std::wstring& path, std::wstring& full, std::wstring& fold
     std::vector<wchar_t> buf(MAX_PATH + 1);
     for (int attempt = 0; attempt < 2; ++attempt) {
         wchar_t* filePart = nullptr;
-        const DWORD n = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(buf.size()), buf.data(), &filePart);
+        const DWORD n =
+            ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(buf.size()), buf.data(), &filePart);
         if (n == 0) return false;
         if (n < buf.size()) {
             if (!filePart || *filePart == L'\0') {
@@ -87,7 +89,9 @@ bool RefusedForAMoment(DWORD error) {
 
 } // namespace
 
-void TReplacementFile::SetReplaceStep(ReplaceStep step) noexcept { g_replace = step ? step : &DefaultReplace; }
+void TReplacementFile::SetReplaceStep(ReplaceStep step) noexcept {
+    g_replace = step ? step : &DefaultReplace;
+}
 
 TReplacementFile::~TReplacementFile() {
     file_.reset();
@@ -107,12 +111,13 @@ DWORD TReplacementFile::Open(const std::string& target) {
     } else {
         // Renaming over a read-only file succeeds on some systems, and Wine's ReplaceFile
         // moves a folder that stands at the target aside: refuse both here.
-        if (targetAttributes_ & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return ERROR_ACCESS_DENIED;
+        if (targetAttributes_ & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))
+            return ERROR_ACCESS_DENIED;
         // Held open by another program without sharing, or not writable for this process.
         // Found here rather than by a failing replace, which under Wine leaves a file
         // "rf*.tmp" of its own behind in the folder.
-        UniqueFile probe(::CreateFileW(target_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueFile probe(::CreateFileW(target_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!probe) return ::GetLastError();
     }
 
@@ -157,7 +162,8 @@ DWORD TReplacementFile::Commit() {
             error == ERROR_FILE_NOT_FOUND && ::GetFileAttributesW(target_.c_str()) == INVALID_FILE_ATTRIBUTES;
         if (!halfDone && !removed) return error;
     }
-    if (!::MoveFileExW(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!::MoveFileExW(temporary_.c_str(), target_.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD error = ::GetLastError();
         // After a replace that got half-way the old file is gone from the target's name or
         // renamed: the temporary file may be the only copy of the new content.

@@ -13,7 +13,7 @@
 namespace dodir::win {
 
 class TReplacementFile {
-public:
+  public:
     // The step that puts the flushed temporary file over an existing target: ReplaceFileW
     // by default. Returns FALSE with the thread's last error set on failure.
     using ReplaceStep = BOOL (*)(const wchar_t* target, const wchar_t* replacement);
@@ -53,7 +53,7 @@ public:
     // After a failed Commit: the temporary file holds the new content and stays on disk.
     bool Kept() const noexcept { return kept_; }
 
-private:
+  private:
     // The replace step, tried again while another program holds the file for a moment.
     DWORD Replace();
 

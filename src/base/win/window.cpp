@@ -51,8 +51,8 @@ void TWindow::RegisterWindowClass(const char* className, UINT style, HBRUSH back
     if (!::RegisterClassExA(&wc)) throw EWin32Error(std::string("RegisterClass failed: ") + className);
 }
 
-void TWindow::CreateHandle(DWORD exStyle, const char* className, const std::string& caption, DWORD style, int x,
-                           int y, int width, int height, HWND parent, HMENU menuOrId) {
+void TWindow::CreateHandle(DWORD exStyle, const char* className, const std::string& caption, DWORD style,
+                           int x, int y, int width, int height, HWND parent, HMENU menuOrId) {
     ::CreateWindowExA(exStyle, className, caption.c_str(), style, x, y, width, height, parent, menuOrId,
                       ::GetModuleHandleA(nullptr), this);
     if (!handle_) throw EWin32Error(std::string("CreateWindow failed: ") + className);
@@ -91,20 +91,23 @@ TSubclassedControl::~TSubclassedControl() {
     }
 }
 
-void TSubclassedControl::CreateControl(DWORD exStyle, const char* className, const std::string& text, DWORD style,
-                                       int x, int y, int width, int height, HWND parent, int id) {
+void TSubclassedControl::CreateControl(DWORD exStyle, const char* className, const std::string& text,
+                                       DWORD style, int x, int y, int width, int height, HWND parent,
+                                       int id) {
     HWND wnd = ::CreateWindowExA(exStyle, className, text.c_str(), style, x, y, width, height, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr),
-                                 nullptr);
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 ::GetModuleHandleA(nullptr), nullptr);
     if (!wnd) throw EWin32Error(std::string("CreateWindow failed: ") + className);
     handle_ = wnd;
-    ::SetWindowSubclass(wnd, &TSubclassedControl::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    ::SetWindowSubclass(wnd, &TSubclassedControl::SubclassProc, kSubclassId,
+                        reinterpret_cast<DWORD_PTR>(this));
 }
 
 UniqueWindow TSubclassedControl::SwapWindow(HWND fresh) {
     HWND old = std::exchange(handle_, fresh);
     if (old) ::RemoveWindowSubclass(old, &TSubclassedControl::SubclassProc, kSubclassId);
-    ::SetWindowSubclass(fresh, &TSubclassedControl::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    ::SetWindowSubclass(fresh, &TSubclassedControl::SubclassProc, kSubclassId,
+                        reinterpret_cast<DWORD_PTR>(this));
     return UniqueWindow(old);
 }
 

@@ -16,8 +16,7 @@ void SetErrorReporter(ErrorReporter reporter) noexcept;
 void ReportError(std::exception_ptr error) noexcept;
 
 // Runs f; an error that escapes it is reported and fallback returned instead.
-template <class F, class R>
-R Guard(F&& f, R fallback) noexcept {
+template <class F, class R> R Guard(F&& f, R fallback) noexcept {
     try {
         return f();
     } catch (...) {
@@ -28,7 +27,7 @@ R Guard(F&& f, R fallback) noexcept {
 
 // A window of a class the program registers; messages go to HandleMessage.
 class TWindow {
-public:
+  public:
     TWindow() = default;
     TWindow(const TWindow&) = delete;
     TWindow& operator=(const TWindow&) = delete;
@@ -36,7 +35,7 @@ public:
 
     HWND Handle() const noexcept { return handle_; }
 
-protected:
+  protected:
     static void RegisterWindowClass(const char* className, UINT style, HBRUSH background, HICON icon);
     void CreateHandle(DWORD exStyle, const char* className, const std::string& caption, DWORD style, int x,
                       int y, int width, int height, HWND parent, HMENU menuOrId);
@@ -46,7 +45,7 @@ protected:
     // derived class can call it while everything its handlers use still exists.
     void DestroyHandle() noexcept;
 
-private:
+  private:
     static LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
     HWND handle_ = nullptr;
 };
@@ -54,7 +53,7 @@ private:
 // A standard control (EDIT, BUTTON, COMBOBOX, RICHEDIT ...) whose messages pass through
 // HandleMessage first; CallOriginal hands a message on to the control's own procedure.
 class TSubclassedControl {
-public:
+  public:
     TSubclassedControl() = default;
     TSubclassedControl(const TSubclassedControl&) = delete;
     TSubclassedControl& operator=(const TSubclassedControl&) = delete;
@@ -62,16 +61,16 @@ public:
 
     HWND Handle() const noexcept { return handle_; }
 
-protected:
+  protected:
     // Creates the control and subclasses it.
-    void CreateControl(DWORD exStyle, const char* className, const std::string& text, DWORD style, int x, int y,
-                       int width, int height, HWND parent, int id);
+    void CreateControl(DWORD exStyle, const char* className, const std::string& text, DWORD style, int x,
+                       int y, int width, int height, HWND parent, int id);
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT CallOriginal(UINT msg, WPARAM wParam, LPARAM lParam);
     // Subclasses fresh in place of the current window, which is handed back unsubclassed.
     UniqueWindow SwapWindow(HWND fresh);
 
-private:
+  private:
     static LRESULT CALLBACK SubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                          DWORD_PTR refData);
     HWND handle_ = nullptr;
@@ -80,13 +79,13 @@ private:
 // While alive, every other enabled visible top-level window of the thread is disabled;
 // afterwards they are enabled again and the active window and focus are restored.
 class TaskWindowsDisabled {
-public:
+  public:
     explicit TaskWindowsDisabled(HWND except = nullptr);
     TaskWindowsDisabled(const TaskWindowsDisabled&) = delete;
     TaskWindowsDisabled& operator=(const TaskWindowsDisabled&) = delete;
     ~TaskWindowsDisabled();
 
-private:
+  private:
     HWND active_;
     HWND focus_;
     HWND disabled_[64]{};
