@@ -9,7 +9,7 @@ need_pkgs=(
   wine wine64 fonts-wine xvfb xauth x11-utils
   fonts-ipafont-gothic locales
   googletest imagemagick
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
 )
 missing=()
 for p in "${need_pkgs[@]}"; do

@@ -11,8 +11,21 @@ jobs=$(nproc)
 gen=(); command -v ninja >/dev/null && gen=(-G Ninja)
 status=0
 
+echo "== formatting (.clang-format)"
+unformatted=$(git ls-files '*.cpp' '*.h' | while read -r f; do
+  clang-format --dry-run --Werror "$f" >/dev/null 2>&1 || echo "$f"
+done)
+if [ -n "$unformatted" ]; then
+  echo "not formatted as .clang-format says (clang-format -i fixes them):"
+  echo "$unformatted"
+  status=1
+fi
+
+# Warnings fail the test builds.
+export DODIR_WERROR=ON
+
 echo "== native tests (ASan + UBSan)"
-cmake -S . -B build/native "${gen[@]}" -DDODIR_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null || exit 1
+cmake -S . -B build/native "${gen[@]}" -DDODIR_SANITIZE=ON -DDODIR_WERROR=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null || exit 1
 cmake --build build/native -j "$jobs" || exit 1
 (cd build/native && ctest --output-on-failure -j "$jobs") || status=1
 
