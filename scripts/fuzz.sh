@@ -15,8 +15,7 @@ if [ ${#targets[@]} -eq 0 ]; then
 fi
 
 build=build/fuzz
-gen=(); command -v ninja >/dev/null && gen=(-G Ninja)
-CC=clang CXX=clang++ cmake -S . -B "$build" "${gen[@]}" -DDODIR_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
+cmake --preset fuzz >/dev/null || exit 1
 cmake --build "$build" --target "${targets[@]}" -j "$(nproc)" || exit 1
 
 status=0

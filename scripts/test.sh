@@ -8,7 +8,6 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/env.sh"
 cd "$root"
 jobs=$(nproc)
-gen=(); command -v ninja >/dev/null && gen=(-G Ninja)
 status=0
 
 echo "== formatting (.clang-format)"
@@ -25,7 +24,7 @@ fi
 export DODIR_WERROR=ON
 
 echo "== native tests (ASan + UBSan)"
-cmake -S . -B build/native "${gen[@]}" -DDODIR_SANITIZE=ON -DDODIR_WERROR=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null || exit 1
+cmake --preset native-sanitize -DDODIR_WERROR=ON >/dev/null || exit 1
 cmake --build build/native -j "$jobs" || exit 1
 (cd build/native && ctest --output-on-failure -j "$jobs") || status=1
 
