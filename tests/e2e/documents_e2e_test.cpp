@@ -12,8 +12,8 @@ using namespace e2e;
 using namespace dodir;
 
 namespace {
-constexpr int kNew = 5, kOpen = 28, kSave = 51, kExit = 296;
-int ToolX(int left) { return left + 11; }
+// ToolButtonN numbers of the file commands.
+constexpr int kNew = 1, kOpen = 2, kSave = 3, kExit = 13;
 
 std::string TempDir() {
     char temp[MAX_PATH]{};
@@ -52,7 +52,7 @@ TEST(DocumentsThroughRealInput, OpenTypedIntoTheDialogThenSaveSaysSo) {
     Program program;
     HWND main = program.MainWindow();
     HWND toolbar = program.Control(idToolBar1);
-    Click(toolbar, ToolX(kOpen), 12);
+    ClickToolButton(toolbar, kOpen);
     HWND dialog = program.FindWindowOf("#32770");
     ASSERT_NE(dialog, nullptr);
     TypePathAndEnter(dialog, path);
@@ -64,7 +64,7 @@ TEST(DocumentsThroughRealInput, OpenTypedIntoTheDialogThenSaveSaysSo) {
     TypeText("new ");
     ASSERT_TRUE(WaitFor([&] { return WindowText(program.Control(idRichEdit1)).rfind("new first", 0) == 0; }))
         << WindowText(program.Control(idRichEdit1));
-    Click(toolbar, ToolX(kSave), 12);
+    ClickToolButton(toolbar, kSave);
     HWND notice = program.FindWindowOf("TMessageForm");
     ASSERT_NE(notice, nullptr);
     EXPECT_EQ(BoxText(notice), "上書きしました。");
@@ -85,7 +85,7 @@ TEST(DocumentsThroughRealInput, SaveOfANewDocumentGoesThroughTheSaveDialog) {
     Program program;
     Click(program.Control(idRichEdit1), 5, 5);
     TypeText("fresh words");
-    Click(program.Control(idToolBar1), ToolX(kSave), 12);
+    ClickToolButton(program.Control(idToolBar1), kSave);
     HWND dialog = program.FindWindowOf("#32770");
     ASSERT_NE(dialog, nullptr);
     // The name box starts with "*.txt" selected; typing replaces it.
@@ -104,7 +104,7 @@ TEST(DocumentsThroughRealInput, ExitAnsweredWithKeysAndTheMouse) {
     HWND toolbar = program.Control(idToolBar1);
 
     // N to saving, Esc to quitting: the program goes on.
-    Click(toolbar, ToolX(kExit), 12);
+    ClickToolButton(toolbar, kExit);
     HWND ask = program.FindWindowOf("TMessageForm");
     ASSERT_NE(ask, nullptr);
     EXPECT_EQ(BoxText(ask), "ファイルを保存しますか？");
@@ -120,7 +120,7 @@ TEST(DocumentsThroughRealInput, ExitAnsweredWithKeysAndTheMouse) {
     EXPECT_EQ(program.WaitForExit(300), -1);
 
     // The mouse on "いいえ" to saving, Y to quitting: the program ends with code 0.
-    Click(toolbar, ToolX(kExit), 12);
+    ClickToolButton(toolbar, kExit);
     ask = program.FindWindowOf("TMessageForm");
     ASSERT_NE(ask, nullptr);
     HWND no = ::GetDlgItem(ask, IDNO);
@@ -148,7 +148,7 @@ TEST(DocumentsThroughRealInput, ALongDocumentOpenedOpenedAgainAndEmptiedWithNew)
     // Rows, not text: a reply of the whole text from another process is too large.
     auto rows = [&] { return ::SendMessageA(program.Control(idRichEdit1), EM_GETLINECOUNT, 0, 0); };
     for (int round = 0; round < 2; ++round) {
-        Click(toolbar, ToolX(kOpen), 12);
+        ClickToolButton(toolbar, kOpen);
         HWND dialog = program.FindWindowOf("#32770");
         ASSERT_NE(dialog, nullptr);
         TypePathAndEnter(dialog, path);
@@ -160,7 +160,7 @@ TEST(DocumentsThroughRealInput, ALongDocumentOpenedOpenedAgainAndEmptiedWithNew)
         EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 3) == " 行：30001"; }))
             << StatusPanelText(bar, 3);
     }
-    Click(toolbar, ToolX(kNew), 12);
+    ClickToolButton(toolbar, kNew);
     ASSERT_TRUE(WaitFor([&] { return WindowText(program.Control(idRichEdit1)).empty(); }, 30000));
     TypeText("abc");
     EXPECT_TRUE(WaitFor([&] { return WindowText(program.Control(idRichEdit1)) == "abc"; }));

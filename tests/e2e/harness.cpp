@@ -1,5 +1,7 @@
 #include "harness.h"
 
+#include "app/tool_bar.h"
+
 #include <commctrl.h>
 
 #include <cstdio>
@@ -150,23 +152,40 @@ RECT ClientRectOnScreen(HWND wnd) {
     return r;
 }
 
-std::string StatusPanelText(HWND bar, int panel) {
+namespace {
+// Sends a message whose lParam points at size bytes of buf, through memory in the window's
+// own process (the common controls' messages are not carried across processes).
+bool SendWithRemoteBuffer(HWND wnd, UINT msg, WPARAM wParam, void* buf, SIZE_T size) {
     DWORD pid = 0;
-    ::GetWindowThreadProcessId(bar, &pid);
+    ::GetWindowThreadProcessId(wnd, &pid);
     HANDLE proc = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-    if (!proc) return "<no access>";
-    constexpr SIZE_T kSize = 1024;
-    void* remote = ::VirtualAllocEx(proc, nullptr, kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    std::vector<char> buf(kSize, '\0');
-    ::WriteProcessMemory(proc, remote, buf.data(), kSize, nullptr);
+    if (!proc) return false;
+    void* remote = ::VirtualAllocEx(proc, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    ::WriteProcessMemory(proc, remote, buf, size, nullptr);
     DWORD_PTR result = 0;
-    ::SendMessageTimeoutA(bar, SB_GETTEXTA, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(remote),
-                          SMTO_ABORTIFHUNG, 5000, &result);
-    ::ReadProcessMemory(proc, remote, buf.data(), kSize, nullptr);
+    const bool sent = ::SendMessageTimeoutA(wnd, msg, wParam, reinterpret_cast<LPARAM>(remote),
+                                            SMTO_ABORTIFHUNG, 5000, &result) != 0;
+    ::ReadProcessMemory(proc, remote, buf, size, nullptr);
     ::VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
     ::CloseHandle(proc);
-    buf[kSize - 1] = '\0';
+    return sent;
+}
+} // namespace
+
+std::string StatusPanelText(HWND bar, int panel) {
+    std::vector<char> buf(1024, '\0');
+    if (!SendWithRemoteBuffer(bar, SB_GETTEXTA, static_cast<WPARAM>(panel), buf.data(), buf.size()))
+        return "<no access>";
+    buf.back() = '\0';
     return buf.data();
+}
+
+void ClickToolButton(HWND toolbar, int number) {
+    const auto index = ::SendMessageA(toolbar, TB_COMMANDTOINDEX, dodir::TToolBar::CommandOf(number), 0);
+    RECT r{};
+    if (index < 0 || !SendWithRemoteBuffer(toolbar, TB_GETITEMRECT, static_cast<WPARAM>(index), &r, sizeof r))
+        throw std::runtime_error("no toolbar button " + std::to_string(number));
+    Click(toolbar, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
 HWND FocusOf(HWND wnd) {

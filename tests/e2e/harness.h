@@ -45,6 +45,8 @@ HWND FocusOf(HWND wnd);
 // Real input.
 void MoveMouse(HWND wnd, int clientX, int clientY);
 void Click(HWND wnd, int clientX, int clientY, bool right = false);
+// Clicks the toolbar's button ToolButtonN (number N), wherever it stands.
+void ClickToolButton(HWND toolbar, int number);
 void PressKey(WORD vk, bool shift = false, bool ctrl = false, bool alt = false);
 void TypeText(const std::string& ascii);
 // Gives the foreground to a window (by clicking its caption bar when asked to).

@@ -10,9 +10,8 @@ using namespace dodir;
 
 namespace {
 
-// Client x of the middle of a toolbar item, from its left edge.
-int ToolX(int left) { return left + 11; }
-constexpr int kCopy = 102, kPaste = 125, kSelectAll = 148, kAbout = 273;
+// ToolButtonN numbers of the commands used here.
+constexpr int kCopy = 9, kPaste = 10, kSelectAll = 11, kAbout = 17;
 
 std::string ClipboardText() {
     std::string text;
@@ -58,11 +57,11 @@ TEST(ToolBarThroughRealInput, CopyAndPasteWorkOnTheEditorWithTheFocusInEdit1) {
     ASSERT_TRUE(WaitFor([&] { return WindowText(editor) == "memo text"; }));
     Click(program.Control(idEdit1), 10, 10);
     ASSERT_TRUE(WaitFor([&] { return FocusOf(program.MainWindow()) == program.Control(idEdit1); }));
-    Click(toolbar, ToolX(kSelectAll), 12);
-    Click(toolbar, ToolX(kCopy), 12);
+    ClickToolButton(toolbar, kSelectAll);
+    ClickToolButton(toolbar, kCopy);
     EXPECT_TRUE(WaitFor([] { return ClipboardText() == "memo text"; })) << ClipboardText();
-    Click(toolbar, ToolX(kPaste), 12); // replaces the selection by the same text
-    Click(toolbar, ToolX(kPaste), 12);
+    ClickToolButton(toolbar, kPaste); // replaces the selection by the same text
+    ClickToolButton(toolbar, kPaste);
     EXPECT_TRUE(WaitFor([&] { return WindowText(editor) == "memo textmemo text"; })) << WindowText(editor);
     EXPECT_EQ(FocusOf(program.MainWindow()), program.Control(idEdit1)); // buttons take no focus
     EXPECT_EQ(WindowText(program.Control(idEdit1)), "255");
@@ -71,7 +70,7 @@ TEST(ToolBarThroughRealInput, CopyAndPasteWorkOnTheEditorWithTheFocusInEdit1) {
 TEST(AboutThroughRealInput, ShownCentredMovedHiddenAndShownWhereItWasLeft) {
     Program program;
     HWND toolbar = program.Control(idToolBar1);
-    Click(toolbar, ToolX(kAbout), 12);
+    ClickToolButton(toolbar, kAbout);
     HWND box = program.FindWindowOf("TAboutBox", "バージョン情報");
     ASSERT_NE(box, nullptr);
     RECT r{};
@@ -89,7 +88,7 @@ TEST(AboutThroughRealInput, ShownCentredMovedHiddenAndShownWhereItWasLeft) {
     EXPECT_TRUE(::IsWindowVisible(box));
     PressKey(VK_RETURN); // presses OK
     EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(box); }));
-    Click(toolbar, ToolX(kAbout), 12);
+    ClickToolButton(toolbar, kAbout);
     ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(box) != FALSE; }));
     ::GetWindowRect(box, &r);
     EXPECT_EQ(r.left, 30);
