@@ -30,7 +30,7 @@ double MedianKeyMicros(dodir::TForm1& form, int lines, bool atTop) {
     // (where the gutter's numbers have as many digits as the document's lines).
     form.RichEdit1->SetSelectionStart(atTop ? 5 : static_cast<int>(text.size() / 2));
     form.RichEdit1->SetSelectionLength(0);
-    if (atTop) form.RichEdit1->ScrollLines(-form.RichEdit1->FirstVisibleLine());
+    if (atTop) form.RichEdit1->ScrollToTop();
     LARGE_INTEGER freq;
     ::QueryPerformanceFrequency(&freq);
     std::vector<double> samples;

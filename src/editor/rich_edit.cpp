@@ -129,6 +129,7 @@ void TRichEdit::AdoptWindow(win::UniqueWindow twin) {
     const bool focused = ::GetFocus() == old;
     // In the old window's place among its siblings (z-order and so tab order), then shown.
     ::SetWindowPos(fresh, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    // The old window goes last, once the focus has moved on to the new one.
     win::UniqueWindow retired = SwapWindow(twin.release());
     pendingLead_ = -1;
     backspaceRaised_ = false;
@@ -234,10 +235,6 @@ int TRichEdit::LineTop(int line) {
     POINTL at{};
     Send(EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), start);
     return static_cast<int>(at.y);
-}
-
-void TRichEdit::ScrollLines(int delta) {
-    if (delta != 0) Send(EM_LINESCROLL, 0, delta);
 }
 
 void TRichEdit::ScrollToTop() { Send(WM_VSCROLL, SB_TOP); }

@@ -118,8 +118,6 @@ class TRichEdit : public win::TSubclassedControl {
         TRichEdit& edit_;
     };
 
-    // Scrolls the view by whole display lines (negative: up).
-    void ScrollLines(int delta);
     // Scrolls the view to the first pixel of the text.
     void ScrollToTop();
     // Forward search with exact letter case in [start, start + length); -1 when absent.
