@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/application.h"
+#include "ui/application.h"
 #include "app/form1.h"
 
 namespace {

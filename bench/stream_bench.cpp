@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "base/win/handles.h"
+#include "editor/document_stream.h"
 #include "editor/rich_edit.h"
 
 namespace {
@@ -156,7 +157,7 @@ int main(int argc, char** argv) {
                 std::fflush(stdout);
             };
             const double bareOpen = MedianSeconds(reps, fresh, [&] { BareStreamIn(wnd, c.path, c.format); });
-            const double ourOpen = MedianSeconds(reps, fresh, [&] { editor->Lines.LoadDocument(c.path); });
+            const double ourOpen = MedianSeconds(reps, fresh, [&] { LoadDocument(*editor, c.path); });
             report("open", ourOpen, bareOpen);
 
             // Opening over a document of the same size and New on it, each against an open
@@ -164,17 +165,17 @@ int main(int argc, char** argv) {
             // with the square of its length, the program's must not.
             auto loaded = [&] {
                 fresh();
-                editor->Lines.LoadDocument(c.path);
+                LoadDocument(*editor, c.path);
             };
-            report("open over loaded",
-                   MedianSeconds(reps, loaded, [&] { editor->Lines.LoadDocument(c.path); }), ourOpen);
+            report("open over loaded", MedianSeconds(reps, loaded, [&] { LoadDocument(*editor, c.path); }),
+                   ourOpen);
             report("new on loaded", MedianSeconds(reps, loaded, [&] { editor->Lines.ClearAll(); }), ourOpen);
             loaded();
 
             const double bareSave = MedianSeconds(
                 reps, [] {}, [&] { BareStreamOut(editor->Handle(), bareOut); });
             const double ourSave = MedianSeconds(
-                reps, [] {}, [&] { editor->Lines.SaveDocument(out); });
+                reps, [] {}, [&] { SaveDocument(*editor, out); });
             report("save", ourSave, bareSave);
         }
     }

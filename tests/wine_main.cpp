@@ -3,7 +3,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include "app/application.h"
+#include "ui/application.h"
 #include "base/win/window.h"
 #include "wine_support.h"
 

@@ -10,7 +10,7 @@
 
 #include <commctrl.h>
 
-#include "app/application.h"
+#include "ui/application.h"
 
 namespace dodir::testing {
 

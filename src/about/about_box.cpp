@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "app/application.h"
+#include "ui/application.h"
 #include "base/errors.h"
 #include "base/fonts.h"
 #include "base/win/font.h"

@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "app/controls.h"
-#include "app/form_base.h"
+#include "ui/controls.h"
+#include "ui/form_base.h"
 #include "base/win/handles.h"
 
 namespace dodir {

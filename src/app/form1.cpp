@@ -6,13 +6,12 @@
 #include <array>
 
 #include "about/about_box.h"
-#include "app/application.h"
-#include "appearance/colors.h"
-#include "document/file_commands.h"
 #include "base/errors.h"
 #include "base/gutter.h"
 #include "base/texts.h"
 #include "base/win/font.h"
+#include "dialogs/message_form.h"
+#include "ui/application.h"
 
 namespace dodir {
 
@@ -64,6 +63,27 @@ const ToolRow kToolRows[] = {
     {{.number = 16, .imageIndex = 3, .visible = false}, &TForm1::ToolButton16Click},
 };
 
+// Every command of the window: the controls' notifications and the toolbar's buttons.
+struct CommandRow {
+    int id;
+    int notification;
+    void (TForm1::*handler)();
+};
+const std::vector<CommandRow>& CommandRows() {
+    static const std::vector<CommandRow> rows = [] {
+        std::vector<CommandRow> all{
+            {idButton1, BN_CLICKED, &TForm1::Button1Click},
+            {idButton2, BN_CLICKED, &TForm1::Button2Click},
+            {idComboBox1, CBN_SELCHANGE, &TForm1::ComboBox1Change},
+            {idComboBox2, CBN_SELCHANGE, &TForm1::ComboBox2Change},
+        };
+        for (const auto& tool : kToolRows)
+            if (tool.click) all.push_back({TToolBar::CommandOf(tool.button.number), BN_CLICKED, tool.click});
+        return all;
+    }();
+    return rows;
+}
+
 HIMAGELIST LoadToolImages() {
     // Room for 24 pictures, growing by 4; the pictures carry transparency masks.
     HIMAGELIST list = ::ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 24, 4);
@@ -75,7 +95,10 @@ HIMAGELIST LoadToolImages() {
     return list;
 }
 
-const std::vector<std::string> kColorNames = {"黒", "白", "赤", "青", "緑", "黄", "紫", "灰"};
+bool AskYes(const std::string& question) {
+    return ShowMessageForm(question, MessageKind::Confirmation, {MessageButton::Yes, MessageButton::No}) ==
+           kResultYes;
+}
 
 } // namespace
 
@@ -120,9 +143,10 @@ void TForm1::CreateControls() {
     Button1 = std::make_unique<TButton>(self, idButton1, Bounds(560, 416, 57, 17), "背景色", font);
     Button2 = std::make_unique<TButton>(self, idButton2, Bounds(624, 416, 57, 17), "文字色", font);
     StatusBar1 = std::make_unique<TStatusBar>(self, idStatusBar1, Bounds(0, 442, 688, 18));
-    ComboBox1 = std::make_unique<TComboBox>(self, idComboBox1, Bounds(8, 416, 97, 20), kColorNames, font, 8);
-    ComboBox2 =
-        std::make_unique<TComboBox>(self, idComboBox2, Bounds(120, 416, 97, 20), kColorNames, font, 8);
+    ComboBox1 = std::make_unique<TComboBox>(self, idComboBox1, Bounds(8, 416, 97, 20),
+                                            appearance::PresetNames(), font, 8);
+    ComboBox2 = std::make_unique<TComboBox>(self, idComboBox2, Bounds(120, 416, 97, 20),
+                                            appearance::PresetNames(), font, 8);
 
     TRichEditSettings editor;
     editor.id = idRichEdit1;
@@ -156,21 +180,20 @@ void TForm1::CreateControls() {
     for (HWND c : order) ::SetWindowPos(c, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetTabOrder(std::vector<HWND>(order.begin(), order.end()));
 
-    OpenDialog1 = std::make_unique<TOpenDialog>();
-    SaveDialog1 = std::make_unique<TSaveDialog>();
-    FindDialog1 = std::make_unique<TFindDialog>();
-    ReplaceDialog1 = std::make_unique<TReplaceDialog>();
-    FontDialog1 = std::make_unique<TFontDialog>();
-    PrintDialog1 = std::make_unique<TPrintDialog>();
+    OpenDialog1 = std::make_unique<TOpenDialog>(Application());
+    SaveDialog1 = std::make_unique<TSaveDialog>(Application());
+    FindDialog1 = std::make_unique<TFindDialog>(Application());
+    ReplaceDialog1 = std::make_unique<TReplaceDialog>(Application());
+    FontDialog1 = std::make_unique<TFontDialog>(Application());
+    PrintDialog1 = std::make_unique<TPrintDialog>(Application());
+    Document = std::make_unique<document::TDocumentFile>(*RichEdit1, *OpenDialog1, *SaveDialog1,
+                                                         document::TConversation{&AskYes, &ShowNotice});
+
     FindDialog1->OnFind = [this](TFindDialog& d) { FindDialog1Find(d); };
     ReplaceDialog1->OnFind = [this](TFindDialog& d) { ReplaceDialog1Find(d); };
     ReplaceDialog1->OnReplace = [this](TReplaceDialog& d) { ReplaceDialog1Replace(d); };
     FontDialog1->OnApply = [this](TFontDialog& d, HWND wnd) { FontDialog1Apply(d, wnd); };
 
-    Button1->OnClick = [this] { Button1Click(); };
-    Button2->OnClick = [this] { Button2Click(); };
-    ComboBox1->OnChange = [this] { ComboBox1Change(); };
-    ComboBox2->OnChange = [this] { ComboBox2Change(); };
     RichEdit1->OnKeyPress = [this](char& key) { RichEdit1KeyPress(key); };
     RichEdit1->OnMouseDown = [this](TMouseButton b, unsigned s, int x, int y) {
         RichEdit1MouseDown(b, s, x, y);
@@ -179,16 +202,42 @@ void TForm1::CreateControls() {
 }
 
 void TForm1::FormCreate() {
-    StatusBar1->SetPanelText(1, "文字色R:0 G:0 B:0");
-    StatusBar1->SetPanelText(0, "背景色R:255 G:255 B:255");
+    using enum appearance::TColorTarget;
+    StatusBar1->SetPanelText(StatusPanelOf(Text), appearance::ColorStatusText(Text, 0, 0, 0));
+    StatusBar1->SetPanelText(StatusPanelOf(Background),
+                             appearance::ColorStatusText(Background, 255, 255, 255));
     StatusBar1->SetPanelText(3, CaretLineText(0));
 }
 
-// The colour handlers live with the appearance code.
-void TForm1::Button1Click() { appearance::Button1Click(*this); }
-void TForm1::Button2Click() { appearance::Button2Click(*this); }
-void TForm1::ComboBox1Change() { appearance::ComboBox1Change(*this); }
-void TForm1::ComboBox2Change() { appearance::ComboBox2Change(*this); }
+void TForm1::ComboBox1Change() { ApplyPresetColor(appearance::TColorTarget::Background, *ComboBox1); }
+void TForm1::ComboBox2Change() { ApplyPresetColor(appearance::TColorTarget::Text, *ComboBox2); }
+void TForm1::Button1Click() { ApplyCustomColor(appearance::TColorTarget::Background); }
+void TForm1::Button2Click() { ApplyCustomColor(appearance::TColorTarget::Text); }
+
+void TForm1::ApplyPresetColor(appearance::TColorTarget target, const TComboBox& list) {
+    const auto preset = appearance::PresetColor(target, list.ItemIndex());
+    if (!preset) return;
+    SetColorOf(target, preset->color);
+    StatusBar1->SetPanelText(StatusPanelOf(target), preset->statusText);
+}
+
+void TForm1::ApplyCustomColor(appearance::TColorTarget target) {
+    const auto custom = appearance::CustomColor(Edit1->Text(), Edit2->Text(), Edit3->Text());
+    for (const auto& problem : custom.problems) ShowNotice(problem);
+    if (!custom.problems.empty()) return;
+    SetColorOf(target, custom.color);
+    // The status text shows the boxes' texts as typed, read again after the change.
+    StatusBar1->SetPanelText(StatusPanelOf(target), appearance::CustomStatusText(
+                                                        target, Edit1->Text(), Edit2->Text(), Edit3->Text()));
+}
+
+void TForm1::SetColorOf(appearance::TColorTarget target, TColor color) {
+    if (target == appearance::TColorTarget::Background)
+        RichEdit1->SetColor(color);
+    else
+        RichEdit1->SelectionFormat.TextColor(color);
+}
+
 void TForm1::RefreshLineNumbers() {
     const int ln = RichEdit1->CaretLine();
     StatusBar1->SetPanelText(3, CaretLineText(ln));
@@ -222,16 +271,28 @@ void TForm1::RichEdit1MouseDown(TMouseButton, unsigned, int, int) { RefreshLineN
 
 void TForm1::RichEdit1Move(unsigned, int x, int y) { StatusBar1->SetPanelText(2, MousePositionText(x, y)); }
 
-void TForm1::RunToolButton(int command) {
-    for (const auto& row : kToolRows)
-        if (row.click && TToolBar::CommandOf(row.button.number) == command) (this->*row.click)();
+void TForm1::RunCommand(int id, int notification) {
+    for (const auto& row : CommandRows())
+        if (row.id == id && row.notification == notification) (this->*row.handler)();
 }
 
-// The file commands live with the document code.
-void TForm1::ToolButton1Click() { document::ToolButton1Click(*this); }
-void TForm1::ToolButton2Click() { document::ToolButton2Click(*this); }
-void TForm1::ToolButton3Click() { document::ToolButton3Click(*this); }
-void TForm1::ToolButton13Click() { document::ToolButton13Click(*this); }
+void TForm1::ToolButton1Click() {
+    Document->Detach();
+    RichEdit1->Lines.ClearAll();
+    RichEdit2->Lines.ClearAll();
+    SetCaption("dodir");
+}
+
+void TForm1::ToolButton2Click() {
+    if (Document->Open()) SetCaption(Document->OpenFileName());
+}
+
+void TForm1::ToolButton3Click() { Document->Save(); }
+
+void TForm1::ToolButton13Click() {
+    Document->OfferSave();
+    if (AskYes("プログラムを終了しますか？")) ::SendMessageA(Handle(), WM_CLOSE, 0, 0);
+}
 
 // The font dialog's result is ignored: only its Apply button changes the document.
 void TForm1::ToolButton14Click() { FontDialog1->Execute(); }
@@ -272,21 +333,9 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         PaintLabels(dc.get());
         return 0;
     }
-    case WM_COMMAND: {
-        const auto id = LOWORD(wParam);
-        const auto code = HIWORD(wParam);
-        if (code == BN_CLICKED && id == idButton1)
-            Button1->Click();
-        else if (code == BN_CLICKED && id == idButton2)
-            Button2->Click();
-        else if (code == CBN_SELCHANGE && id == idComboBox1)
-            ComboBox1->Change();
-        else if (code == CBN_SELCHANGE && id == idComboBox2)
-            ComboBox2->Change();
-        else if (reinterpret_cast<HWND>(lParam) == ToolBar1->Handle())
-            RunToolButton(id);
+    case WM_COMMAND:
+        RunCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;
-    }
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
         if (reinterpret_cast<HWND>(lParam) != ComboBox1->Handle() &&

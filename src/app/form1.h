@@ -6,13 +6,15 @@
 #include <memory>
 
 #include "app/control_ids.h"
-#include "app/controls.h"
-#include "app/form_base.h"
 #include "app/status_bar.h"
 #include "app/tool_bar.h"
+#include "appearance/colors.h"
 #include "base/win/handles.h"
 #include "dialogs/common_dialogs.h"
+#include "document/document_file.h"
 #include "editor/rich_edit.h"
+#include "ui/controls.h"
+#include "ui/form_base.h"
 
 namespace dodir {
 
@@ -41,6 +43,9 @@ class TForm1 : public TCustomForm {
     std::unique_ptr<TReplaceDialog> ReplaceDialog1;
     std::unique_ptr<TFontDialog> FontDialog1;
     std::unique_ptr<TPrintDialog> PrintDialog1;
+
+    // The file the document belongs to.
+    std::unique_ptr<document::TDocumentFile> Document;
 
     std::string Caption() const { return win::GetWindowTextString(Handle()); }
     void SetCaption(const std::string& caption) { ::SetWindowTextA(Handle(), caption.c_str()); }
@@ -82,8 +87,10 @@ class TForm1 : public TCustomForm {
   private:
     void CreateControls();
     void PaintLabels(HDC dc);
-
-    void RunToolButton(int command);
+    void RunCommand(int id, int notification);
+    void ApplyPresetColor(appearance::TColorTarget target, const TComboBox& list);
+    void ApplyCustomColor(appearance::TColorTarget target);
+    void SetColorOf(appearance::TColorTarget target, TColor color);
 
     win::UniqueHandle<HIMAGELIST, win::ImageListTraits> ImageList1;
     win::UniqueFont windowFont_;

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "about/about_box.h"
-#include "app/application.h"
+#include "ui/application.h"
 #include "app/form1.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

@@ -1,18 +1,13 @@
 #include "appearance/colors.h"
 
 #include <array>
-#include <string>
 
-#include "app/form1.h"
-#include "base/colors.h"
 #include "base/str_to_int.h"
-#include "dialogs/message_form.h"
 
 namespace dodir::appearance {
 
 namespace {
 
-// The eight colours of both lists, by ItemIndex.
 struct PresetRow {
     const char* item;
     int red, green, blue;
@@ -28,64 +23,52 @@ constexpr std::array<PresetRow, 8> kPresets{{
     {"灰", 128, 128, 128},
 }};
 
-// What a handler sets: the background (panel 0) or the selection's text colour (panel 1).
-struct Target {
-    const char* word; // first word of the status texts
-    int panel;
-    void (*apply)(TForm1& form, TColor color);
-};
-const Target kBackground{"背景色", 0, [](TForm1& form, TColor color) { form.RichEdit1->SetColor(color); }};
-const Target kTextColour{
-    "文字色", 1, [](TForm1& form, TColor color) { form.RichEdit1->SelectionFormat.TextColor(color); }};
-
-std::string PresetStatusText(const Target& target, const PresetRow& row) {
-    return std::string(target.word) + "R:" + std::to_string(row.red) + " G:" + std::to_string(row.green) +
-           " B:" + std::to_string(row.blue);
-}
-
-void ApplyPreset(TForm1& form, const TComboBox& list, const Target& target) {
-    const int index = list.ItemIndex();
-    if (index < 0 || index >= static_cast<int>(kPresets.size())) return;
-    const PresetRow& row = kPresets[static_cast<std::size_t>(index)];
-    target.apply(form, RGBColor(row.red, row.green, row.blue));
-    form.StatusBar1->SetPanelText(target.panel, PresetStatusText(target, row));
-}
-
-void ApplyCustom(TForm1& form, const Target& target) {
-    // All three conversions come first: a conversion error ends the handler before any check.
-    const int red = StrToInt(form.Edit1->Text());
-    const int green = StrToInt(form.Edit2->Text());
-    const int blue = StrToInt(form.Edit3->Text());
-
-    struct Check {
-        int value;
-        const char* message;
-    };
-    const Check checks[] = {
-        {red, "Rに0～255の整数を入力してください。"},
-        {green, "Gに0～255の整数を入力してください。"},
-        {blue, "Bに0～255の整数を入力してください。"},
-    };
-    bool outOfRange = false;
-    for (const auto& check : checks) {
-        if (check.value > 255 || check.value < 0) {
-            ShowNotice(check.message);
-            outOfRange = true;
-        }
-    }
-    if (outOfRange) return;
-
-    target.apply(form, RGBColor(red, green, blue));
-    // The status text shows the boxes' texts as typed, read again after the change.
-    form.StatusBar1->SetPanelText(target.panel, "  " + std::string(target.word) + "R:" + form.Edit1->Text() +
-                                                    " G:" + form.Edit2->Text() + " B:" + form.Edit3->Text());
-}
+// The first word of a target's status texts.
+const char* WordOf(TColorTarget target) { return target == TColorTarget::Background ? "背景色" : "文字色"; }
 
 } // namespace
 
-void ComboBox1Change(TForm1& form) { ApplyPreset(form, *form.ComboBox1, kBackground); }
-void ComboBox2Change(TForm1& form) { ApplyPreset(form, *form.ComboBox2, kTextColour); }
-void Button1Click(TForm1& form) { ApplyCustom(form, kBackground); }
-void Button2Click(TForm1& form) { ApplyCustom(form, kTextColour); }
+int StatusPanelOf(TColorTarget target) { return target == TColorTarget::Background ? 0 : 1; }
+
+const std::vector<std::string>& PresetNames() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> all;
+        for (const auto& row : kPresets) all.emplace_back(row.item);
+        return all;
+    }();
+    return names;
+}
+
+std::optional<TColorChoice> PresetColor(TColorTarget target, int index) {
+    if (index < 0 || index >= static_cast<int>(kPresets.size())) return std::nullopt;
+    const PresetRow& row = kPresets[static_cast<std::size_t>(index)];
+    return TColorChoice{RGBColor(row.red, row.green, row.blue),
+                        ColorStatusText(target, row.red, row.green, row.blue)};
+}
+
+TCustomColor CustomColor(const std::string& red, const std::string& green, const std::string& blue) {
+    // All three conversions come first: a conversion error ends the command before any check.
+    const int values[] = {StrToInt(red), StrToInt(green), StrToInt(blue)};
+    const char* const messages[] = {
+        "Rに0～255の整数を入力してください。",
+        "Gに0～255の整数を入力してください。",
+        "Bに0～255の整数を入力してください。",
+    };
+    TCustomColor result;
+    for (int k = 0; k < 3; ++k)
+        if (values[k] > 255 || values[k] < 0) result.problems.emplace_back(messages[k]);
+    if (result.problems.empty()) result.color = RGBColor(values[0], values[1], values[2]);
+    return result;
+}
+
+std::string CustomStatusText(TColorTarget target, const std::string& red, const std::string& green,
+                             const std::string& blue) {
+    return "  " + std::string(WordOf(target)) + "R:" + red + " G:" + green + " B:" + blue;
+}
+
+std::string ColorStatusText(TColorTarget target, int red, int green, int blue) {
+    return std::string(WordOf(target)) + "R:" + std::to_string(red) + " G:" + std::to_string(green) +
+           " B:" + std::to_string(blue);
+}
 
 } // namespace dodir::appearance

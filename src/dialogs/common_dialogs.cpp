@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/application.h"
-#include "app/form_base.h"
+#include "ui/application.h"
+#include "ui/form_base.h"
 #include "base/errors.h"
 #include "base/win/font.h"
 
@@ -19,11 +19,11 @@ constexpr const char* kDialogProp = "dodir.dialog";
 template <class T> T* DialogOf(HWND wnd) { return static_cast<T*>(::GetPropA(wnd, kDialogProp)); }
 
 // The application's active form, or the main form when none is active.
-HWND ActiveFormWindow() {
+HWND ActiveFormWindow(const TApplication& app) {
     HWND active = ::GetActiveWindow();
-    for (TCustomForm* form : Application().Forms())
+    for (TCustomForm* form : app.Forms())
         if (form->Handle() == active) return active;
-    TCustomForm* main = Application().MainForm();
+    TCustomForm* main = app.MainForm();
     return main ? main->Handle() : nullptr;
 }
 
@@ -34,8 +34,8 @@ UINT FindReplaceMessage() {
     return message;
 }
 
-void TCommonDialog::PlaceOnActiveMonitor(HWND dialog) {
-    HWND form = ActiveFormWindow();
+void TCommonDialog::PlaceOnActiveMonitor(HWND dialog) const {
+    HWND form = ActiveFormWindow(owner_);
     MONITORINFO mi{};
     mi.cbSize = sizeof mi;
     ::GetMonitorInfoA(::MonitorFromWindow(form ? form : dialog, MONITOR_DEFAULTTONEAREST), &mi);
@@ -49,14 +49,18 @@ void TCommonDialog::PlaceOnActiveMonitor(HWND dialog) {
 
 // Open and save
 
-TOpenDialog::TOpenDialog(std::string initialName) : FileName(std::move(initialName)) {}
+TOpenDialog::TOpenDialog(TApplication& owner, std::string initialName)
+    : TCommonDialog(owner), FileName(std::move(initialName)) {}
 
 UINT_PTR CALLBACK TOpenDialog::Hook(HWND child, UINT msg, WPARAM, LPARAM lParam) {
     return win::Guard(
         [&]() -> UINT_PTR {
             // The Explorer-style dialog's hook sees a child of the dialog window.
-            if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == CDN_INITDONE)
-                PlaceOnActiveMonitor(::GetParent(child));
+            if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == CDN_INITDONE) {
+                const auto* self = reinterpret_cast<const TOpenDialog*>(
+                    reinterpret_cast<OFNOTIFYA*>(lParam)->lpOFN->lCustData);
+                self->PlaceOnActiveMonitor(::GetParent(child));
+            }
             return 0;
         },
         UINT_PTR{0});
@@ -71,7 +75,7 @@ bool TOpenDialog::Execute() {
 
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = Application().Handle();
+    ofn.hwndOwner = owner_.Handle();
     ofn.lpstrFilter = filter.c_str();
     ofn.nFilterIndex = static_cast<DWORD>(FilterIndex);
     ofn.lpstrFile = name;
@@ -116,11 +120,7 @@ class TRedirectorWindow : public win::TWindow {
     TFindDialog& dialog_;
 };
 
-TFindDialog::TFindDialog() = default;
-
-TFindDialog::~TFindDialog() {
-    if (handle_ && ::IsWindow(handle_)) ::DestroyWindow(handle_);
-}
+TFindDialog::TFindDialog(TApplication& owner) : TCommonDialog(owner) {}
 
 void TFindDialog::SetFindText(const std::string& text) {
     std::memset(findBuffer_, 0, sizeof findBuffer_);
@@ -152,7 +152,7 @@ bool TFindDialog::Execute() {
     record_.lpfnHook = &TFindDialog::Hook;
     retiredRelay_.reset();
     record_.lCustData = reinterpret_cast<LPARAM>(this);
-    relay_ = std::make_unique<TRedirectorWindow>(ActiveFormWindow(), *this);
+    relay_ = std::make_unique<TRedirectorWindow>(ActiveFormWindow(owner_), *this);
     record_.hwndOwner = relay_->Handle();
     record_.hInstance = ::GetModuleHandleA(nullptr);
     handle_ = CreatePlatformDialog(record_);
@@ -184,7 +184,7 @@ void TFindDialog::Notify(const FINDREPLACEA& record) {
             RECT r{};
             ::GetWindowRect(handle_, &r);
             position_ = POINT{r.left, r.top};
-            if (Application().CurrentDialog() == handle_) Application().SetCurrentDialog(nullptr);
+            if (owner_.CurrentDialog() == handle_) owner_.SetCurrentDialog(nullptr);
         }
         handle_ = nullptr;
         // The relay is in the middle of delivering this notification: it is destroyed at
@@ -201,21 +201,27 @@ UINT_PTR CALLBACK TFindDialog::Hook(HWND dialog, UINT msg, WPARAM wParam, LPARAM
                 auto* self =
                     reinterpret_cast<TFindDialog*>(reinterpret_cast<FINDREPLACEA*>(lParam)->lCustData);
                 ::SetPropA(dialog, kDialogProp, self);
-                PlaceOnActiveMonitor(dialog);
+                self->PlaceOnActiveMonitor(dialog);
                 if (self->position_.x != -1 || self->position_.y != -1)
                     ::SetWindowPos(dialog, nullptr, self->position_.x, self->position_.y, 0, 0,
                                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
                 return TRUE;
             }
-            case WM_ACTIVATE:
+            case WM_ACTIVATE: {
                 // While active, the loop gives the dialog its Tab, Enter and Esc.
+                auto* self = DialogOf<TFindDialog>(dialog);
+                if (!self) return FALSE;
+                TApplication& app = self->owner_;
                 if (LOWORD(wParam) != WA_INACTIVE)
-                    Application().SetCurrentDialog(dialog);
-                else if (Application().CurrentDialog() == dialog)
-                    Application().SetCurrentDialog(nullptr);
+                    app.SetCurrentDialog(dialog);
+                else if (app.CurrentDialog() == dialog)
+                    app.SetCurrentDialog(nullptr);
                 return FALSE;
+            }
             case WM_DESTROY:
-                if (Application().CurrentDialog() == dialog) Application().SetCurrentDialog(nullptr);
+                if (auto* self = DialogOf<TFindDialog>(dialog);
+                    self && self->owner_.CurrentDialog() == dialog)
+                    self->owner_.SetCurrentDialog(nullptr);
                 ::RemovePropA(dialog, kDialogProp);
                 return FALSE;
             default:
@@ -232,7 +238,7 @@ bool TFontDialog::Execute() {
 
     CHOOSEFONTA cf{};
     cf.lStructSize = sizeof cf;
-    cf.hwndOwner = Application().Handle();
+    cf.hwndOwner = owner_.Handle();
     cf.lpLogFont = &lf;
     cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_ENABLEHOOK | CF_APPLY;
     if (MaxFontSize >= MinFontSize) {
@@ -240,7 +246,7 @@ bool TFontDialog::Execute() {
         cf.nSizeMin = MinFontSize;
         cf.nSizeMax = MaxFontSize;
     }
-    cf.rgbColors = IsSystemColor(Font.color) ? ::GetSysColor(SystemColorIndex(Font.color)) : Font.color;
+    cf.rgbColors = win::ColorToRGB(Font.color);
     cf.lpfnHook = &TFontDialog::Hook;
     cf.lCustData = reinterpret_cast<LPARAM>(this);
     colourChanged_ = false;
@@ -291,7 +297,7 @@ UINT_PTR CALLBACK TFontDialog::Hook(HWND dialog, UINT msg, WPARAM wParam, LPARAM
                     reinterpret_cast<TFontDialog*>(reinterpret_cast<CHOOSEFONTA*>(lParam)->lCustData);
                 ::SetPropA(dialog, kDialogProp, self);
                 self->handle_ = dialog;
-                PlaceOnActiveMonitor(dialog);
+                self->PlaceOnActiveMonitor(dialog);
                 return TRUE;
             }
             if (msg == WM_DESTROY) {
@@ -311,7 +317,7 @@ UINT_PTR CALLBACK TFontDialog::Hook(HWND dialog, UINT msg, WPARAM wParam, LPARAM
                 try {
                     self->Apply(dialog);
                 } catch (...) {
-                    Application().HandleException(std::current_exception());
+                    self->owner_.HandleException(std::current_exception());
                 }
                 return TRUE;
             }

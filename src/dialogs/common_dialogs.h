@@ -12,9 +12,13 @@
 
 namespace dodir {
 
+class TApplication;
+
 class TCommonDialog {
   public:
-    TCommonDialog() = default;
+    // The dialogs belong to the application: its window owns the modal ones, its active
+    // form places them, its loop runs the modeless ones' keys and shows their errors.
+    explicit TCommonDialog(TApplication& owner) : owner_(owner) {}
     TCommonDialog(const TCommonDialog&) = delete;
     TCommonDialog& operator=(const TCommonDialog&) = delete;
     virtual ~TCommonDialog() = default;
@@ -24,9 +28,10 @@ class TCommonDialog {
     virtual bool Execute() = 0;
 
     // Centred and one third down on the monitor of the application's active form.
-    static void PlaceOnActiveMonitor(HWND dialog);
+    void PlaceOnActiveMonitor(HWND dialog) const;
 
   protected:
+    TApplication& owner_;
     HWND handle_ = nullptr;
     int helpContext_ = 0;
 };
@@ -34,7 +39,7 @@ class TCommonDialog {
 class TOpenDialog : public TCommonDialog {
   public:
     static constexpr std::size_t kNameBufferSize = 260;
-    explicit TOpenDialog(std::string initialName = "");
+    explicit TOpenDialog(TApplication& owner, std::string initialName = "");
     bool Execute() override;
 
     std::string FileName;
@@ -50,7 +55,7 @@ class TOpenDialog : public TCommonDialog {
 
 class TSaveDialog : public TOpenDialog {
   public:
-    TSaveDialog() : TOpenDialog("*.txt") {}
+    explicit TSaveDialog(TApplication& owner) : TOpenDialog(owner, "*.txt") {}
 
   protected:
     bool RunPlatformDialog(OPENFILENAMEA& ofn) override { return ::GetSaveFileNameA(&ofn) != FALSE; }
@@ -76,8 +81,7 @@ enum TFindOption : unsigned {
 class TFindDialog : public TCommonDialog {
   public:
     static constexpr std::size_t kBufferSize = 256;
-    TFindDialog();
-    ~TFindDialog() override;
+    explicit TFindDialog(TApplication& owner);
 
     // Opens the dialog modelessly, or brings it to the top when it is open already.
     bool Execute() override;
@@ -103,12 +107,14 @@ class TFindDialog : public TCommonDialog {
     static UINT_PTR CALLBACK Hook(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
     FINDREPLACEA record_{};
     POINT position_{-1, -1};
+    // The dialog's owner: destroying it destroys an open dialog with it.
     std::unique_ptr<win::TWindow> relay_;
     std::unique_ptr<win::TWindow> retiredRelay_;
 };
 
 class TReplaceDialog : public TFindDialog {
   public:
+    using TFindDialog::TFindDialog;
     std::string ReplaceText() const { return std::string(replaceBuffer_); }
     void SetReplaceText(const std::string& text);
     std::function<void(TReplaceDialog&)> OnReplace;
@@ -122,6 +128,7 @@ class TReplaceDialog : public TFindDialog {
 
 class TFontDialog : public TCommonDialog {
   public:
+    using TCommonDialog::TCommonDialog;
     bool Execute() override;
 
     TFont Font = WindowFont();
@@ -140,6 +147,7 @@ class TFontDialog : public TCommonDialog {
 
 class TPrintDialog : public TCommonDialog {
   public:
+    using TCommonDialog::TCommonDialog;
     // Printing is not offered by the toolbar; the dialog is shown by nothing yet.
     bool Execute() override { return false; }
 };

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/application.h"
+#include "ui/application.h"
 
 namespace dodir {
 

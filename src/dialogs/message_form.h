@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "app/controls.h"
-#include "app/form_base.h"
+#include "ui/controls.h"
+#include "ui/form_base.h"
 #include "base/win/handles.h"
 #include "dialogs/message_layout.h"
 

@@ -1,5 +1,4 @@
-// Lines.LoadDocument and Lines.SaveDocument: the control's content streamed from and to
-// files through EM_STREAMIN and EM_STREAMOUT.
+// The editor's content streamed from and to files through EM_STREAMIN and EM_STREAMOUT.
 //
 // No C++ exception may unwind through the control's stream request: every callback catches
 // what its work throws, keeps it in its cookie, returns an error code that stops the
@@ -15,6 +14,7 @@
 #include "base/errors.h"
 #include "base/win/handles.h"
 #include "base/win/replacement_file.h"
+#include "editor/document_stream.h"
 #include "editor/load_conversion.h"
 #include "editor/rich_edit.h"
 
@@ -120,7 +120,7 @@ LoadResult StreamFileIn(HWND wnd, HANDLE file, WPARAM format) {
 
 } // namespace
 
-void TRichEditStrings::LoadDocument(const std::string& path) {
+void LoadDocument(TRichEdit& editor, const std::string& path) {
     win::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) throw EFOpenError(FormatMessage1(kOpenMessage, path));
@@ -135,7 +135,7 @@ void TRichEditStrings::LoadDocument(const std::string& path) {
     // (a rich-text attempt on a file that is not rich text empties the control it reads
     // into), and it is never emptied, which costs Wine's control a time growing with the
     // square of its length, but dropped with its window, which costs nothing.
-    win::UniqueWindow twin = owner_.CreateEmptyTwin();
+    win::UniqueWindow twin = editor.CreateEmptyTwin();
     LoadResult result = StreamFileIn(twin.get(), file.get(), SF_RTF);
     if (!result.readFailed && !result.error && result.controlError != 0) {
         // Not rich text: read the same bytes again as plain text.
@@ -149,10 +149,10 @@ void TRichEditStrings::LoadDocument(const std::string& path) {
         throw EOutOfResources(kReadMessage);
     }
     ::SendMessageA(twin.get(), EM_EXLIMITTEXT, 0, TRichEdit::kUnlimitedText);
-    owner_.AdoptWindow(std::move(twin));
+    editor.AdoptWindow(std::move(twin));
 }
 
-void TRichEditStrings::SaveDocument(const std::string& path) {
+void SaveDocument(TRichEdit& editor, const std::string& path) {
     // The document goes to a new file beside the target, which takes the target's place
     // only once it is complete and on the disk.
     win::TReplacementFile replacement;
@@ -160,7 +160,7 @@ void TRichEditStrings::SaveDocument(const std::string& path) {
 
     FileOut out(replacement.Handle());
     LONG error = 0;
-    Stream(owner_.Handle(), EM_STREAMOUT, SF_RTF, reinterpret_cast<DWORD_PTR>(&out), &FileOutCallback, error);
+    Stream(editor.Handle(), EM_STREAMOUT, SF_RTF, reinterpret_cast<DWORD_PTR>(&out), &FileOutCallback, error);
     if (out.error) std::rethrow_exception(out.error);
     if (out.writeFailed || error != 0) throw EOutOfResources(kWriteMessage);
     if (replacement.Flush() != 0) throw EOutOfResources(kWriteMessage);

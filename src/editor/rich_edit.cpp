@@ -9,6 +9,7 @@
 
 #include "base/cp932.h"
 #include "base/errors.h"
+#include "base/win/font.h"
 #include "base/win/handles.h"
 
 namespace dodir {
@@ -49,10 +50,6 @@ unsigned ShiftStateFromMouse(WPARAM keys) {
     if (keys & MK_MBUTTON) s |= ssMiddle;
     if (::GetKeyState(VK_MENU) < 0) s |= ssAlt;
     return s;
-}
-
-COLORREF ColorToRGB(TColor color) {
-    return IsSystemColor(color) ? ::GetSysColor(SystemColorIndex(color)) : static_cast<COLORREF>(color);
 }
 
 // Rich Edit 1.0 on Windows counts bytes; Wine's counts characters. Asked once per process
@@ -103,7 +100,7 @@ void TRichEdit::Prepare(HWND wnd, LRESULT textLimit) {
     ::SendMessageA(wnd, EM_EXLIMITTEXT, 0, textLimit);
     ::SendMessageA(wnd, EM_SETMODIFY, FALSE, 0);
     ::SendMessageA(wnd, EM_SETEVENTMASK, 0, ENM_CHANGE | ENM_SELCHANGE | ENM_REQUESTRESIZE | ENM_PROTECTED);
-    ::SendMessageA(wnd, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(ColorToRGB(color_)));
+    ::SendMessageA(wnd, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(win::ColorToRGB(color_)));
 }
 
 win::UniqueWindow TRichEdit::CreateEmptyTwin() {
@@ -268,7 +265,7 @@ void TRichEdit::SetColor(TColor color) {
     if (color == color_) return;
     color_ = color;
     ::InvalidateRect(Handle(), nullptr, TRUE);
-    Send(EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(ColorToRGB(color)));
+    Send(EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(win::ColorToRGB(color)));
 }
 
 void TRichEdit::SetFont(const TFont& font) {
@@ -440,7 +437,7 @@ void SendTextColor(HWND wnd, WPARAM scope, TColor color) {
     if (color == clWindowText)
         f.dwEffects = CFE_AUTOCOLOR;
     else
-        f.crTextColor = ColorToRGB(color);
+        f.crTextColor = win::ColorToRGB(color);
     SendFormat(wnd, scope, f);
 }
 

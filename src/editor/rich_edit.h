@@ -54,10 +54,6 @@ class TRichEditStrings {
     void AddLine(const std::string& line);
     void ClearAll();
     std::string JoinedText();
-    // Replaces the whole content by a file's, read as rich text or else as plain text.
-    void LoadDocument(const std::string& path);
-    // Writes the whole content to a file as rich text.
-    void SaveDocument(const std::string& path);
 
   private:
     // Text longer than this many of the control's positions is emptied by replacing the window.
@@ -144,6 +140,13 @@ class TRichEdit : public win::TSubclassedControl {
     int NativeFromByte(int bytePos);
     int ByteFromNative(int nativePos);
 
+    // An empty, hidden control window with this one's place, styles, format and text limit,
+    // to be filled and then adopted, or dropped.
+    win::UniqueWindow CreateEmptyTwin();
+    // Puts a twin in place of the control's window, which is destroyed; the focus and the
+    // parent's idea of its controls (kMsgControlReplaced) follow.
+    void AdoptWindow(win::UniqueWindow twin);
+
   protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
@@ -156,12 +159,6 @@ class TRichEdit : public win::TSubclassedControl {
     int NativeTextLength();
     // Sets a control window up as this one: default format, text limit, events, background.
     void Prepare(HWND wnd, LRESULT textLimit);
-    // An empty, hidden control window with this one's place, styles, format and text limit,
-    // to be filled and then adopted, or dropped.
-    win::UniqueWindow CreateEmptyTwin();
-    // Puts a twin in place of the control's window, which is destroyed; the focus and the
-    // parent's idea of its controls (kMsgControlReplaced) follow.
-    void AdoptWindow(win::UniqueWindow twin);
     // The first `bytes` bytes of the text (fewer when the text is shorter), whole characters.
     std::string TextPrefix(int bytes);
     bool RaiseKeyPress(char& key);
@@ -188,8 +185,5 @@ extern const UINT kMsgControlReplaced;
 
 // The five character-format requests of a font, for the selection or the default format.
 void SendFont(HWND wnd, WPARAM scope, const TFont& font);
-
-// Resolves a colour reference to RGB at the moment of the request.
-COLORREF ColorToRGB(TColor color);
 
 } // namespace dodir

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "app/application.h"
+#include "ui/application.h"
 #include "app/form1.h"
 #include "base/win/window.h"
 #include "wine_support.h"

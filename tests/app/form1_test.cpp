@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/application.h"
+#include "ui/application.h"
 #include "base/win/window.h"
 #include "wine_support.h"
 

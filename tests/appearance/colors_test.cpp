@@ -1,5 +1,3 @@
-#include "appearance/colors.h"
-
 #include <gtest/gtest.h>
 #include <richedit.h>
 
@@ -10,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/application.h"
+#include "ui/application.h"
 #include "app/form1.h"
 #include "dialogs/message_form.h"
 #include "wine_support.h"
@@ -291,32 +289,6 @@ TEST_F(ColorsTest, OutOfRangeShowsRedGreenBlueInOrderOneAtATimeAndChangesNothing
     EXPECT_EQ(form_->Edit3->Text(), "999");
 }
 
-TEST_F(ColorsTest, OnlyTheComponentsOutOfRangeAreReported) {
-    SetEdits("255", "256", "-1");
-    NoticeAnswerer answerer;
-    Click(*form_->Button2);
-    EXPECT_EQ(answerer.Texts(), (std::vector<std::string>{kGreenMessage, kBlueMessage}));
-    EXPECT_EQ(Panel(1), "文字色R:0 G:0 B:0");
-    EXPECT_EQ(SelectionTextColor(), -1);
-}
-
-TEST_F(ColorsTest, ExtremeValuesConvertThenFailTheRange) {
-    SetEdits("-2147483648", "0", "$FFFFFFFF");
-    NoticeAnswerer answerer;
-    Click(*form_->Button1);
-    EXPECT_EQ(answerer.Texts(), (std::vector<std::string>{kRedMessage, kBlueMessage}));
-    EXPECT_EQ(Panel(0), "背景色R:255 G:255 B:255");
-}
-
-TEST_F(ColorsTest, ZeroAnd255AreInRange) {
-    SetEdits("0", "255", "0");
-    NoticeAnswerer answerer;
-    Click(*form_->Button1);
-    EXPECT_TRUE(answerer.Texts().empty());
-    EXPECT_EQ(ControlBackground(), RGB(0, 255, 0));
-    EXPECT_EQ(Panel(0), "  背景色R:0 G:255 B:0");
-}
-
 TEST_F(ColorsTest, ConversionErrorGoesToTheErrorBoxBeforeAnyRangeCheck) {
     SetEdits("abc", "300", "0");
     NoticeAnswerer notices;
@@ -327,26 +299,4 @@ TEST_F(ColorsTest, ConversionErrorGoesToTheErrorBoxBeforeAnyRangeCheck) {
     EXPECT_TRUE(notices.Texts().empty());
     EXPECT_EQ(Panel(0), "背景色R:255 G:255 B:255");
     EXPECT_EQ(ControlBackground(), ::GetSysColor(COLOR_WINDOW));
-}
-
-TEST_F(ColorsTest, ConversionStopsAtTheFirstBoxThatFails) {
-    struct Row {
-        const char *r, *g, *b, *error;
-    };
-    const Row rows[] = {
-        {"1", "", "x", "'' は整数ではありません."},
-        {"1", "2", "12 ", "'12 ' は整数ではありません."},
-        {"2147483648", "y", "0", "'2147483648' は整数ではありません."},
-        {"999", "1", "\t1", "'\t1' は整数ではありません."},
-    };
-    for (const auto& row : rows) {
-        SetEdits(row.r, row.g, row.b);
-        NoticeAnswerer notices;
-        MessageBoxWatcher errorBox(IDOK);
-        Click(*form_->Button2);
-        EXPECT_EQ(errorBox.Text(), row.error);
-        EXPECT_TRUE(notices.Texts().empty()) << row.error;
-    }
-    EXPECT_EQ(Panel(1), "文字色R:0 G:0 B:0");
-    EXPECT_EQ(SelectionTextColor(), -1);
 }

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/application.h"
+#include "ui/application.h"
 #include "app/form1.h"
 #include "base/win/window.h"
 #include "wine_support.h"

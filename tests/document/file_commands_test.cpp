@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "app/form1.h"
-#include "document/file_commands.h"
+#include "document/document_file.h"
 #include "wine_support.h"
 
 using namespace dodir;
@@ -33,9 +33,6 @@ class FileCommandsTest : public ::testing::Test {
         ::GetTempPathA(MAX_PATH, temp);
         dir_ = std::string(temp) + "dodir_cmd_" + std::to_string(::GetCurrentProcessId()) + "\\";
         ::CreateDirectoryA(dir_.c_str(), nullptr);
-        document::OpenState = document::osNotOpened;
-        document::OpenFileName.clear();
-        document::SaveFileName.clear();
         form_ = std::make_unique<TForm1>(Application());
         ::ShowWindow(form_->Handle(), SW_SHOWNORMAL);
         Pump();
@@ -82,8 +79,8 @@ TEST_F(FileCommandsTest, OpenReadsThePlainTextAndTiesTheDocumentToTheFile) {
     OpenFile(path);
     EXPECT_EQ(form_->RichEdit1->Text(), "一行目\r\n二行目\r\nthree\r\n");
     EXPECT_EQ(form_->Caption(), path);
-    EXPECT_EQ(document::OpenState, 1);
-    EXPECT_EQ(document::OpenFileName, path);
+    EXPECT_EQ(form_->Document->OpenState(), 1);
+    EXPECT_EQ(form_->Document->OpenFileName(), path);
     EXPECT_EQ(form_->OpenDialog1->FileName, path);
 }
 
@@ -94,7 +91,7 @@ TEST_F(FileCommandsTest, CancelledOpenChangesNothing) {
     EXPECT_EQ(answer.Finish(), 1);
     EXPECT_EQ(form_->RichEdit1->Text(), "keep");
     EXPECT_EQ(form_->Caption(), "dodir");
-    EXPECT_EQ(document::OpenState, 0);
+    EXPECT_EQ(form_->Document->OpenState(), 0);
 }
 
 TEST_F(FileCommandsTest, AFailedOpenLeavesDocumentCaptionAndStateAsTheyWere) {
@@ -111,9 +108,9 @@ TEST_F(FileCommandsTest, AFailedOpenLeavesDocumentCaptionAndStateAsTheyWere) {
     EXPECT_EQ(answer.texts[1], "ファイル " + missing + " は開けません.");
     EXPECT_EQ(form_->RichEdit1->Text(), "!good text");
     EXPECT_EQ(form_->Caption(), good);
-    EXPECT_EQ(document::OpenState, 1);
+    EXPECT_EQ(form_->Document->OpenState(), 1);
     // A later Save still writes to the file the document came from.
-    EXPECT_EQ(document::OpenFileName, good);
+    EXPECT_EQ(form_->Document->OpenFileName(), good);
 }
 
 TEST_F(FileCommandsTest, SaveWithoutAFileAsksForANameAndWritesRtfSilently) {
@@ -123,8 +120,8 @@ TEST_F(FileCommandsTest, SaveWithoutAFileAsksForANameAndWritesRtfSilently) {
     form_->ToolButton3Click();
     EXPECT_EQ(answer.Finish(), 1); // no notice follows
     EXPECT_EQ(ReadFile(path).rfind("{\\rtf", 0), 0u);
-    EXPECT_EQ(document::SaveFileName, path);
-    EXPECT_EQ(document::OpenState, 0);
+    EXPECT_EQ(form_->Document->SaveFileName(), path);
+    EXPECT_EQ(form_->Document->OpenState(), 0);
     EXPECT_EQ(form_->Caption(), "dodir");
     // A second Save asks again, starting from the last name.
     DialogAnswerer again({{"#32770", [&](HWND dialog) {
@@ -163,8 +160,8 @@ TEST_F(FileCommandsTest, NewEmptiesEditorAndGutterAndUnties) {
     EXPECT_EQ(form_->RichEdit1->Text(), "");
     EXPECT_EQ(form_->RichEdit2->Text(), "");
     EXPECT_EQ(form_->Caption(), "dodir");
-    EXPECT_EQ(document::OpenState, 0);
-    EXPECT_EQ(document::OpenFileName, path); // kept, but no longer used by Save
+    EXPECT_EQ(form_->Document->OpenState(), 0);
+    EXPECT_EQ(form_->Document->OpenFileName(), path); // kept, but no longer used by Save
 }
 
 TEST_F(FileCommandsTest, ExitUnsavedNoAndNoGoesOn) {
@@ -187,7 +184,7 @@ TEST_F(FileCommandsTest, ExitYesToSavingThenCancelThenYesEndsWithoutWriting) {
     ASSERT_EQ(answer.Finish(), 3);
     EXPECT_EQ(answer.texts[2], "プログラムを終了しますか？");
     EXPECT_TRUE(QuitPosted());
-    EXPECT_EQ(document::SaveFileName, "");
+    EXPECT_EQ(form_->Document->SaveFileName(), "");
 }
 
 TEST_F(FileCommandsTest, ExitAfterOpenOverwritesOnYesAndAsksToQuit) {
@@ -204,7 +201,7 @@ TEST_F(FileCommandsTest, ExitAfterOpenOverwritesOnYesAndAsksToQuit) {
     EXPECT_EQ(answer.texts[2], "プログラムを終了しますか？");
     EXPECT_EQ(ReadFile(path).rfind("{\\rtf", 0), 0u);
     EXPECT_FALSE(QuitPosted());
-    EXPECT_EQ(document::OpenState, 1);
+    EXPECT_EQ(form_->Document->OpenState(), 1);
 }
 
 TEST_F(FileCommandsTest, SaveIntoAReadOnlyFileFailsWithoutANotice) {

@@ -13,6 +13,7 @@
 #include "base/errors.h"
 #include "base/win/handles.h"
 #include "base/win/replacement_file.h"
+#include "editor/document_stream.h"
 #include "editor/rich_edit.h"
 #include "wine_support.h"
 
@@ -236,10 +237,10 @@ class DocumentStreamTest : public ::testing::Test {
         editor_->ReplaceSelection("ok ");
         EXPECT_EQ(editor_->Text(), "ok " + before);
         const std::string again = Path("usable.rtf");
-        EXPECT_EQ(Outcome([&] { editor_->Lines.SaveDocument(again); }), "no error");
+        EXPECT_EQ(Outcome([&] { SaveDocument(*editor_, again); }), "no error");
         EXPECT_EQ(ReadAll(again).rfind("{\\rtf", 0), 0u);
         SetText("");
-        EXPECT_EQ(Outcome([&] { editor_->Lines.LoadDocument(again); }), "no error");
+        EXPECT_EQ(Outcome([&] { LoadDocument(*editor_, again); }), "no error");
         EXPECT_EQ(editor_->Text().rfind("ok " + before, 0), 0u);
         ::DeleteFileA(again.c_str());
     }
@@ -248,7 +249,7 @@ class DocumentStreamTest : public ::testing::Test {
     std::string LoadedText(const std::string& bytes) {
         const std::string p = Path("plain.txt");
         EXPECT_TRUE(WriteAll(p, bytes));
-        EXPECT_EQ(Outcome([&] { editor_->Lines.LoadDocument(p); }), "no error");
+        EXPECT_EQ(Outcome([&] { LoadDocument(*editor_, p); }), "no error");
         return editor_->Text();
     }
 
@@ -332,7 +333,7 @@ TEST_F(DocumentStreamTest, NulBytesAreDroppedAndEverythingElseKept) {
 TEST_F(DocumentStreamTest, FileNameExtensionPlaysNoPart) {
     const std::string p = Path("looks-like.rtf");
     ASSERT_TRUE(WriteAll(p, "just text\nsecond"));
-    editor_->Lines.LoadDocument(p);
+    LoadDocument(*editor_, p);
     EXPECT_EQ(editor_->Text(), "just text\r\nsecond");
 }
 
@@ -343,7 +344,7 @@ TEST_F(DocumentStreamTest, RtfFileIsReadAsRichText) {
     ASSERT_TRUE(WriteAll(
         p, "{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fcharset128 Gothic;}}"
            "{\\colortbl;\\red255\\green0\\blue0;}\\f0 plain \\cf1 red\\cf0  \\'93\\'fa\\'96\\'7b\\par}"));
-    editor_->Lines.LoadDocument(p);
+    LoadDocument(*editor_, p);
     const std::string text = editor_->Text();
     EXPECT_EQ(text.rfind("plain red 日本", 0), 0u) << text;
     EXPECT_EQ(text.find("rtf"), std::string::npos) << text;
@@ -355,7 +356,7 @@ TEST_F(DocumentStreamTest, RtfFileIsReadAsRichText) {
 TEST_F(DocumentStreamTest, SavedFileIsRtfEvenUnderATxtName) {
     SetText("plain words");
     const std::string p = Path("saved.txt");
-    editor_->Lines.SaveDocument(p);
+    SaveDocument(*editor_, p);
     const std::string bytes = ReadAll(p);
     EXPECT_EQ(bytes.rfind("{\\rtf", 0), 0u) << bytes.substr(0, 40);
     EXPECT_NE(bytes.find("plain words"), std::string::npos);
@@ -367,10 +368,10 @@ TEST_F(DocumentStreamTest, JapaneseTextAndColoursSurviveSaveAndLoad) {
     ColorRange(kRedStart, 2, RGBColor(255, 0, 0));
     ColorRange(kPlainStart, 7, RGBColor(0, 0, 200));
     const std::string p = Path("colours.rtf");
-    editor_->Lines.SaveDocument(p);
+    SaveDocument(*editor_, p);
 
     auto other = MakeEditor();
-    other->Lines.LoadDocument(p);
+    LoadDocument(*other, p);
     EXPECT_EQ(other->Text().substr(0, kSample.size()), kSample);
     EXPECT_EQ(other->Text().find_first_not_of("\r\n", kSample.size()), std::string::npos);
     EXPECT_EQ(ColorAt(*other, kRedStart), static_cast<long long>(RGB(255, 0, 0)));
@@ -385,7 +386,7 @@ TEST_F(DocumentStreamTest, SaveReplacesAnExistingFileAndKeepsItsAttributes) {
     ASSERT_TRUE(::SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_HIDDEN));
     const bool hiddenStored = (::GetFileAttributesA(p.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0;
     SetText("new");
-    editor_->Lines.SaveDocument(p);
+    SaveDocument(*editor_, p);
     const std::string bytes = ReadAll(p);
     EXPECT_EQ(bytes.rfind("{\\rtf", 0), 0u);
     EXPECT_EQ(bytes.find("old content"), std::string::npos);
@@ -394,7 +395,7 @@ TEST_F(DocumentStreamTest, SaveReplacesAnExistingFileAndKeepsItsAttributes) {
         EXPECT_NE(::GetFileAttributesA(p.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
     }
     auto other = MakeEditor();
-    other->Lines.LoadDocument(p);
+    LoadDocument(*other, p);
     EXPECT_EQ(other->Text().rfind("new", 0), 0u);
 }
 
@@ -403,10 +404,10 @@ TEST_F(DocumentStreamTest, SaveReplacesAnExistingFileAndKeepsItsAttributes) {
 TEST_F(DocumentStreamTest, MissingFileGivesTheOpenErrorWithThePathAndKeepsTheContent) {
     SetText(kSample);
     const std::string p = Path("ない.txt");
-    EXPECT_EQ(Outcome([&] { editor_->Lines.LoadDocument(p); }), OpenError(p));
+    EXPECT_EQ(Outcome([&] { LoadDocument(*editor_, p); }), OpenError(p));
     EXPECT_EQ(editor_->Text(), kSample);
     // A relative path is named as passed.
-    EXPECT_EQ(Outcome([&] { editor_->Lines.LoadDocument("no\\such.txt"); }), OpenError("no\\such.txt"));
+    EXPECT_EQ(Outcome([&] { LoadDocument(*editor_, "no\\such.txt"); }), OpenError("no\\such.txt"));
 }
 
 TEST_F(DocumentStreamTest, FileHeldByAnotherProgramGivesTheOpenError) {
@@ -415,10 +416,10 @@ TEST_F(DocumentStreamTest, FileHeldByAnotherProgramGivesTheOpenError) {
     SetText(kSample);
     HeldByAnotherProcess holder(p);
     ASSERT_TRUE(holder.Held());
-    EXPECT_EQ(Outcome([&] { editor_->Lines.LoadDocument(p); }), OpenError(p));
+    EXPECT_EQ(Outcome([&] { LoadDocument(*editor_, p); }), OpenError(p));
     EXPECT_EQ(editor_->Text(), kSample);
     holder.Release();
-    editor_->Lines.LoadDocument(p);
+    LoadDocument(*editor_, p);
     EXPECT_EQ(editor_->Text(), "held");
 }
 
@@ -426,7 +427,7 @@ TEST_F(DocumentStreamTest, TextLimitIsRaisedByASuccessfulLoadOnly) {
     const auto limit = [&] { return ::SendMessageA(editor_->Handle(), EM_GETLIMITTEXT, 0, 0); };
     const LRESULT initial = limit();
     ASSERT_LT(initial, TRichEdit::kUnlimitedText);
-    EXPECT_NE(Outcome([&] { editor_->Lines.LoadDocument(Path("missing.txt")); }), "no error");
+    EXPECT_NE(Outcome([&] { LoadDocument(*editor_, Path("missing.txt")); }), "no error");
     EXPECT_EQ(limit(), initial);
     LoadedText("short");
     EXPECT_EQ(limit(), TRichEdit::kUnlimitedText);
@@ -457,7 +458,7 @@ TEST_F(DocumentStreamTest, ReadFailingPartWayIsAnErrorAndKeepsTheContent) {
 
         SetText(kSample);
         ColorRange(kRedStart, 2, RGBColor(255, 0, 0));
-        const std::string outcome = Outcome([&] { editor_->Lines.LoadDocument(name); });
+        const std::string outcome = Outcome([&] { LoadDocument(*editor_, name); });
         if (outcome.rfind("EFOpenError", 0) == 0) // release the feeder
             win::UniqueFile(::CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         feeder.join();
@@ -484,7 +485,7 @@ TEST_F(DocumentStreamTest, UnreadableFileIsAReadErrorNotAnEmptyDocument) {
         if (::ReadFile(probe.get(), &c, 1, &got, nullptr)) GTEST_SKIP() << p << " can be read here";
     }
     SetText(kSample);
-    EXPECT_EQ(Outcome([&] { editor_->Lines.LoadDocument(p); }), kReadError);
+    EXPECT_EQ(Outcome([&] { LoadDocument(*editor_, p); }), kReadError);
     EXPECT_EQ(editor_->Text(), kSample);
     const auto limit = ::SendMessageA(editor_->Handle(), EM_GETLIMITTEXT, 0, 0);
     EXPECT_LT(limit, TRichEdit::kUnlimitedText);
@@ -499,7 +500,7 @@ TEST_F(DocumentStreamTest, ReadOnlyTargetIsNotReplaced) {
     ASSERT_TRUE(::SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_READONLY));
     const auto listing = Listing(folder_);
     SetText(kSample);
-    EXPECT_EQ(Outcome([&] { editor_->Lines.SaveDocument(p); }), CreateError(p));
+    EXPECT_EQ(Outcome([&] { SaveDocument(*editor_, p); }), CreateError(p));
     EXPECT_EQ(ReadAll(p), original);
     EXPECT_NE(::GetFileAttributesA(p.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     EXPECT_EQ(Listing(folder_), listing);
@@ -516,7 +517,7 @@ TEST_F(DocumentStreamTest, TargetHeldOpenByAnotherProgramIsNotReplaced) {
     {
         HeldByAnotherProcess holder(p);
         ASSERT_TRUE(holder.Held());
-        EXPECT_EQ(Outcome([&] { editor_->Lines.SaveDocument(p); }), CreateError(p));
+        EXPECT_EQ(Outcome([&] { SaveDocument(*editor_, p); }), CreateError(p));
         EXPECT_EQ(Listing(folder_), listing);
     }
     EXPECT_EQ(ReadAll(p), original);
@@ -528,7 +529,7 @@ TEST_F(DocumentStreamTest, TargetInAMissingFolderGivesTheCreateError) {
     const std::string p = Path("no-such-folder\\doc.rtf");
     const auto listing = Listing(folder_);
     SetText(kSample);
-    EXPECT_EQ(Outcome([&] { editor_->Lines.SaveDocument(p); }), CreateError(p));
+    EXPECT_EQ(Outcome([&] { SaveDocument(*editor_, p); }), CreateError(p));
     EXPECT_EQ(Listing(folder_), listing);
     EXPECT_EQ(::GetFileAttributesA(Path("no-such-folder").c_str()), INVALID_FILE_ATTRIBUTES);
     ExpectUsable();
@@ -538,7 +539,7 @@ TEST_F(DocumentStreamTest, TargetThatIsAFolderGivesTheCreateError) {
     const std::string p = Path("a-folder");
     ASSERT_TRUE(::CreateDirectoryA(p.c_str(), nullptr));
     SetText(kSample);
-    EXPECT_EQ(Outcome([&] { editor_->Lines.SaveDocument(p); }), CreateError(p));
+    EXPECT_EQ(Outcome([&] { SaveDocument(*editor_, p); }), CreateError(p));
     EXPECT_EQ(Listing(folder_), std::vector<std::string>{"a-folder"});
     ::RemoveDirectoryA(p.c_str());
 }
@@ -594,7 +595,7 @@ TEST_F(DocumentStreamTest, AReplaceFailingHalfWayNeverLosesTheNewContent) {
             std::string outcome;
             {
                 replace_seam::Installed seam(&replace_seam::HalfDone);
-                outcome = Outcome([&] { editor_->Lines.SaveDocument(p); });
+                outcome = Outcome([&] { SaveDocument(*editor_, p); });
             }
             std::string holder = p;
             if (blocked) {
@@ -607,7 +608,7 @@ TEST_F(DocumentStreamTest, AReplaceFailingHalfWayNeverLosesTheNewContent) {
                 EXPECT_EQ(outcome, "no error");
             }
             auto other = MakeEditor();
-            EXPECT_EQ(Outcome([&] { other->Lines.LoadDocument(holder); }), "no error") << holder;
+            EXPECT_EQ(Outcome([&] { LoadDocument(*other, holder); }), "no error") << holder;
             EXPECT_EQ(other->Text().rfind("new content", 0), 0u);
             RemoveFolder(folder_);
             ASSERT_TRUE(::CreateDirectoryA(folder_.c_str(), nullptr));
@@ -622,7 +623,7 @@ TEST_F(DocumentStreamTest, AReplaceRefusedForAMomentIsTriedAgain) {
     replace_seam::refusals = 3;
     {
         replace_seam::Installed seam(&replace_seam::Refusing);
-        EXPECT_EQ(Outcome([&] { editor_->Lines.SaveDocument(p); }), "no error");
+        EXPECT_EQ(Outcome([&] { SaveDocument(*editor_, p); }), "no error");
         EXPECT_EQ(replace_seam::calls, 4);
     }
     EXPECT_EQ(ReadAll(p).find("old"), std::string::npos);
@@ -632,7 +633,7 @@ TEST_F(DocumentStreamTest, AReplaceRefusedForAMomentIsTriedAgain) {
     replace_seam::refusals = 1000;
     {
         replace_seam::Installed seam(&replace_seam::Refusing);
-        EXPECT_EQ(Outcome([&] { editor_->Lines.SaveDocument(p); }), CreateError(p));
+        EXPECT_EQ(Outcome([&] { SaveDocument(*editor_, p); }), CreateError(p));
         EXPECT_GT(replace_seam::calls, 1);
     }
     EXPECT_EQ(ReadAll(p), before);
@@ -655,10 +656,10 @@ TEST_F(DocumentStreamTest, ATargetAtTheLongestPathIsSaved) {
     ASSERT_EQ(p.size(), static_cast<std::size_t>(MAX_PATH - 1));
     ASSERT_TRUE(WriteAll(p, "{\\rtf1 old}"));
     SetText("new content");
-    EXPECT_EQ(Outcome([&] { editor_->Lines.SaveDocument(p); }), "no error");
+    EXPECT_EQ(Outcome([&] { SaveDocument(*editor_, p); }), "no error");
     EXPECT_EQ(Listing(deep), std::vector<std::string>{name});
     auto other = MakeEditor();
-    other->Lines.LoadDocument(p);
+    LoadDocument(*other, p);
     EXPECT_EQ(other->Text().rfind("new content", 0), 0u);
 }
 
@@ -679,12 +680,12 @@ TEST_F(DocumentStreamTest, FullDiskIsAWriteErrorAndKeepsTheOldFile) {
     std::string text;
     for (int i = 0; i < 3000; ++i) text += "満杯のディスク line " + std::to_string(i) + "\r\n";
     SetText(text);
-    EXPECT_EQ(Outcome([&] { editor_->Lines.SaveDocument(kept); }), kWriteError);
+    EXPECT_EQ(Outcome([&] { SaveDocument(*editor_, kept); }), kWriteError);
     EXPECT_EQ(ReadAll(kept), original);
     EXPECT_EQ(Listing(full), listing);
 
     const std::string fresh = full + "new.rtf";
-    EXPECT_EQ(Outcome([&] { editor_->Lines.SaveDocument(fresh); }), kWriteError);
+    EXPECT_EQ(Outcome([&] { SaveDocument(*editor_, fresh); }), kWriteError);
     EXPECT_EQ(::GetFileAttributesA(fresh.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(Listing(full), listing);
     EXPECT_EQ(editor_->Text(), text);

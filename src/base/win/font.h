@@ -1,4 +1,4 @@
-// Platform fonts made from the program's font descriptions.
+// Platform fonts and colours made from the program's descriptions.
 #pragma once
 #include <windows.h>
 
@@ -8,6 +8,10 @@ namespace dodir::win {
 
 // The logical font of a description: face, height, weight, style and character set.
 LOGFONTA LogFontOf(const TFont& font);
+// The 24-bit value of a colour; a system colour is looked up at the moment of the call.
+inline COLORREF ColorToRGB(TColor color) {
+    return IsSystemColor(color) ? ::GetSysColor(SystemColorIndex(color)) : static_cast<COLORREF>(color);
+}
 // A new font object for a description; the caller owns it (UniqueFont).
 HFONT CreateFontOf(const TFont& font);
 

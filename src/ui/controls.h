@@ -53,11 +53,6 @@ class TComboBox : public win::TSubclassedControl {
     int ItemIndex() const { return static_cast<int>(::SendMessageA(Handle(), CB_GETCURSEL, 0, 0)); }
     void SetItemIndex(int index) { ::SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
     int ItemCount() const { return static_cast<int>(::SendMessageA(Handle(), CB_GETCOUNT, 0, 0)); }
-    std::function<void()> OnChange;
-    // Runs OnChange; called by the parent on CBN_SELCHANGE.
-    void Change() {
-        if (OnChange) OnChange();
-    }
 };
 
 } // namespace dodir

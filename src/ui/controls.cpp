@@ -1,4 +1,4 @@
-#include "app/controls.h"
+#include "ui/controls.h"
 
 #include <utility>
 

@@ -1,8 +1,8 @@
-#include "app/form_base.h"
+#include "ui/form_base.h"
 
 #include <algorithm>
 
-#include "app/application.h"
+#include "ui/application.h"
 #include "editor/rich_edit.h"
 
 namespace dodir {

@@ -1,8 +1,8 @@
-#include "app/application.h"
+#include "ui/application.h"
 
 #include <algorithm>
 
-#include "app/form_base.h"
+#include "ui/form_base.h"
 #include "base/errors.h"
 #include "base/texts.h"
 
