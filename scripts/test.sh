@@ -20,6 +20,9 @@ if [ -n "$unformatted" ]; then
   status=1
 fi
 
+echo "== include graph"
+"$here/check-includes.sh" || status=1
+
 # Warnings fail the test builds.
 export DODIR_WERROR=ON
 

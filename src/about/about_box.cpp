@@ -13,13 +13,8 @@ TAboutBox* AboutBox = nullptr;
 
 namespace {
 
-struct LabelRow {
-    int left, top; // in Panel1's client area
-    const char* caption;
-    bool big; // 32 px instead of the window font
-};
-
-constexpr std::array<LabelRow, 7> kLabels{{
+// In Panel1's client area; the large one is 32 px instead of the window font.
+constexpr std::array<TLabelRow, 7> kLabels{{
     {160, 168, "開発者：ソルカ", false},
     {240, 168, "Copyright (C) 2026 dodir project", false},
     {160, 192, "ソフト名：Velmiro", false},
@@ -36,14 +31,7 @@ constexpr RECT kBannerArea{8, 8, 8 + 417, 8 + 153};
 
 TAboutBox::TAboutBox(TApplication& app) : TCustomForm(app) {
     RegisterWindowClass("TAboutBox", CS_DBLCLKS, ::GetSysColorBrush(COLOR_BTNFACE), nullptr);
-    constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    constexpr DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
-    RECT frame{0, 0, kClientWidth, kClientHeight};
-    ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    CreateHandle(exStyle, "TAboutBox", "バージョン情報", style, 0, 0, frame.right - frame.left,
-                 frame.bottom - frame.top, app.Handle(), nullptr);
-    TrimSystemMenu();
-    MakeClientSize(Handle(), kClientWidth, kClientHeight);
+    CreateDialogFrame("TAboutBox", "バージョン情報", {0, 0}, {kClientWidth, kClientHeight});
 
     TFont big = WindowFont();
     big.height = -32;
@@ -67,38 +55,19 @@ TAboutBox::~TAboutBox() {
 
 void TAboutBox::Show() {
     if (!::IsWindowVisible(Handle())) {
-        RECT r{};
-        ::GetWindowRect(Handle(), &r);
-        const int width = r.right - r.left, height = r.bottom - r.top;
-        // The box goes to the monitor of the program's active window.
+        const TRect frame = win::WindowBounds(Handle());
+        const TSize size{frame.Width(), frame.Height()};
+        // The box goes to the monitor of the program's active window: centred there the
+        // first time, later where it was, carried over from the monitor it was on.
         HWND active = ::GetActiveWindow();
         HMONITOR target = active ? ::MonitorFromWindow(active, MONITOR_DEFAULTTOPRIMARY)
                                  : ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
-        MONITORINFO mi{};
-        mi.cbSize = sizeof mi;
-        ::GetMonitorInfoA(target, &mi);
-        const RECT& m = mi.rcMonitor;
-        const bool primary = (mi.dwFlags & MONITORINFOF_PRIMARY) != 0;
-        int left = r.left, top = r.top;
-        if (!shownBefore_) {
-            if (primary) {
-                left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-                top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-            } else {
-                left = m.left + (m.right - m.left - width) / 2;
-                top = m.top + (m.bottom - m.top - height) / 2;
-            }
-        } else if (::MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST) != target) {
-            HMONITOR from = ::MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST);
-            MONITORINFO fi{};
-            fi.cbSize = sizeof fi;
-            ::GetMonitorInfoA(from, &fi);
-            left = m.left + (r.left - fi.rcMonitor.left);
-            top = m.top + (r.top - fi.rcMonitor.top);
-            if (left + width > m.right) left = m.right - width;
-            if (top + height > m.bottom) top = m.bottom - height;
-        }
-        ::SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        HMONITOR current = ::MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST);
+        if (!shownBefore_)
+            win::MoveWindowTo(Handle(), CentreIn(win::MonitorArea(target), size));
+        else if (current != target)
+            win::MoveWindowTo(Handle(), CarryOver(win::MonitorArea(current), win::MonitorArea(target),
+                                                  {frame.left, frame.top}, size));
         shownBefore_ = true;
     }
     ::ShowWindow(Handle(), SW_SHOW);
@@ -147,12 +116,7 @@ void TAboutBox::PaintPanel(HDC dc) {
         ::StretchBlt(dc, kBannerArea.left, kBannerArea.top, kBannerArea.right - kBannerArea.left,
                      kBannerArea.bottom - kBannerArea.top, mem.get(), 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
     }
-    ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
-    for (const auto& label : kLabels) {
-        win::SelectObjectScope font(dc, label.big ? bigFont_.get() : windowFont_.get());
-        ::TextOutA(dc, label.left, label.top, label.caption, lstrlenA(label.caption));
-    }
+    PaintLabels(dc, kLabels, windowFont_.get(), bigFont_.get());
 }
 
 LRESULT TAboutBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

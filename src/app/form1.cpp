@@ -21,14 +21,8 @@ constexpr RECT Bounds(int left, int top, int width, int height) {
     return RECT{left, top, left + width, top + height};
 }
 
-struct LabelRow {
-    int left, top;
-    const char* caption;
-    bool large; // 19 px bold instead of the window font
-};
-
-// Labels are painted by the form itself, in the window's background colour.
-constexpr std::array<LabelRow, 6> kLabels{{
+// The large labels are 19 px bold instead of the window font.
+constexpr std::array<TLabelRow, 6> kLabels{{
     {368, 416, "R：", true},
     {432, 416, "G：", true},
     {496, 416, "B：", true},
@@ -104,16 +98,9 @@ bool AskYes(const std::string& question) {
 
 TForm1::TForm1(TApplication& app) : TCustomForm(app) {
     RegisterWindowClass("TForm1", CS_DBLCLKS, ::GetSysColorBrush(COLOR_3DLIGHT), nullptr);
-    constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    constexpr DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
-    RECT frame{0, 0, kClientWidth, kClientHeight};
-    ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    CreateHandle(exStyle, "TForm1", "dodir", style, kLeft, kTop, frame.right - frame.left,
-                 frame.bottom - frame.top, app.Handle(), nullptr);
+    CreateDialogFrame("TForm1", "dodir", {kLeft, kTop}, {kClientWidth, kClientHeight});
     ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, 0);
     ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, 0);
-    TrimSystemMenu();
-    MakeClientSize(Handle(), kClientWidth, kClientHeight);
 
     TFont labelFont = WindowFont();
     labelFont.height = -19;
@@ -317,20 +304,11 @@ void TForm1::ToolButton17Click() {
     if (AboutBox) AboutBox->Show();
 }
 
-void TForm1::PaintLabels(HDC dc) {
-    ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
-    for (const auto& label : kLabels) {
-        win::SelectObjectScope font(dc, label.large ? labelFont_.get() : windowFont_.get());
-        ::TextOutA(dc, label.left, label.top, label.caption, lstrlenA(label.caption));
-    }
-}
-
 LRESULT TForm1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_PAINT: {
         win::PaintDc dc(Handle());
-        PaintLabels(dc.get());
+        PaintLabels(dc.get(), kLabels, windowFont_.get(), labelFont_.get());
         return 0;
     }
     case WM_COMMAND:

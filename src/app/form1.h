@@ -86,7 +86,6 @@ class TForm1 : public TCustomForm {
 
   private:
     void CreateControls();
-    void PaintLabels(HDC dc);
     void RunCommand(int id, int notification);
     void ApplyPresetColor(appearance::TColorTarget target, const TComboBox& list);
     void ApplyCustomColor(appearance::TColorTarget target);

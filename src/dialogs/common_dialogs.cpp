@@ -36,15 +36,10 @@ UINT FindReplaceMessage() {
 
 void TCommonDialog::PlaceOnActiveMonitor(HWND dialog) const {
     HWND form = ActiveFormWindow(owner_);
-    MONITORINFO mi{};
-    mi.cbSize = sizeof mi;
-    ::GetMonitorInfoA(::MonitorFromWindow(form ? form : dialog, MONITOR_DEFAULTTONEAREST), &mi);
-    RECT r{};
-    ::GetWindowRect(dialog, &r);
-    const RECT& m = mi.rcMonitor;
-    const int left = m.left + ((m.right - m.left) - (r.right - r.left)) / 2;
-    const int top = m.top + ((m.bottom - m.top) - (r.bottom - r.top)) / 3;
-    ::SetWindowPos(dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const TRect monitor =
+        win::MonitorArea(::MonitorFromWindow(form ? form : dialog, MONITOR_DEFAULTTONEAREST));
+    const TRect frame = win::WindowBounds(dialog);
+    win::MoveWindowTo(dialog, CentreIn(monitor, {frame.Width(), frame.Height()}, 3));
 }
 
 // Open and save

@@ -107,9 +107,8 @@ TMessageForm::TMessageForm(TApplication& app, const std::string& text, MessageKi
                            MessageButtons buttons)
     : TCustomForm(app), text_(text), kind_(kind), buttons_(buttons) {
     RegisterWindowClass(kClassName, CS_DBLCLKS, ::GetSysColorBrush(COLOR_BTNFACE), nullptr);
-    CreateHandle(kExStyle, kClassName, "", kStyle, 0, 0, 0, 0, app.Handle(), nullptr);
-    HMENU sys = ::GetSystemMenu(Handle(), FALSE);
-    for (UINT cmd : {SC_MAXIMIZE, SC_MINIMIZE, SC_SIZE, SC_RESTORE}) ::DeleteMenu(sys, cmd, MF_BYCOMMAND);
+    // Sized once the layout is known, which needs the window to measure with.
+    CreateDialogFrame(kClassName, "", {0, 0}, {0, 0});
 
     font_.reset(CreateMessageFont());
     {
@@ -119,11 +118,10 @@ TMessageForm::TMessageForm(TApplication& app, const std::string& text, MessageKi
         layout_ = LayoutMessageBox(text_, kind_, buttons_, ::GetSystemMetrics(SM_CXSCREEN), measure,
                                    ProcessButtonWidths());
     }
-    MakeClientSize(Handle(), layout_.clientWidth, layout_.clientHeight);
-    RECT frame{};
-    ::GetWindowRect(Handle(), &frame);
+    MakeClientSize(layout_.clientWidth, layout_.clientHeight);
+    const TRect frame = win::WindowBounds(Handle());
     const MessagePoint at = BuildPosition({::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)},
-                                          {frame.right - frame.left, frame.bottom - frame.top});
+                                          {frame.Width(), frame.Height()});
     ::SetWindowPos(Handle(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ::SetWindowTextA(Handle(), MessageCaption(kind_, ApplicationTitle(app)).c_str());
     CreateParts();
@@ -276,27 +274,18 @@ void TMessageForm::ShowFocusAsDefault(HWND focused) {
 }
 
 void TMessageForm::PlaceAtScreenCentre() {
-    RECT frame{};
-    ::GetWindowRect(Handle(), &frame);
-    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    MessagePoint at =
-        CentredPosition({::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}, {width, height});
+    const TRect frame = win::WindowBounds(Handle());
+    const TSize size{frame.Width(), frame.Height()};
+    TPoint at = CentreIn({0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}, size);
     // On another monitor than the application's active window, centre on that monitor.
     HWND active = ::GetActiveWindow();
     if (active && active != Handle()) {
         HMONITOR target = ::MonitorFromWindow(active, MONITOR_DEFAULTTONEAREST);
-        const RECT placed{at.x, at.y, at.x + width, at.y + height};
-        if (target != ::MonitorFromRect(&placed, MONITOR_DEFAULTTONEAREST)) {
-            MONITORINFO info{};
-            info.cbSize = sizeof info;
-            ::GetMonitorInfoA(target, &info);
-            const RECT& m = info.rcMonitor;
-            const MessagePoint offset =
-                CentredPosition({m.right - m.left, m.bottom - m.top}, {width, height});
-            at = {m.left + offset.x, m.top + offset.y};
-        }
+        const RECT placed{at.x, at.y, at.x + size.width, at.y + size.height};
+        if (target != ::MonitorFromRect(&placed, MONITOR_DEFAULTTONEAREST))
+            at = CentreIn(win::MonitorArea(target), size);
     }
-    ::SetWindowPos(Handle(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    win::MoveWindowTo(Handle(), at);
 }
 
 int TMessageForm::ShowModal() {

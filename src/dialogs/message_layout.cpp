@@ -137,10 +137,6 @@ MessagePoint BuildPosition(MessageSize screen, MessageSize form) {
     return {screen.width / 2 - form.width / 2, screen.height / 2 - form.height / 2};
 }
 
-MessagePoint CentredPosition(MessageSize screen, MessageSize form) {
-    return {(screen.width - form.width) / 2, (screen.height - form.height) / 2};
-}
-
 int ButtonWidthCache::WidthOf(MessageButton button, MessageMeasure& measure) {
     int& slot = widths_.at(static_cast<std::size_t>(button));
     if (slot == 0) slot = measure.CaptionWidth(InfoOf(button).caption) + kButtonCaptionPadding;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/geometry.h"
+
 namespace dodir {
 
 // Kinds of message box; the kind fixes the caption and the icon.
@@ -92,11 +94,7 @@ std::string MessageCaption(MessageKind kind, const std::string& applicationTitle
 MessageButton DefaultButtonOf(MessageButtons buttons);
 MessageButton CancelButtonOf(MessageButtons buttons);
 
-struct MessageSize {
-    int width = 0;
-    int height = 0;
-    bool operator==(const MessageSize&) const = default;
-};
+using MessageSize = TSize;
 
 struct MessageRect {
     int left = 0;
@@ -106,11 +104,7 @@ struct MessageRect {
     bool operator==(const MessageRect&) const = default;
 };
 
-struct MessagePoint {
-    int x = 0;
-    int y = 0;
-    bool operator==(const MessagePoint&) const = default;
-};
+using MessagePoint = TPoint;
 
 // The string measured for the dialog units: A to Z followed by a to z.
 inline constexpr const char* kDialogUnitSample = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
@@ -181,8 +175,6 @@ MessageLayout ComputeMessageLayout(const MessageLayoutInput& input);
 
 // The form's position when built: screen/2 - form/2 on each axis (each div truncating).
 MessagePoint BuildPosition(MessageSize screen, MessageSize form);
-// The form's position when shown: (screen - form)/2 on each axis (truncating).
-MessagePoint CentredPosition(MessageSize screen, MessageSize form);
 
 // What the layout asks the platform to measure, all with the box's font.
 class MessageMeasure {

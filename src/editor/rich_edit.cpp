@@ -14,11 +14,6 @@
 
 namespace dodir {
 
-// Numbers from WM_APP on are the program's own: no control or common dialog sends them to
-// a form, and the offset keeps them apart from any the platform's own classes define there.
-const UINT kMsgSetActiveControl = WM_APP + 0x100;
-const UINT kMsgControlReplaced = WM_APP + 0x101;
-
 namespace {
 
 // The character Ctrl+Backspace makes.
@@ -130,7 +125,7 @@ void TRichEdit::AdoptWindow(win::UniqueWindow twin) {
     win::UniqueWindow retired = SwapWindow(twin.release());
     pendingLead_ = -1;
     backspaceRaised_ = false;
-    ::SendMessageA(::GetParent(fresh), kMsgControlReplaced, reinterpret_cast<WPARAM>(old),
+    ::SendMessageA(::GetParent(fresh), win::kMsgControlReplaced, reinterpret_cast<WPARAM>(old),
                    reinterpret_cast<LPARAM>(fresh));
     if (focused) ::SetFocus(fresh);
 }
@@ -257,7 +252,7 @@ int TRichEdit::FindInRange(const std::string& text, int start, int length) {
 void TRichEdit::Focus() {
     if (!::IsWindowVisible(Handle()) || !::IsWindowEnabled(Handle()))
         throw EInvalidOperation("無効/非表示ウィンドウにはフォーカスを設定できません");
-    ::SendMessageA(::GetParent(Handle()), kMsgSetActiveControl, reinterpret_cast<WPARAM>(Handle()), 0);
+    ::SendMessageA(::GetParent(Handle()), win::kMsgSetActiveControl, reinterpret_cast<WPARAM>(Handle()), 0);
     ::SetFocus(Handle());
 }
 

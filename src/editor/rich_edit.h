@@ -178,11 +178,6 @@ class TRichEdit : public win::TSubclassedControl {
     int pendingLead_ = -1;
 };
 
-// Gives a control the focus as the main window's active control (sent to the parent).
-extern const UINT kMsgSetActiveControl;
-// Tells the parent that a control's window (wParam) was replaced by another (lParam).
-extern const UINT kMsgControlReplaced;
-
 // The five character-format requests of a font, for the selection or the default format.
 void SendFont(HWND wnd, WPARAM scope, const TFont& font);
 

@@ -137,12 +137,7 @@ void TApplication::ShowErrorBox(const std::string& message) {
     if (active) {
         HMONITOR mon = ::MonitorFromWindow(active, MONITOR_DEFAULTTONEAREST);
         if (mon != ::MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST)) {
-            MONITORINFO mi{};
-            mi.cbSize = sizeof mi;
-            ::GetMonitorInfoA(mon, &mi);
-            ::SetWindowPos(Handle(), nullptr, (mi.rcMonitor.left + mi.rcMonitor.right) / 2,
-                           (mi.rcMonitor.top + mi.rcMonitor.bottom) / 2, 0, 0,
-                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            win::MoveWindowTo(Handle(), CentreIn(win::MonitorArea(mon), {0, 0}));
             moved = true;
         }
     }

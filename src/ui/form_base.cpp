@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "ui/application.h"
-#include "editor/rich_edit.h"
 
 namespace dodir {
 
@@ -69,11 +68,11 @@ bool TCustomForm::DialogKey(const MSG& msg) {
 }
 
 LRESULT TCustomForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == kMsgSetActiveControl) {
+    if (msg == win::kMsgSetActiveControl) {
         SetActiveControl(reinterpret_cast<HWND>(wParam));
         return 0;
     }
-    if (msg == kMsgControlReplaced) {
+    if (msg == win::kMsgControlReplaced) {
         const auto old = reinterpret_cast<HWND>(wParam);
         const auto fresh = reinterpret_cast<HWND>(lParam);
         std::replace(tabOrder_.begin(), tabOrder_.end(), old, fresh);
@@ -111,12 +110,33 @@ void TCustomForm::TrimSystemMenu() {
     for (UINT cmd : {SC_MAXIMIZE, SC_MINIMIZE, SC_SIZE, SC_RESTORE}) ::DeleteMenu(sys, cmd, MF_BYCOMMAND);
 }
 
-void TCustomForm::MakeClientSize(HWND wnd, int width, int height) {
+void TCustomForm::CreateDialogFrame(const char* className, const char* caption, TPoint at, TSize client) {
+    constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    constexpr DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+    RECT frame{0, 0, client.width, client.height};
+    ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    CreateHandle(exStyle, className, caption, style, at.x, at.y, frame.right - frame.left,
+                 frame.bottom - frame.top, app_.Handle(), nullptr);
+    TrimSystemMenu();
+    // The system menu changed the frame's idea of its non-client area: size it again.
+    MakeClientSize(client.width, client.height);
+}
+
+void TCustomForm::MakeClientSize(int width, int height) {
     RECT r{0, 0, width, height};
-    ::AdjustWindowRectEx(&r, static_cast<DWORD>(::GetWindowLongPtrA(wnd, GWL_STYLE)), FALSE,
-                         static_cast<DWORD>(::GetWindowLongPtrA(wnd, GWL_EXSTYLE)));
-    ::SetWindowPos(wnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+    ::AdjustWindowRectEx(&r, static_cast<DWORD>(::GetWindowLongPtrA(Handle(), GWL_STYLE)), FALSE,
+                         static_cast<DWORD>(::GetWindowLongPtrA(Handle(), GWL_EXSTYLE)));
+    ::SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void PaintLabels(HDC dc, std::span<const TLabelRow> labels, HFONT regular, HFONT large) {
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+    for (const auto& label : labels) {
+        win::SelectObjectScope font(dc, label.large ? large : regular);
+        ::TextOutA(dc, label.left, label.top, label.caption, lstrlenA(label.caption));
+    }
 }
 
 } // namespace dodir

@@ -3,8 +3,10 @@
 #pragma once
 #include <windows.h>
 
+#include <span>
 #include <vector>
 
+#include "base/geometry.h"
 #include "base/win/window.h"
 
 namespace dodir {
@@ -35,15 +37,28 @@ class TCustomForm : public win::TWindow {
     // The form's controls in tab order, tab stops and others alike.
     void SetTabOrder(std::vector<HWND> controls) { tabOrder_ = std::move(controls); }
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
-    static void MakeClientSize(HWND wnd, int width, int height);
-    // A dialog frame's system menu keeps only Move and Close.
-    void TrimSystemMenu();
+    // Creates the form's window with a dialog frame: not resizable, a close button only,
+    // a system menu of Move and Close, owned by the application's window. `client` is
+    // the size inside the frame.
+    void CreateDialogFrame(const char* className, const char* caption, TPoint at, TSize client);
+    // Sizes the frame so that the inside is `width` by `height`.
+    void MakeClientSize(int width, int height);
 
   private:
+    void TrimSystemMenu();
     bool CanFocus(HWND control) const;
     TApplication& app_;
     HWND activeControl_ = nullptr;
     std::vector<HWND> tabOrder_;
 };
+
+// A caption the form paints itself, in the window's background, in the form's regular
+// or large font.
+struct TLabelRow {
+    int left, top;
+    const char* caption;
+    bool large;
+};
+void PaintLabels(HDC dc, std::span<const TLabelRow> labels, HFONT regular, HFONT large);
 
 } // namespace dodir

@@ -272,12 +272,6 @@ TEST(MessageLayoutPosition, BuildHalvesEachSizeFirst) {
     EXPECT_EQ(BuildPosition({101, 100}, {300, 301}), (MessagePoint{-100, -100}));
 }
 
-TEST(MessageLayoutPosition, ShowHalvesTheDifference) {
-    EXPECT_EQ(CentredPosition({1024, 768}, {301, 151}), (MessagePoint{361, 308}));
-    // Larger than the screen: division truncates toward zero, not down.
-    EXPECT_EQ(CentredPosition({101, 100}, {300, 301}), (MessagePoint{-99, -100}));
-}
-
 // --- Measuring through the interface ---
 
 TEST(MessageLayoutMeasure, MeasuresUnitsThenCaptionsThenText) {

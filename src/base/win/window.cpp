@@ -165,4 +165,22 @@ std::string GetWindowTextString(HWND wnd) {
     return std::string(buf.data(), static_cast<std::size_t>(got > 0 ? got : 0));
 }
 
+TRect WindowBounds(HWND wnd) {
+    RECT r{};
+    ::GetWindowRect(wnd, &r);
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+TRect MonitorArea(HMONITOR monitor) {
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    ::GetMonitorInfoA(monitor, &mi);
+    const RECT& m = mi.rcMonitor;
+    return {m.left, m.top, m.right, m.bottom};
+}
+
+void MoveWindowTo(HWND wnd, TPoint at) {
+    ::SetWindowPos(wnd, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 } // namespace dodir::win

@@ -6,6 +6,7 @@
 #include <exception>
 #include <string>
 
+#include "base/geometry.h"
 #include "base/win/handles.h"
 
 namespace dodir::win {
@@ -93,5 +94,20 @@ class TaskWindowsDisabled {
 };
 
 std::string GetWindowTextString(HWND wnd);
+
+// Messages a control sends its form. Numbers from WM_APP on are the program's own: no
+// control or common dialog sends them to a form, and the offset keeps them apart from any
+// the platform's own classes define there.
+// Gives a control the focus as the form's active control.
+constexpr UINT kMsgSetActiveControl = WM_APP + 0x100;
+// A control's window (wParam) was replaced by another (lParam).
+constexpr UINT kMsgControlReplaced = WM_APP + 0x101;
+
+// A window's frame in screen coordinates.
+TRect WindowBounds(HWND wnd);
+// A monitor's whole area (not only its work area).
+TRect MonitorArea(HMONITOR monitor);
+// Moves a window without sizing, activating it or changing its z-order.
+void MoveWindowTo(HWND wnd, TPoint at);
 
 } // namespace dodir::win
