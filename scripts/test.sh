@@ -46,4 +46,7 @@ echo "== Windows build"
 
 echo "== Windows tests under Wine"
 with_display "$here/wine-ctest.sh" || status=1
+
+echo "== release zip"
+with_display "$here/package.sh" --check || status=1
 exit $status
