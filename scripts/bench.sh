@@ -8,3 +8,5 @@ source "$here/env.sh"
 with_display wine "$root/build/win/bench/gutter_bench.exe"
 "$here/build.sh" --target stream_bench
 with_display wine "$root/build/win/bench/stream_bench.exe"
+"$here/build.sh" --target search_bench
+with_display wine "$root/build/win/bench/search_bench.exe"

@@ -11,6 +11,7 @@
 #include "base/texts.h"
 #include "base/win/font.h"
 #include "dialogs/message_form.h"
+#include "search/search.h"
 #include "ui/application.h"
 
 namespace dodir {
@@ -287,11 +288,33 @@ void TForm1::ToolButton7Click() { FindDialog1->Execute(); }
 void TForm1::ToolButton12Click() { ReplaceDialog1->Execute(); }
 void TForm1::ToolButton16Click() {}
 
-// Searching and applying fonts are not offered yet; the dialogs raise these events.
-void TForm1::FindDialog1Find(TFindDialog&) {}
-void TForm1::ReplaceDialog1Find(TFindDialog&) {}
-void TForm1::ReplaceDialog1Replace(TReplaceDialog&) {}
-void TForm1::FontDialog1Apply(TFontDialog&, HWND) {}
+void TForm1::FindDialog1Find(TFindDialog& sender) { FindNext(sender); }
+void TForm1::ReplaceDialog1Find(TFindDialog& sender) { FindNext(sender); }
+
+void TForm1::FindNext(const TFindDialog& dialog) {
+    if (!search::FindNext(*RichEdit1, dialog.FindText())) ShowNotFound(dialog.FindText());
+}
+
+// Replace and Replace All alike replace the first occurrence in the document, one a press.
+void TForm1::ReplaceDialog1Replace(TReplaceDialog& sender) {
+    if (!search::ReplaceFirst(*RichEdit1, sender.FindText(), sender.ReplaceText()))
+        ShowNotFound(sender.FindText());
+}
+
+void TForm1::ShowNotFound(const std::string& text) {
+    ShowMessageForm(search::NotFoundMessage(text), MessageKind::Error, {MessageButton::OK});
+}
+
+// The font goes to the control that was active when the dialog opened: all of an edit
+// box's text, a rich edit control's selection; any other control only beeps.
+void TForm1::FontDialog1Apply(TFontDialog& sender, HWND) {
+    const HWND active = ActiveControl();
+    for (TEdit* edit : {Edit1.get(), Edit2.get(), Edit3.get()})
+        if (active && edit->Handle() == active) return edit->AssignFont(sender.Font);
+    for (TRichEdit* edit : {RichEdit1.get(), RichEdit2.get()})
+        if (active && edit->Handle() == active) return edit->SelectionFormat.AssignFont(sender.Font);
+    Beep();
+}
 
 // The editing commands act on the editor wherever the focus is.
 void TForm1::ToolButton8Click() { RichEdit1->CutSelection(); }

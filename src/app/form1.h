@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 
 #include "app/control_ids.h"
@@ -47,6 +48,9 @@ class TForm1 : public TCustomForm {
     // The file the document belongs to.
     std::unique_ptr<document::TDocumentFile> Document;
 
+    // Sounds the default beep; tests put a counter in its place.
+    std::function<void()> Beep = [] { ::MessageBeep(0); };
+
     std::string Caption() const { return win::GetWindowTextString(Handle()); }
     void SetCaption(const std::string& caption) { ::SetWindowTextA(Handle(), caption.c_str()); }
 
@@ -90,6 +94,8 @@ class TForm1 : public TCustomForm {
     void ApplyPresetColor(appearance::TColorTarget target, const TComboBox& list);
     void ApplyCustomColor(appearance::TColorTarget target);
     void SetColorOf(appearance::TColorTarget target, TColor color);
+    void FindNext(const TFindDialog& dialog);
+    void ShowNotFound(const std::string& text);
 
     win::UniqueHandle<HIMAGELIST, win::ImageListTraits> ImageList1;
     win::UniqueFont windowFont_;

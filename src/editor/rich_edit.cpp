@@ -249,6 +249,59 @@ int TRichEdit::FindInRange(const std::string& text, int start, int length) {
     return found < 0 ? -1 : ByteFromNative(found);
 }
 
+TRichEdit::TSpan TRichEdit::SelectionSpan() {
+    CHARRANGE r{};
+    Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
+    // Selecting all reaches past a final paragraph mark that is not part of the text.
+    const int len = NativeTextLength();
+    const int lo = std::clamp<int>(r.cpMin, 0, len);
+    return {lo, r.cpMax < 0 ? len : std::clamp<int>(r.cpMax, lo, len)};
+}
+
+bool TRichEdit::StartsCharacter(int nativePos) {
+    if (CountsCharacters() || nativePos <= 0) return true;
+    // Counted in bytes: walk the line from its start, which is a character boundary.
+    const auto line = Send(EM_EXLINEFROMCHAR, 0, nativePos);
+    const auto lineStart = static_cast<int>(Send(EM_LINEINDEX, static_cast<WPARAM>(line)));
+    std::vector<char> buf(static_cast<std::size_t>(nativePos - lineStart) + 1, '\0');
+    TEXTRANGEA range{{lineStart, nativePos}, buf.data()};
+    const auto got = Send(EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+    const std::string_view before(buf.data(), static_cast<std::size_t>(std::max<LRESULT>(got, 0)));
+    const std::size_t last = cp932::LastCharStart(before);
+    // Inside a character when the text before ends in a lead byte without its trail byte.
+    return last == std::string_view::npos || !cp932::IsLeadByte(static_cast<unsigned char>(before[last])) ||
+           last + 2 == before.size();
+}
+
+std::optional<TRichEdit::TSpan> TRichEdit::FindFrom(const std::string& text, int from) {
+    if (text.empty()) return std::nullopt;
+    const int length = static_cast<int>(CountsCharacters() ? cp932::CharCount(text) : text.size());
+    for (;;) {
+        FINDTEXTA ft{};
+        ft.chrg.cpMin = from;
+        ft.chrg.cpMax = -1; // to the end
+        ft.lpstrText = text.c_str();
+        const auto found =
+            static_cast<int>(Send(EM_FINDTEXT, FR_DOWN | FR_MATCHCASE, reinterpret_cast<LPARAM>(&ft)));
+        if (found < 0) return std::nullopt;
+        // A byte-wise search also finds text in the trail byte of a double-byte character.
+        if (StartsCharacter(found) && StartsCharacter(found + length)) return TSpan{found, found + length};
+        from = found + 1;
+    }
+}
+
+void TRichEdit::SelectSpan(TSpan span) {
+    CHARRANGE r{span.min, span.max};
+    Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
+    Send(WM_USER + 49); // EM_SCROLLCARET
+}
+
+void TRichEdit::ReplaceSpan(TSpan span, const std::string& text) {
+    CHARRANGE r{span.min, span.max};
+    Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
+    Send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
 void TRichEdit::Focus() {
     if (!::IsWindowVisible(Handle()) || !::IsWindowEnabled(Handle()))
         throw EInvalidOperation("無効/非表示ウィンドウにはフォーカスを設定できません");

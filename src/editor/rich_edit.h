@@ -6,6 +6,7 @@
 #include <richedit.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "base/colors.h"
@@ -118,6 +119,21 @@ class TRichEdit : public win::TSubclassedControl {
     void ScrollToTop();
     // Forward search with exact letter case in [start, start + length); -1 when absent.
     int FindInRange(const std::string& text, int start, int length);
+
+    // A piece of the text in the control's own positions: what a search found, to be
+    // selected or replaced without converting positions.
+    struct TSpan {
+        int min = 0, max = 0;
+        bool Empty() const noexcept { return min == max; }
+    };
+    TSpan SelectionSpan();
+    // The first occurrence of `text` (exact letter case, whole characters only) that starts
+    // at or after `from`; none when there is none or the text is empty.
+    std::optional<TSpan> FindFrom(const std::string& text, int from);
+    // Selects a span and scrolls it into view.
+    void SelectSpan(TSpan span);
+    // Replaces a span, leaving the caret after the new text; not recorded for undo.
+    void ReplaceSpan(TSpan span, const std::string& text);
     void Focus();
 
     TColor Color() const noexcept { return color_; }
@@ -163,6 +179,8 @@ class TRichEdit : public win::TSubclassedControl {
     std::string TextPrefix(int bytes);
     bool RaiseKeyPress(char& key);
     LRESULT BackspaceKeyDown(WPARAM wParam, LPARAM lParam);
+    // Whether a position of the control starts a character (always, where it counts them).
+    bool StartsCharacter(int nativePos);
     // Takes a selection reaching past the end of the text back to the end.
     void KeepSelectionInText();
     // Pastes plain text from the clipboard in one piece; false when the control should.

@@ -2,6 +2,9 @@
 
 #include <utility>
 
+#include "base/errors.h"
+
+#include "base/win/font.h"
 #include "base/win/handles.h"
 
 namespace dodir {
@@ -19,7 +22,31 @@ TEdit::TEdit(HWND parent, int id, const RECT& b, const std::string& text, HFONT 
     SetControlFont(Handle(), font);
 }
 
+void TEdit::AssignFont(const TFont& font) {
+    win::UniqueFont fresh(win::CreateFontOf(font));
+    if (!fresh) throw EOutOfResources("フォントを作成できません");
+    TEXTMETRICA metrics{};
+    {
+        win::WindowDc dc(Handle());
+        win::SelectObjectScope selected(dc.get(), fresh.get());
+        ::GetTextMetricsA(dc.get(), &metrics);
+    }
+    ::SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(fresh.get()), TRUE);
+    font_ = std::move(fresh); // the font it showed until now goes only after the switch
+    color_ = font.color;
+    RECT r{};
+    ::GetWindowRect(Handle(), &r);
+    ::SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left,
+                   metrics.tmHeight + 8 * ::GetSystemMetrics(SM_CYBORDER),
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
 LRESULT TEdit::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == win::kMsgControlColor) {
+        if (color_) ::SetTextColor(reinterpret_cast<HDC>(wParam), win::ColorToRGB(*color_));
+        return 0;
+    }
     const LRESULT result = CallOriginal(msg, wParam, lParam);
     // A click places the caret itself; any other way in selects the whole text.
     if (msg == WM_SETFOCUS && ::GetKeyState(VK_LBUTTON) >= 0) ::SendMessageA(Handle(), EM_SETSEL, 0, -1);

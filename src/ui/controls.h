@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+#include <optional>
+
+#include "base/fonts.h"
+#include "base/win/handles.h"
 #include "base/win/window.h"
 
 namespace dodir {
@@ -17,9 +21,16 @@ class TEdit : public win::TSubclassedControl {
     std::string Text() const { return win::GetWindowTextString(Handle()); }
     void SetText(const std::string& text) { ::SetWindowTextA(Handle(), text.c_str()); }
     void SetFont(HFONT font) { ::SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
+    // Shows all its text in a font (face, height, style, pitch, character set, colour) and
+    // fits its height to the font.
+    void AssignFont(const TFont& font);
 
   protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+  private:
+    win::UniqueFont font_;
+    std::optional<TColor> color_;
 };
 
 // A plain child window with a border that its owner paints (the About box's panel).

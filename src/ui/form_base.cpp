@@ -93,6 +93,11 @@ LRESULT TCustomForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
                 SelectNext(nullptr, true, true);
         }
         return 0;
+    case WM_CTLCOLOREDIT: {
+        const LRESULT brush = DefaultHandler(msg, wParam, lParam);
+        ::SendMessageA(reinterpret_cast<HWND>(lParam), win::kMsgControlColor, wParam, 0);
+        return brush;
+    }
     case WM_SETFOCUS:
         if (CanFocus(activeControl_)) ::SetFocus(activeControl_);
         return 0;

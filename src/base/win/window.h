@@ -102,6 +102,9 @@ std::string GetWindowTextString(HWND wnd);
 constexpr UINT kMsgSetActiveControl = WM_APP + 0x100;
 // A control's window (wParam) was replaced by another (lParam).
 constexpr UINT kMsgControlReplaced = WM_APP + 0x101;
+// Sent by a form to a control it is asked to colour (wParam: the control's DC) after the
+// default colours were set: the control may set its own text colour.
+constexpr UINT kMsgControlColor = WM_APP + 0x102;
 
 // A window's frame in screen coordinates.
 TRect WindowBounds(HWND wnd);
