@@ -4,12 +4,18 @@
 
 #include <atomic>
 #include <functional>
+#include <initializer_list>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <commctrl.h>
+#include <richedit.h>
 
+#include "app/form1.h"
+#include "editor/rich_edit.h"
+#include "support/win_helpers.h"
 #include "ui/application.h"
 
 namespace dodir::testing {
@@ -31,8 +37,7 @@ inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
     return done();
 }
 
-inline void TypeChar(HWND wnd, char c) { ::SendMessageA(wnd, WM_CHAR, static_cast<unsigned char>(c), 1); }
-
+// Types into a window as the keyboard would: characters, and '\b' as a Backspace press.
 inline void TypeText(HWND wnd, const std::string& text) {
     for (char c : text) {
         if (c == '\b') {
@@ -40,10 +45,42 @@ inline void TypeText(HWND wnd, const std::string& text) {
             ::SendMessageA(wnd, WM_CHAR, '\b', 1);
             ::SendMessageA(wnd, WM_KEYUP, VK_BACK, 0xC0000001);
         } else {
-            TypeChar(wnd, c);
+            ::SendMessageA(wnd, WM_CHAR, static_cast<unsigned char>(c), 1);
         }
     }
 }
+
+// A key pressed and released on the focused window, and what follows handled.
+inline void PressKey(UINT vk) {
+    HWND focus = ::GetFocus();
+    ::PostMessageA(focus, WM_KEYDOWN, vk, 1);
+    ::PostMessageA(focus, WM_KEYUP, vk, 0xC0000001);
+    Pump();
+}
+
+// Replaces a window's text, and handles what follows.
+inline void SetTextAndPump(HWND wnd, const std::string& text) {
+    ::SetWindowTextA(wnd, text.c_str());
+    Pump();
+}
+
+// Keys held in this thread's key state, as a real press would leave them; released on exit.
+class HeldKeys {
+  public:
+    explicit HeldKeys(std::initializer_list<int> keys) {
+        ::GetKeyboardState(saved_);
+        BYTE state[256];
+        ::GetKeyboardState(state);
+        for (int k : keys) state[k] = 0x80;
+        ::SetKeyboardState(state);
+    }
+    HeldKeys(const HeldKeys&) = delete;
+    HeldKeys& operator=(const HeldKeys&) = delete;
+    ~HeldKeys() { ::SetKeyboardState(saved_); }
+
+  private:
+    BYTE saved_[256];
+};
 
 // Counts one message sent to a window, in front of every other handler.
 class MessageCounter {
@@ -66,63 +103,119 @@ class MessageCounter {
     UINT msg_;
 };
 
-// Answers the dialogs and boxes a test's call opens, one after another, from a second
-// thread while the test's thread runs their modal loops.
-class DialogAnswerer {
-  public:
-    struct Step {
-        std::string windowClass;       // "#32770" for the platform's dialogs
-        std::function<void(HWND)> act; // runs on the answering thread
-    };
-    explicit DialogAnswerer(std::vector<Step> steps);
-    ~DialogAnswerer();
-    // Waits for the steps to finish; gives how many windows were answered.
-    int Finish();
-    // The text of every box answered, in order (the label 0xFFFF of a message box).
-    std::vector<std::string> texts;
+// One box or dialog as BoxWatcher saw it while it was up.
+struct SeenBox {
+    HWND box = nullptr;
+    std::string windowClass, caption;
+    std::string text; // a message box's text: its label 0xFFFF
+    RECT frame{};
+    HWND focus = nullptr; // the thread's focus
+    std::string focusText;
+    int visibleBoxes = 0; // visible windows of its class, itself included
+    bool probe = false;   // what the watcher's probe answered
+    bool expected = true; // false: no step asked for it, and it was closed
+    bool stuck = false;   // it did not go when answered, and was closed
+};
 
-    // Common actions.
-    static std::function<void(HWND)> Press(int id);
-    static std::function<void(HWND)> ChooseFile(const std::string& path);
+// Answers the boxes and dialogs that this thread's modal calls open, one after another,
+// from a second thread, and records each (SeenBox). A box no step asks for is closed after
+// a grace time, and a box that stays up when answered is closed as well; either is reported
+// as a test failure, so a box too many or one that will not go fails the test instead of
+// hanging it. Every wait is bounded. Boxes already up when the watcher starts are left
+// alone. One watcher at a time per thread.
+class BoxWatcher {
+  public:
+    using Answer = std::function<void(HWND box)>; // runs on the watcher's thread
+    struct Step {
+        std::string windowClass;
+        Answer answer;
+        std::string caption{}; // when not empty, only a box with this caption
+    };
+    // No steps: any box is one too many.
+    explicit BoxWatcher(std::vector<Step> steps = {}, std::function<bool()> probe = nullptr);
+    BoxWatcher(const BoxWatcher&) = delete;
+    BoxWatcher& operator=(const BoxWatcher&) = delete;
+    ~BoxWatcher();
+
+    // Ends the watch (waiting for a box being answered) and gives every box seen, in order.
+    const std::vector<SeenBox>& Seen();
+    std::vector<std::string> Texts();
+
+    // Steps.
+    // The application's error box: the platform's message box with the application's title.
+    static Step ErrorBox(Answer answer = Press(IDOK));
+    static Step MessageForm(Answer answer); // the program's own message box
+    static Step Dialog(Answer answer);      // a standard dialog (file, font)
+
+    // Answers.
+    static Answer Press(int id);
+    static Answer Key(UINT vk); // to the focused control of the box
+    static Answer Char(char c);
+    static Answer TitleBarClose();
+    static Answer ChooseFile(const std::string& path); // a file dialog's name, then OK
 
   private:
     void Run();
+    bool Matches(const Step& step, HWND wnd) const;
+    std::vector<HWND> Candidates(HWND skip) const;
+    void Handle(HWND box, const Answer* answer);
+    void Finish();
+
     std::vector<Step> steps_;
-    DWORD thread_ = ::GetCurrentThreadId();
+    std::function<bool()> probe_;
+    const DWORD thread_ = ::GetCurrentThreadId();
+    std::vector<HWND> upAtStart_;
+    std::vector<SeenBox> seen_;
+    bool gaveUp_ = false;
+    bool finished_ = false;
     std::atomic<bool> stop_{false};
-    int answered_ = 0;
+    std::atomic<bool> done_{false};
     std::thread worker_;
 };
 
-// A message box of this thread, closed from another thread once it appears. Gives the
-// box's text, "" when none appeared.
-class MessageBoxWatcher {
+// The main window, created, shown and active with the focus in it, as at start-up;
+// destroyed at the end with any quit request it left behind.
+class ShownForm1 {
   public:
-    // button: the command sent to the box when it is found (IDOK, IDYES ...).
-    explicit MessageBoxWatcher(int button = IDOK) : button_(button) {
-        worker_ = std::thread([this] { Watch(); });
-    }
-    ~MessageBoxWatcher() {
-        stop_ = true;
-        if (worker_.joinable()) worker_.join();
-    }
-    std::string Text() {
-        stop_ = true;
-        if (worker_.joinable()) worker_.join();
-        return text_;
-    }
-    std::string Caption() {
-        Text();
-        return caption_;
-    }
+    ShownForm1();
+    ShownForm1(const ShownForm1&) = delete;
+    ShownForm1& operator=(const ShownForm1&) = delete;
+    ~ShownForm1() { Destroy(); }
+
+    TForm1* operator->() const noexcept { return form_.get(); }
+    TForm1& operator*() const noexcept { return *form_; }
+    // Text of a status bar panel.
+    std::string Panel(int index) const;
+    // The command of the toolbar's button ToolButtonN, as a click on it sends it.
+    void ToolButton(int number) const;
+    void Destroy();
 
   private:
-    void Watch();
-    int button_;
-    DWORD thread_ = ::GetCurrentThreadId();
-    std::atomic<bool> stop_{false};
-    std::string text_, caption_;
-    std::thread worker_;
+    std::unique_ptr<TForm1> form_;
 };
+
+// A rich edit control of its own on a plain popup window.
+struct HostedEditor {
+    explicit HostedEditor(int width = 400, int height = 300);
+    TRichEdit* operator->() const noexcept { return editor.get(); }
+    TRichEdit& operator*() const noexcept { return *editor; }
+    win::UniqueWindow host;
+    std::unique_ptr<TRichEdit> editor;
+};
+
+// The name box of a file dialog: a combo box (cmb13) or an edit (edt1).
+inline HWND FileNameBox(HWND dialog) {
+    HWND box = ::GetDlgItem(dialog, 0x47c);
+    return box ? box : ::GetDlgItem(dialog, 0x480);
+}
+
+// The character format of a rich edit control's selection, and of the character at a byte
+// offset (selecting it).
+CHARFORMATA SelectionFormat(HWND editor);
+CHARFORMATA FormatAt(TRichEdit& editor, int bytePos);
+// A format's text colour; -1 for the automatic colour.
+inline long long TextColorOf(const CHARFORMATA& f) {
+    return (f.dwEffects & CFE_AUTOCOLOR) ? -1 : static_cast<long long>(f.crTextColor);
+}
 
 } // namespace dodir::testing

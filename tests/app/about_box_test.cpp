@@ -5,39 +5,20 @@
 #include <memory>
 
 #include "ui/application.h"
-#include "app/form1.h"
 #include "base/win/window.h"
 #include "wine_support.h"
 
 using namespace dodir;
-using dodir::testing::Pump;
+using namespace dodir::testing;
 
 namespace {
 
 class AboutBoxTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        form_ = std::make_unique<TForm1>(Application());
-        ::ShowWindow(form_->Handle(), SW_SHOWNORMAL);
-        box_ = std::make_unique<TAboutBox>(Application());
-        Pump();
-    }
-    void TearDown() override {
-        box_.reset();
-        form_.reset();
-    }
-    RECT Frame() const {
-        RECT r{};
-        ::GetWindowRect(box_->Handle(), &r);
-        return r;
-    }
-    void Key(UINT vk) {
-        ::PostMessageA(::GetFocus(), WM_KEYDOWN, vk, 1);
-        ::PostMessageA(::GetFocus(), WM_KEYUP, vk, 0xC0000001);
-        Pump();
-    }
-    std::unique_ptr<TForm1> form_;
-    std::unique_ptr<TAboutBox> box_;
+    void SetUp() override { Pump(); }
+    RECT Frame() const { return FrameOf(box_->Handle()); }
+    ShownForm1 form_;
+    std::unique_ptr<TAboutBox> box_ = std::make_unique<TAboutBox>(Application());
 };
 
 } // namespace
@@ -50,18 +31,14 @@ TEST_F(AboutBoxTest, CreatedHiddenWithItsFrameAndControls) {
     EXPECT_EQ(client.right, 448);
     EXPECT_EQ(client.bottom, 364);
     EXPECT_EQ(::GetWindow(box_->Handle(), GW_OWNER), Application().Handle());
-    RECT ok{};
-    ::GetWindowRect(box_->OKButton->Handle(), &ok);
-    ::MapWindowPoints(nullptr, box_->Handle(), reinterpret_cast<POINT*>(&ok), 2);
+    const RECT ok = RectIn(box_->Handle(), box_->OKButton->Handle());
     EXPECT_EQ(ok.left, 359);
     EXPECT_EQ(ok.top, 332);
     EXPECT_EQ(ok.right - ok.left, 75);
     EXPECT_EQ(ok.bottom - ok.top, 25);
     EXPECT_EQ(::GetWindowLongPtrA(box_->OKButton->Handle(), GWL_STYLE) & 0xF, BS_DEFPUSHBUTTON);
     EXPECT_EQ(win::GetWindowTextString(box_->OKButton->Handle()), "OK");
-    RECT panel{};
-    ::GetWindowRect(box_->Panel1(), &panel);
-    ::MapWindowPoints(nullptr, box_->Handle(), reinterpret_cast<POINT*>(&panel), 2);
+    const RECT panel = RectIn(box_->Handle(), box_->Panel1());
     EXPECT_EQ(panel.left, 8);
     EXPECT_EQ(panel.top, 8);
     EXPECT_EQ(panel.right - panel.left, 433);
@@ -89,9 +66,9 @@ TEST_F(AboutBoxTest, EnterPressesOKAndEscapeDoesNothing) {
     box_->Show();
     Pump();
     ASSERT_EQ(::GetFocus(), box_->OKButton->Handle());
-    Key(VK_ESCAPE);
+    PressKey(VK_ESCAPE);
     EXPECT_TRUE(::IsWindowVisible(box_->Handle()));
-    Key(VK_RETURN);
+    PressKey(VK_RETURN);
     EXPECT_FALSE(::IsWindowVisible(box_->Handle()));
 }
 

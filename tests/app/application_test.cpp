@@ -6,51 +6,34 @@
 #include "wine_support.h"
 
 using namespace dodir;
+using dodir::testing::BoxWatcher;
 
 TEST(ErrorBox, ShowsTheMessageWithAPeriodAndTheApplicationTitle) {
-    dodir::testing::MessageBoxWatcher box;
+    BoxWatcher box({BoxWatcher::ErrorBox()});
     Application().HandleException(std::make_exception_ptr(EConvertError("'abc' は整数ではありません")));
-    EXPECT_EQ(box.Caption(), "ミルテ");
-    EXPECT_EQ(box.Text(), "'abc' は整数ではありません.");
+    ASSERT_EQ(box.Seen().size(), 1u);
+    EXPECT_EQ(box.Seen()[0].caption, "ミルテ");
+    EXPECT_EQ(box.Seen()[0].text, "'abc' は整数ではありません.");
 }
 
 TEST(ErrorBox, AbortIsSilent) {
-    dodir::testing::MessageBoxWatcher box;
+    BoxWatcher none;
     const auto start = ::GetTickCount();
     Application().HandleException(std::make_exception_ptr(EAbort()));
     EXPECT_LT(::GetTickCount() - start, 1000u);
-    EXPECT_EQ(box.Text(), "");
+    EXPECT_TRUE(none.Seen().empty());
 }
 
-TEST(ErrorBox, CancelsMouseCapture) {
+TEST(ErrorBox, CancelsMouseCaptureAndDisablesOtherWindowsWhileUp) {
     HWND w = ::CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 20, 20, nullptr, nullptr,
                                ::GetModuleHandleA(nullptr), nullptr);
     ::SetCapture(w);
     ASSERT_EQ(::GetCapture(), w);
-    dodir::testing::MessageBoxWatcher box;
+    BoxWatcher box({BoxWatcher::ErrorBox()}, [w] { return !::IsWindowEnabled(w); });
     Application().HandleException(std::make_exception_ptr(Exception("x")));
-    EXPECT_EQ(box.Text(), "x.");
-    EXPECT_NE(::GetCapture(), w);
-    ::DestroyWindow(w);
-}
-
-TEST(ErrorBox, OtherWindowsAreDisabledWhileItIsUp) {
-    HWND w = ::CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 20, 20, nullptr, nullptr,
-                               ::GetModuleHandleA(nullptr), nullptr);
-    bool disabledDuring = false;
-    std::thread probe([&] {
-        for (int i = 0; i < 200 && !disabledDuring; ++i) {
-            disabledDuring = !::IsWindowEnabled(w);
-            ::Sleep(10);
-        }
-    });
-    {
-        dodir::testing::MessageBoxWatcher box;
-        ::Sleep(0);
-        Application().ShowErrorBox("wait");
-    }
-    probe.join();
-    EXPECT_TRUE(disabledDuring);
+    ASSERT_EQ(box.Texts(), std::vector<std::string>{"x."});
+    EXPECT_TRUE(box.Seen()[0].probe) << "the other window stayed enabled";
     EXPECT_TRUE(::IsWindowEnabled(w));
+    EXPECT_NE(::GetCapture(), w);
     ::DestroyWindow(w);
 }

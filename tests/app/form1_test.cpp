@@ -11,47 +11,16 @@
 #include "wine_support.h"
 
 using namespace dodir;
-using dodir::testing::Pump;
-using dodir::testing::PumpUntil;
+using namespace dodir::testing;
 
 namespace {
 
 class Form1Test : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ::SetCursorPos(0, 0); // keep the pointer off the editor
-        form_ = std::make_unique<TForm1>(Application());
-        ::ShowWindow(form_->Handle(), SW_SHOWNORMAL);
-        ::SetForegroundWindow(form_->Handle());
-        PumpUntil([&] { return ::GetFocus() != nullptr; });
-    }
-    void TearDown() override { form_.reset(); }
+    RECT ChildRect(HWND child) { return RectIn(form_->Handle(), child); }
 
-    RECT ChildRect(HWND child) {
-        RECT r{};
-        ::GetWindowRect(child, &r);
-        ::MapWindowPoints(nullptr, form_->Handle(), reinterpret_cast<POINT*>(&r), 2);
-        return r;
-    }
-    std::string StatusText(int panel) {
-        char buf[256]{};
-        ::SendMessageA(form_->StatusBar1->Handle(), SB_GETTEXTA, static_cast<WPARAM>(panel),
-                       reinterpret_cast<LPARAM>(buf));
-        return buf;
-    }
-    void PressKey(UINT vk) {
-        ::PostMessageA(::GetFocus(), WM_KEYDOWN, vk, 1);
-        Pump();
-    }
-
-    std::unique_ptr<TForm1> form_;
+    ShownForm1 form_;
 };
-
-std::string ClassOf(HWND w) {
-    char buf[64]{};
-    ::GetClassNameA(w, buf, sizeof buf);
-    return buf;
-}
 
 } // namespace
 
@@ -160,10 +129,10 @@ TEST_F(Form1Test, LaterControlsLieOnTop) {
 }
 
 TEST_F(Form1Test, StartUpStatusTexts) {
-    EXPECT_EQ(StatusText(0), "背景色R:255 G:255 B:255");
-    EXPECT_EQ(StatusText(1), "文字色R:0 G:0 B:0");
-    EXPECT_EQ(StatusText(2), "");
-    EXPECT_EQ(StatusText(3), " 行：1");
+    EXPECT_EQ(form_.Panel(0), "背景色R:255 G:255 B:255");
+    EXPECT_EQ(form_.Panel(1), "文字色R:0 G:0 B:0");
+    EXPECT_EQ(form_.Panel(2), "");
+    EXPECT_EQ(form_.Panel(3), " 行：1");
     int edges[4]{};
     ASSERT_EQ(::SendMessageA(form_->StatusBar1->Handle(), SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)),
               4);
@@ -174,23 +143,23 @@ TEST_F(Form1Test, StartUpStatusTexts) {
 }
 
 TEST_F(Form1Test, SettingAPanelToItsOwnTextChangesNothing) {
-    dodir::testing::MessageCounter sets(form_->StatusBar1->Handle(), SB_SETTEXTA);
+    MessageCounter sets(form_->StatusBar1->Handle(), SB_SETTEXTA);
     form_->StatusBar1->SetPanelText(2, "  X:1 Y:2");
     EXPECT_EQ(sets.count, 1);
     form_->StatusBar1->SetPanelText(2, "  X:1 Y:2");
     EXPECT_EQ(sets.count, 1);
     form_->StatusBar1->SetPanelText(2, "  X:1 Y:3");
     EXPECT_EQ(sets.count, 2);
-    EXPECT_EQ(StatusText(2), "  X:1 Y:3");
+    EXPECT_EQ(form_.Panel(2), "  X:1 Y:3");
 }
 
 TEST_F(Form1Test, MouseMoveOverTheEditorShowsInPanel2) {
     ::SendMessageA(form_->RichEdit1->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(0, 0));
-    EXPECT_EQ(StatusText(2), "  X:0 Y:0");
+    EXPECT_EQ(form_.Panel(2), "  X:0 Y:0");
     ::SendMessageA(form_->RichEdit1->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-12, 500));
-    EXPECT_EQ(StatusText(2), "  X:-12 Y:500");
+    EXPECT_EQ(form_.Panel(2), "  X:-12 Y:500");
     ::SendMessageA(form_->RichEdit2->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
-    EXPECT_EQ(StatusText(2), "  X:-12 Y:500");
+    EXPECT_EQ(form_.Panel(2), "  X:-12 Y:500");
 }
 
 TEST_F(Form1Test, StartUpFocusIsEdit1WithItsTextSelected) {
@@ -216,13 +185,10 @@ TEST_F(Form1Test, TabOrderRunsThroughTheControlsAndWraps) {
 }
 
 TEST_F(Form1Test, ShiftTabGoesBackwards) {
-    BYTE keys[256]{};
-    ::GetKeyboardState(keys);
-    keys[VK_SHIFT] = 0x80;
-    ::SetKeyboardState(keys);
-    PressKey(VK_TAB);
-    keys[VK_SHIFT] = 0;
-    ::SetKeyboardState(keys);
+    {
+        HeldKeys shift{VK_SHIFT};
+        PressKey(VK_TAB);
+    }
     EXPECT_EQ(::GetFocus(), form_->RichEdit2->Handle());
 }
 
@@ -296,16 +262,14 @@ TEST(Form1Teardown, NoNotificationReachesTheHandlersWhereverTheFocusIs) {
         [](TForm1& f) { return f.Edit2->Handle(); },
     };
     for (Pick pick : picks) {
-        auto form = std::make_unique<TForm1>(Application());
-        ::ShowWindow(form->Handle(), SW_SHOWNORMAL);
-        ::SetForegroundWindow(form->Handle());
+        ShownForm1 form;
         HWND focus = pick(*form);
         ::SetFocus(focus);
         Pump();
         ASSERT_EQ(::GetFocus(), focus);
         g_dispatchedNotifications = 0;
         ::SetWindowSubclass(form->Handle(), &WatchTeardown, 0x7E58, 0);
-        form.reset();
+        form.Destroy();
         Pump();
         EXPECT_EQ(g_dispatchedNotifications, 0);
     }

@@ -3,35 +3,20 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "app/form1.h"
 #include "wine_support.h"
 
 using namespace dodir;
-using dodir::testing::Pump;
+using namespace dodir::testing;
 
 namespace {
 
 class GutterTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ::SetCursorPos(0, 0);
-        form_ = std::make_unique<TForm1>(Application());
-        ::ShowWindow(form_->Handle(), SW_SHOWNORMAL);
-        Pump();
-    }
     HWND Editor() const { return form_->RichEdit1->Handle(); }
-    std::string Panel3() {
-        char buf[64]{};
-        ::SendMessageA(form_->StatusBar1->Handle(), SB_GETTEXTA, 3, reinterpret_cast<LPARAM>(buf));
-        return buf;
-    }
+    std::string Panel3() const { return form_.Panel(3); }
     std::string Gutter() { return form_->RichEdit2->Text(); }
-    void SetText(const std::string& text) {
-        ::SetWindowTextA(Editor(), text.c_str());
-        Pump();
-    }
+    void SetText(const std::string& text) { SetTextAndPump(Editor(), text); }
     LPARAM PointOfLine(int line) {
         const auto start = ::SendMessageA(Editor(), EM_LINEINDEX, static_cast<WPARAM>(line), 0);
         POINTL pt{};
@@ -49,7 +34,7 @@ class GutterTest : public ::testing::Test {
         return s;
     }
 
-    std::unique_ptr<TForm1> form_;
+    ShownForm1 form_;
 };
 
 } // namespace
@@ -160,9 +145,9 @@ TEST_F(GutterTest, AHundredThousandLinesRefreshWithoutAnError) {
     for (int i = 1; i <= 100000; ++i) text += std::to_string(i) + "\r\n";
     SetText(text);
     form_->RichEdit1->SetSelectionStart(static_cast<int>(text.size()));
-    dodir::testing::MessageBoxWatcher box;
+    BoxWatcher none;
     ::SendMessageA(Editor(), WM_CHAR, 'z', 1);
-    EXPECT_EQ(box.Text(), "");
+    EXPECT_TRUE(none.Seen().empty());
     EXPECT_EQ(Panel3(), " 行：100001");
     // Numbers only for what fits: a few dozen, not a hundred thousand.
     const std::string gutter = Gutter();

@@ -3,47 +3,23 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "app/form1.h"
-#include "base/win/handles.h"
 #include "wine_support.h"
 
 using namespace dodir;
-using dodir::testing::Pump;
+using namespace dodir::testing;
 
 namespace {
 
 class ToolBarTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        form_ = std::make_unique<TForm1>(Application());
-        ::ShowWindow(form_->Handle(), SW_SHOWNORMAL);
-        ::SetForegroundWindow(form_->Handle());
-        Pump();
-    }
     HWND Bar() const { return form_->ToolBar1->Handle(); }
     void Press(int number) {
-        ::SendMessageA(form_->Handle(), WM_COMMAND, MAKEWPARAM(TToolBar::CommandOf(number), BN_CLICKED),
-                       reinterpret_cast<LPARAM>(Bar()));
+        form_.ToolButton(number);
         Pump();
     }
-    static std::string ClipboardText() {
-        if (!::OpenClipboard(nullptr)) return "<closed>";
-        std::string text;
-        if (HANDLE h = ::GetClipboardData(CF_TEXT)) {
-            text = static_cast<const char*>(::GlobalLock(h));
-            ::GlobalUnlock(h);
-        }
-        ::CloseClipboard();
-        return text;
-    }
-    static void SetClipboardText(const std::string& text) {
-        win::ClipboardScope clip(nullptr);
-        clip.SetText(text);
-    }
 
-    std::unique_ptr<TForm1> form_;
+    ShownForm1 form_;
 };
 
 struct Item {
@@ -118,7 +94,7 @@ TEST_F(ToolBarTest, EditingCommandsActOnTheEditorWhereverTheFocusIs) {
     EXPECT_EQ(ClipboardText(), "語の");
     Press(8); // Cut
     EXPECT_EQ(form_->RichEdit1->Text(), "日本メモ");
-    SetClipboardText("貼付");
+    ASSERT_TRUE(PutOnClipboard("貼付"));
     form_->RichEdit1->SetSelectionStart(4);
     Press(10); // Paste
     EXPECT_EQ(form_->RichEdit1->Text(), "日本貼付メモ");

@@ -1,114 +1,15 @@
 #include <gtest/gtest.h>
 #include <richedit.h>
 
-#include <atomic>
-#include <functional>
-#include <memory>
 #include <string>
-#include <thread>
-#include <vector>
 
-#include "ui/application.h"
 #include "app/form1.h"
-#include "dialogs/message_form.h"
 #include "wine_support.h"
 
 using namespace dodir;
-using dodir::testing::MessageBoxWatcher;
-using dodir::testing::Pump;
-using dodir::testing::PumpUntil;
+using namespace dodir::testing;
 
 namespace {
-
-std::string ClassOf(HWND wnd) {
-    char buf[64]{};
-    ::GetClassNameA(wnd, buf, sizeof buf);
-    return buf;
-}
-
-std::string TextOf(HWND wnd) {
-    char buf[1024]{};
-    ::SendMessageTimeoutA(wnd, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000,
-                          nullptr);
-    return buf;
-}
-
-// A notice as a helper thread saw it while it was up.
-struct NoticeSeen {
-    std::string caption, text;
-    int visibleBoxes = 0;
-    bool probe = false;
-};
-
-// Answers this thread's message boxes with Enter, one after the other, from a helper
-// thread, recording each; `probe` runs while a box is up.
-class NoticeAnswerer {
-  public:
-    explicit NoticeAnswerer(std::function<bool()> probe = nullptr) : probe_(std::move(probe)) {
-        worker_ = std::thread([this] { Watch(); });
-    }
-    NoticeAnswerer(const NoticeAnswerer&) = delete;
-    NoticeAnswerer& operator=(const NoticeAnswerer&) = delete;
-    ~NoticeAnswerer() { Join(); }
-
-    const std::vector<NoticeSeen>& Seen() {
-        Join();
-        return seen_;
-    }
-    std::vector<std::string> Texts() {
-        std::vector<std::string> texts;
-        for (const auto& s : Seen()) texts.push_back(s.text);
-        return texts;
-    }
-
-  private:
-    static std::vector<HWND> VisibleBoxes(DWORD thread) {
-        std::vector<HWND> found;
-        ::EnumThreadWindows(
-            thread,
-            [](HWND wnd, LPARAM lp) -> BOOL {
-                if (ClassOf(wnd) == "TMessageForm" && ::IsWindowVisible(wnd))
-                    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(wnd);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&found));
-        return found;
-    }
-    void Join() {
-        stop_ = true;
-        if (worker_.joinable()) worker_.join();
-    }
-    void Watch() {
-        const DWORD end = ::GetTickCount() + 20000;
-        while (::GetTickCount() < end) {
-            const auto boxes = VisibleBoxes(thread_);
-            if (boxes.empty()) {
-                if (stop_) return;
-                ::Sleep(20);
-                continue;
-            }
-            ::Sleep(80);
-            HWND box = boxes.front();
-            NoticeSeen seen;
-            seen.visibleBoxes = static_cast<int>(VisibleBoxes(thread_).size());
-            seen.caption = TextOf(box);
-            seen.text = TextOf(::GetDlgItem(box, TMessageForm::kMessageId));
-            if (probe_) seen.probe = probe_();
-            GUITHREADINFO gui{};
-            gui.cbSize = sizeof gui;
-            ::GetGUIThreadInfo(thread_, &gui);
-            ::PostMessageA(gui.hwndFocus, WM_KEYDOWN, VK_RETURN, 1);
-            for (int i = 0; i < 250 && ::IsWindow(box) && ::IsWindowVisible(box); ++i) ::Sleep(20);
-            seen_.push_back(seen);
-        }
-    }
-
-    std::function<bool()> probe_;
-    DWORD thread_ = ::GetCurrentThreadId();
-    std::atomic<bool> stop_{false};
-    std::vector<NoticeSeen> seen_;
-    std::thread worker_;
-};
 
 const char* const kRedMessage = "Rに0～255の整数を入力してください。";
 const char* const kGreenMessage = "Gに0～255の整数を入力してください。";
@@ -117,24 +18,12 @@ const char* const kBlueMessage = "Bに0～255の整数を入力してくださ�
 class ColorsTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ::SetCursorPos(0, 0);
-        form_ = std::make_unique<TForm1>(Application());
-        ::ShowWindow(form_->Handle(), SW_SHOWNORMAL);
-        ::SetForegroundWindow(form_->Handle());
-        PumpUntil([&] { return ::GetFocus() != nullptr; });
         // Text to colour, all of it selected.
         ::SetWindowTextA(form_->RichEdit1->Handle(), "色のテスト");
         form_->RichEdit1->SetSelectionStart(0);
         form_->RichEdit1->SetSelectionLength(form_->RichEdit1->TextLength());
     }
-    void TearDown() override { form_.reset(); }
 
-    std::string Panel(int index) {
-        char buf[256]{};
-        ::SendMessageA(form_->StatusBar1->Handle(), SB_GETTEXTA, static_cast<WPARAM>(index),
-                       reinterpret_cast<LPARAM>(buf));
-        return buf;
-    }
     // The background the control itself holds: setting it gives back the previous one.
     COLORREF ControlBackground() {
         HWND editor = form_->RichEdit1->Handle();
@@ -144,14 +33,7 @@ class ColorsTest : public ::testing::Test {
         return previous;
     }
     // The selection's text colour as the control reports it; -1 for the automatic colour.
-    long SelectionTextColor() {
-        CHARFORMATA f{};
-        f.cbSize = sizeof f;
-        ::SendMessageA(form_->RichEdit1->Handle(), EM_GETCHARFORMAT, SCF_SELECTION,
-                       reinterpret_cast<LPARAM>(&f));
-        if (f.dwEffects & CFE_AUTOCOLOR) return -1;
-        return static_cast<long>(f.crTextColor);
-    }
+    long long SelectionTextColor() { return TextColorOf(SelectionFormat(form_->RichEdit1->Handle())); }
     void SetEdits(const std::string& r, const std::string& g, const std::string& b) {
         form_->Edit1->SetText(r);
         form_->Edit2->SetText(g);
@@ -166,7 +48,7 @@ class ColorsTest : public ::testing::Test {
                        reinterpret_cast<LPARAM>(list.Handle()));
     }
 
-    std::unique_ptr<TForm1> form_;
+    ShownForm1 form_;
 };
 
 struct PresetRow {
@@ -195,17 +77,18 @@ TEST_F(ColorsTest, BackgroundListSetsTheEditorBackgroundAndPanel0) {
     for (auto it = std::rbegin(kPresetRows); it != std::rend(kPresetRows); ++it) {
         Pick(*form_->ComboBox1, it->index);
         EXPECT_EQ(ControlBackground(), RGB(it->red, it->green, it->blue)) << it->index;
-        EXPECT_EQ(Panel(0), it->background);
-        EXPECT_EQ(Panel(1), "文字色R:0 G:0 B:0"); // the other panel is left alone
+        EXPECT_EQ(form_.Panel(0), it->background);
+        EXPECT_EQ(form_.Panel(1), "文字色R:0 G:0 B:0"); // the other panel is left alone
     }
 }
 
 TEST_F(ColorsTest, TextListColoursTheSelectionAndPanel1) {
     for (const auto& row : kPresetRows) {
         Pick(*form_->ComboBox2, row.index);
-        EXPECT_EQ(SelectionTextColor(), static_cast<long>(RGB(row.red, row.green, row.blue))) << row.index;
-        EXPECT_EQ(Panel(1), row.text);
-        EXPECT_EQ(Panel(0), "背景色R:255 G:255 B:255");
+        EXPECT_EQ(SelectionTextColor(), static_cast<long long>(RGB(row.red, row.green, row.blue)))
+            << row.index;
+        EXPECT_EQ(form_.Panel(1), row.text);
+        EXPECT_EQ(form_.Panel(0), "背景色R:255 G:255 B:255");
     }
     // The background stays the window colour.
     EXPECT_EQ(ControlBackground(), ::GetSysColor(COLOR_WINDOW));
@@ -217,17 +100,17 @@ TEST_F(ColorsTest, PickingByKeyboardRaisesTheChange) {
     ::SendMessageA(form_->ComboBox1->Handle(), WM_KEYDOWN, VK_DOWN, 1); // 青 -> 緑
     Pump();
     EXPECT_EQ(form_->ComboBox1->ItemIndex(), 4);
-    EXPECT_EQ(Panel(0), "背景色R:0 G:128 B:0");
+    EXPECT_EQ(form_.Panel(0), "背景色R:0 G:128 B:0");
     EXPECT_EQ(ControlBackground(), RGB(0, 128, 0));
 }
 
 TEST_F(ColorsTest, ListChangeWithoutASelectionChangesNothing) {
     Pick(*form_->ComboBox1, 2);
     Pick(*form_->ComboBox1, -1);
-    EXPECT_EQ(Panel(0), "背景色R:255 G:0 B:0");
+    EXPECT_EQ(form_.Panel(0), "背景色R:255 G:0 B:0");
     EXPECT_EQ(ControlBackground(), RGB(255, 0, 0));
     Pick(*form_->ComboBox2, -1);
-    EXPECT_EQ(Panel(1), "文字色R:0 G:0 B:0");
+    EXPECT_EQ(form_.Panel(1), "文字色R:0 G:0 B:0");
     EXPECT_EQ(SelectionTextColor(), -1);
 }
 
@@ -237,32 +120,32 @@ TEST_F(ColorsTest, Button1AppliesTheTripleAsBackgroundAndEchoesTheTextsAsTyped) 
     SetEdits("$FF", "0", "0");
     Click(*form_->Button1);
     EXPECT_EQ(ControlBackground(), RGB(255, 0, 0));
-    EXPECT_EQ(Panel(0), "  背景色R:$FF G:0 B:0");
+    EXPECT_EQ(form_.Panel(0), "  背景色R:$FF G:0 B:0");
 
     SetEdits(" 12", "0x80", "+5");
     Click(*form_->Button1);
     EXPECT_EQ(ControlBackground(), RGB(12, 128, 5));
-    EXPECT_EQ(Panel(0), "  背景色R: 12 G:0x80 B:+5");
+    EXPECT_EQ(form_.Panel(0), "  背景色R: 12 G:0x80 B:+5");
 
     SetEdits("xff", "0255", "0");
     Click(*form_->Button1);
     EXPECT_EQ(ControlBackground(), RGB(255, 255, 0));
-    EXPECT_EQ(Panel(0), "  背景色R:xff G:0255 B:0");
-    EXPECT_EQ(Panel(1), "文字色R:0 G:0 B:0");
+    EXPECT_EQ(form_.Panel(0), "  背景色R:xff G:0255 B:0");
+    EXPECT_EQ(form_.Panel(1), "文字色R:0 G:0 B:0");
     EXPECT_EQ(SelectionTextColor(), -1); // the text colour is untouched
 }
 
 TEST_F(ColorsTest, Button2ColoursTheSelectionAndWritesPanel1) {
     SetEdits("0", "0", "0");
     Click(*form_->Button2);
-    EXPECT_EQ(SelectionTextColor(), static_cast<long>(RGB(0, 0, 0)));
-    EXPECT_EQ(Panel(1), "  文字色R:0 G:0 B:0");
+    EXPECT_EQ(SelectionTextColor(), static_cast<long long>(RGB(0, 0, 0)));
+    EXPECT_EQ(form_.Panel(1), "  文字色R:0 G:0 B:0");
 
     SetEdits("10", "$14", "0x1e");
     Click(*form_->Button2);
-    EXPECT_EQ(SelectionTextColor(), static_cast<long>(RGB(10, 20, 30)));
-    EXPECT_EQ(Panel(1), "  文字色R:10 G:$14 B:0x1e");
-    EXPECT_EQ(Panel(0), "背景色R:255 G:255 B:255");
+    EXPECT_EQ(SelectionTextColor(), static_cast<long long>(RGB(10, 20, 30)));
+    EXPECT_EQ(form_.Panel(1), "  文字色R:10 G:$14 B:0x1e");
+    EXPECT_EQ(form_.Panel(0), "背景色R:255 G:255 B:255");
     EXPECT_EQ(ControlBackground(), ::GetSysColor(COLOR_WINDOW));
 }
 
@@ -270,9 +153,10 @@ TEST_F(ColorsTest, OutOfRangeShowsRedGreenBlueInOrderOneAtATimeAndChangesNothing
     Pick(*form_->ComboBox1, 6);
     const COLORREF before = ControlBackground();
     SetEdits("300", "-5", "999");
-    NoticeAnswerer answerer([&] { return Panel(0) == "背景色R:128 G:0 B:128"; });
+    BoxWatcher boxes(std::vector(3, BoxWatcher::MessageForm(BoxWatcher::Key(VK_RETURN))),
+                     [&] { return form_.Panel(0) == "背景色R:128 G:0 B:128"; });
     Click(*form_->Button1);
-    const auto& seen = answerer.Seen();
+    const auto& seen = boxes.Seen();
     ASSERT_EQ(seen.size(), 3u);
     EXPECT_EQ(seen[0].text, kRedMessage);
     EXPECT_EQ(seen[1].text, kGreenMessage);
@@ -283,7 +167,7 @@ TEST_F(ColorsTest, OutOfRangeShowsRedGreenBlueInOrderOneAtATimeAndChangesNothing
         EXPECT_TRUE(box.probe) << "panel 0 changed while a message was up";
     }
     EXPECT_EQ(ControlBackground(), before);
-    EXPECT_EQ(Panel(0), "背景色R:128 G:0 B:128");
+    EXPECT_EQ(form_.Panel(0), "背景色R:128 G:0 B:128");
     EXPECT_EQ(form_->Edit1->Text(), "300"); // nothing corrected
     EXPECT_EQ(form_->Edit2->Text(), "-5");
     EXPECT_EQ(form_->Edit3->Text(), "999");
@@ -291,12 +175,12 @@ TEST_F(ColorsTest, OutOfRangeShowsRedGreenBlueInOrderOneAtATimeAndChangesNothing
 
 TEST_F(ColorsTest, ConversionErrorGoesToTheErrorBoxBeforeAnyRangeCheck) {
     SetEdits("abc", "300", "0");
-    NoticeAnswerer notices;
-    MessageBoxWatcher errorBox(IDOK);
+    // A range message after the error box would be a box too many.
+    BoxWatcher boxes({BoxWatcher::ErrorBox()});
     Click(*form_->Button1);
-    EXPECT_EQ(errorBox.Text(), "'abc' は整数ではありません.");
-    EXPECT_EQ(errorBox.Caption(), "ミルテ");
-    EXPECT_TRUE(notices.Texts().empty());
-    EXPECT_EQ(Panel(0), "背景色R:255 G:255 B:255");
+    ASSERT_EQ(boxes.Seen().size(), 1u);
+    EXPECT_EQ(boxes.Seen()[0].text, "'abc' は整数ではありません.");
+    EXPECT_EQ(boxes.Seen()[0].caption, "ミルテ");
+    EXPECT_EQ(form_.Panel(0), "背景色R:255 G:255 B:255");
     EXPECT_EQ(ControlBackground(), ::GetSysColor(COLOR_WINDOW));
 }

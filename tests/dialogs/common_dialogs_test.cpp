@@ -3,7 +3,6 @@
 #include <dlgs.h>
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 #include "app/form1.h"
@@ -12,35 +11,21 @@
 #include "wine_support.h"
 
 using namespace dodir;
-using dodir::testing::DialogAnswerer;
-using dodir::testing::Pump;
-using dodir::testing::PumpUntil;
+using namespace dodir::testing;
 
 namespace {
 
+using W = BoxWatcher;
+
 class CommonDialogsTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        form_ = std::make_unique<TForm1>(Application());
-        ::ShowWindow(form_->Handle(), SW_SHOWNORMAL);
-        Pump();
-    }
     void TearDown() override {
         form_->FindDialog1->CloseDialog();
         form_->ReplaceDialog1->CloseDialog();
         Pump();
-        form_.reset();
     }
-    std::unique_ptr<TForm1> form_;
+    ShownForm1 form_;
 };
-
-std::string NameBoxText(HWND dialog) {
-    HWND box = ::GetDlgItem(dialog, cmb13);
-    if (!box) box = ::GetDlgItem(dialog, edt1);
-    char name[MAX_PATH]{};
-    ::SendMessageA(box, WM_GETTEXT, sizeof name, reinterpret_cast<LPARAM>(name));
-    return name;
-}
 
 } // namespace
 
@@ -48,43 +33,38 @@ TEST_F(CommonDialogsTest, FileDialogsStartWithTheirNamesAndTheOneFilter) {
     EXPECT_EQ(form_->OpenDialog1->FileName, "");
     EXPECT_EQ(form_->SaveDialog1->FileName, "*.txt");
     std::string shown, filter;
-    bool othersDisabled = false;
-    DialogAnswerer answer({{"#32770", [&](HWND dialog) {
-                                shown = NameBoxText(dialog);
-                                char text[128]{};
-                                ::SendDlgItemMessageA(dialog, cmb1, CB_GETLBTEXT, 0,
-                                                      reinterpret_cast<LPARAM>(text));
-                                filter = text;
-                                othersDisabled = !::IsWindowEnabled(form_->Handle());
-                                ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-                            }}});
+    HWND main = form_->Handle();
+    W answer({W::Dialog([&](HWND dialog) {
+                 shown = TextOf(FileNameBox(dialog));
+                 char text[128]{};
+                 ::SendDlgItemMessageA(dialog, cmb1, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+                 filter = text;
+                 ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+             })},
+             [main] { return !::IsWindowEnabled(main); });
     EXPECT_FALSE(form_->SaveDialog1->Execute());
-    ASSERT_EQ(answer.Finish(), 1);
+    ASSERT_EQ(answer.Seen().size(), 1u);
     EXPECT_EQ(shown, "*.txt");
     EXPECT_EQ(filter.rfind("文書ファイル", 0), 0u) << filter;
-    EXPECT_TRUE(othersDisabled);
+    EXPECT_TRUE(answer.Seen()[0].probe) << "the main window stayed enabled";
     EXPECT_TRUE(::IsWindowEnabled(form_->Handle()));
     EXPECT_EQ(form_->SaveDialog1->FileName, "*.txt"); // a cancel keeps the name
 }
 
 TEST_F(CommonDialogsTest, ANameWithoutExtensionComesBackAsTyped) {
-    char temp[MAX_PATH]{};
-    ::GetTempPathA(MAX_PATH, temp);
-    const std::string path = std::string(temp) + "noext_dodir";
-    DialogAnswerer answer({{"#32770", DialogAnswerer::ChooseFile(path)}});
+    const TempFolder folder;
+    const std::string path = folder.Path("noext_dodir");
+    W answer({W::Dialog(W::ChooseFile(path))});
     ASSERT_TRUE(form_->SaveDialog1->Execute());
-    answer.Finish();
+    EXPECT_EQ(answer.Seen().size(), 1u);
     EXPECT_EQ(form_->SaveDialog1->FileName, path);
 }
 
 TEST_F(CommonDialogsTest, FileDialogIsCentredAndOneThirdDown) {
-    RECT r{};
-    DialogAnswerer answer({{"#32770", [&](HWND dialog) {
-                                ::GetWindowRect(dialog, &r);
-                                ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-                            }}});
+    W answer({W::Dialog(W::Press(IDCANCEL))});
     form_->OpenDialog1->Execute();
-    ASSERT_EQ(answer.Finish(), 1);
+    ASSERT_EQ(answer.Seen().size(), 1u);
+    const RECT r = answer.Seen()[0].frame;
     const int sw = ::GetSystemMetrics(SM_CXSCREEN), sh = ::GetSystemMetrics(SM_CYSCREEN);
     EXPECT_EQ(r.left, (sw - (r.right - r.left)) / 2);
     EXPECT_EQ(r.top, (sh - (r.bottom - r.top)) / 3);
@@ -156,9 +136,9 @@ TEST_F(CommonDialogsTest, AnErrorInAFindHandlerKeepsTheDialogOpen) {
     ASSERT_TRUE(form_->FindDialog1->Execute());
     HWND dialog = form_->FindDialog1->Handle();
     ::SetDlgItemTextA(dialog, edt1, "x");
-    dodir::testing::MessageBoxWatcher box;
+    W box({W::ErrorBox()});
     ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    EXPECT_EQ(box.Text(), "検索できません.");
+    EXPECT_EQ(box.Texts(), std::vector<std::string>{"検索できません."});
     EXPECT_TRUE(::IsWindow(dialog));
 }
 
@@ -172,20 +152,19 @@ TEST_F(CommonDialogsTest, FontDialogApplyReportsTheFontAndStaysOpen) {
         openDuringApply = ::IsWindowVisible(wnd) != FALSE;
     };
     std::string sizes;
-    DialogAnswerer answer({{"#32770", [&](HWND dialog) {
-                                const auto count = ::SendDlgItemMessageA(dialog, cmb3, CB_GETCOUNT, 0, 0);
-                                for (int i = 0; i < count; ++i) {
-                                    char text[16]{};
-                                    ::SendDlgItemMessageA(dialog, cmb3, CB_GETLBTEXT, i,
-                                                          reinterpret_cast<LPARAM>(text));
-                                    sizes += std::string(text) + ";";
-                                }
-                                ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(psh3, BN_CLICKED),
-                                               reinterpret_cast<LPARAM>(::GetDlgItem(dialog, psh3)));
-                                ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-                            }}});
+    W answer({W::Dialog([&](HWND dialog) {
+        const auto count = ::SendDlgItemMessageA(dialog, cmb3, CB_GETCOUNT, 0, 0);
+        for (int i = 0; i < count; ++i) {
+            char text[16]{};
+            ::SendDlgItemMessageA(dialog, cmb3, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+            sizes += std::string(text) + ";";
+        }
+        ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(psh3, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog, psh3)));
+        ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    })});
     EXPECT_FALSE(form_->FontDialog1->Execute());
-    ASSERT_EQ(answer.Finish(), 1);
+    ASSERT_EQ(answer.Seen().size(), 1u);
     EXPECT_EQ(applied, 1);
     EXPECT_TRUE(openDuringApply);
     EXPECT_EQ(font.name, "ＭＳ Ｐゴシック");
@@ -218,41 +197,40 @@ std::string PickOtherFace(HWND dialog) {
 TEST_F(CommonDialogsTest, FontDialogOkKeepsTheChosenFontForTheNextOpening) {
     std::string face;
     LOGFONTA chosen{};
-    DialogAnswerer answer({{"#32770", [&](HWND dialog) {
-                                face = PickOtherFace(dialog);
-                                ::SendMessageA(dialog, WM_CHOOSEFONT_GETLOGFONT, 0,
-                                               reinterpret_cast<LPARAM>(&chosen));
-                                ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-                            }}});
+    W answer({W::Dialog([&](HWND dialog) {
+        face = PickOtherFace(dialog);
+        ::SendMessageA(dialog, WM_CHOOSEFONT_GETLOGFONT, 0, reinterpret_cast<LPARAM>(&chosen));
+        ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    })});
     EXPECT_TRUE(form_->FontDialog1->Execute());
-    ASSERT_EQ(answer.Finish(), 1);
+    ASSERT_EQ(answer.Seen().size(), 1u);
     const TFont& font = form_->FontDialog1->Font;
     EXPECT_EQ(font.name, face);
     EXPECT_EQ(font.charset, chosen.lfCharSet);
     EXPECT_EQ(font.color, WindowFont().color);
     std::string shownFace;
-    DialogAnswerer again({{"#32770", [&](HWND dialog) {
-                               char text[LF_FACESIZE]{};
-                               ::GetDlgItemTextA(dialog, cmb1, text, sizeof text);
-                               shownFace = text;
-                               ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-                           }}});
+    W again({W::Dialog([&](HWND dialog) {
+        char text[LF_FACESIZE]{};
+        ::GetDlgItemTextA(dialog, cmb1, text, sizeof text);
+        shownFace = text;
+        ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    })});
     EXPECT_FALSE(form_->FontDialog1->Execute());
-    ASSERT_EQ(again.Finish(), 1);
+    ASSERT_EQ(again.Seen().size(), 1u);
     EXPECT_EQ(shownFace, face);
 }
 
 TEST_F(CommonDialogsTest, FontDialogApplyThenCancelKeepsTheAppliedFont) {
     std::string face, reported;
     form_->FontDialog1->OnApply = [&](TFontDialog& d, HWND) { reported = d.Font.name; };
-    DialogAnswerer answer({{"#32770", [&](HWND dialog) {
-                                face = PickOtherFace(dialog);
-                                ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(psh3, BN_CLICKED),
-                                               reinterpret_cast<LPARAM>(::GetDlgItem(dialog, psh3)));
-                                ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-                            }}});
+    W answer({W::Dialog([&](HWND dialog) {
+        face = PickOtherFace(dialog);
+        ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(psh3, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog, psh3)));
+        ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    })});
     EXPECT_FALSE(form_->FontDialog1->Execute());
-    ASSERT_EQ(answer.Finish(), 1);
+    ASSERT_EQ(answer.Seen().size(), 1u);
     EXPECT_EQ(reported, face);
     EXPECT_EQ(form_->FontDialog1->Font.name, face);
 }

@@ -11,31 +11,10 @@ using namespace e2e;
 using namespace dodir;
 
 namespace {
-constexpr int kMessageLabelId = 0xFFFF; // the message text of a box, ours and the platform's alike
-
 // A point of the editor's background, away from the caret and the text.
 constexpr int kEditorX = 400, kEditorY = 250;
 
 const std::string kDivider(27, '-');
-
-std::string ClipboardText() {
-    std::string text;
-    for (int i = 0; i < 20 && !::OpenClipboard(nullptr); ++i) ::Sleep(50);
-    if (HANDLE h = ::GetClipboardData(CF_TEXT)) {
-        text = static_cast<const char*>(::GlobalLock(h));
-        ::GlobalUnlock(h);
-    }
-    ::CloseClipboard();
-    return text;
-}
-
-void ClearClipboard() {
-    for (int i = 0; i < 20 && !::OpenClipboard(nullptr); ++i) ::Sleep(50);
-    ::EmptyClipboard();
-    ::CloseClipboard();
-}
-
-bool Gone(HWND wnd) { return !::IsWindow(wnd) || !::IsWindowVisible(wnd); }
 
 // Replaces the text of a colour box: a click puts the caret in, Home and Shift+End select
 // the text, Delete removes it (the edit control has no select-all key of its own).
@@ -45,7 +24,7 @@ void Retype(HWND edit, const std::string& text) {
     PressKey(VK_END, true);
     PressKey(VK_DELETE);
     TypeText(text);
-    WaitFor([&] { return WindowText(edit) == text; }, 2000);
+    WaitFor([&] { return TextOf(edit) == text; }, 2000);
 }
 
 void ClickMiddle(HWND wnd) {
@@ -67,9 +46,9 @@ TEST(ColoursThroughRealInput, OutOfRangeValuesGiveRedGreenBlueMessagesInOrderAnd
     Retype(program.Control(idEdit1), "300");
     Retype(program.Control(idEdit2), "-5");
     Retype(program.Control(idEdit3), "999");
-    ASSERT_EQ(WindowText(program.Control(idEdit1)), "300");
-    ASSERT_EQ(WindowText(program.Control(idEdit2)), "-5");
-    ASSERT_EQ(WindowText(program.Control(idEdit3)), "999");
+    ASSERT_EQ(TextOf(program.Control(idEdit1)), "300");
+    ASSERT_EQ(TextOf(program.Control(idEdit2)), "-5");
+    ASSERT_EQ(TextOf(program.Control(idEdit3)), "999");
     const COLORREF background = PixelAt(editor, kEditorX, kEditorY);
     ClickMiddle(program.Control(idButton1));
 
@@ -81,7 +60,7 @@ TEST(ColoursThroughRealInput, OutOfRangeValuesGiveRedGreenBlueMessagesInOrderAnd
     for (int i = 0; i < 3; ++i) {
         HWND box = VisibleMessageForm(program);
         ASSERT_NE(box, nullptr) << "message " << i;
-        EXPECT_EQ(WindowText(::GetDlgItem(box, kMessageLabelId)), expected[i]);
+        EXPECT_EQ(BoxText(box), expected[i]);
         EXPECT_FALSE(::IsWindowEnabled(main)); // the main window takes no input meanwhile
         EXPECT_EQ(StatusPanelText(bar, 0), "背景色R:255 G:255 B:255");
         ::Sleep(100);
@@ -100,7 +79,7 @@ TEST(ColoursThroughRealInput, OutOfRangeValuesGiveRedGreenBlueMessagesInOrderAnd
     EXPECT_EQ(StatusPanelText(bar, 0), "背景色R:255 G:255 B:255");
     EXPECT_EQ(StatusPanelText(bar, 1), "文字色R:0 G:0 B:0");
     EXPECT_EQ(PixelAt(editor, kEditorX, kEditorY), background);
-    EXPECT_EQ(WindowText(program.Control(idEdit1)), "300");
+    EXPECT_EQ(TextOf(program.Control(idEdit1)), "300");
 }
 
 TEST(ColoursThroughRealInput, TextThatIsNoNumberShowsTheErrorBox) {
@@ -108,11 +87,11 @@ TEST(ColoursThroughRealInput, TextThatIsNoNumberShowsTheErrorBox) {
     HWND bar = program.Control(idStatusBar1);
     Retype(program.Control(idEdit1), "abc");
     Retype(program.Control(idEdit2), "300");
-    ASSERT_EQ(WindowText(program.Control(idEdit1)), "abc");
+    ASSERT_EQ(TextOf(program.Control(idEdit1)), "abc");
     ClickMiddle(program.Control(idButton1));
     HWND box = program.FindWindowOf("#32770", "ミルテ");
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(WindowText(::GetDlgItem(box, kMessageLabelId)), "'abc' は整数ではありません.");
+    EXPECT_EQ(BoxText(box), "'abc' は整数ではありません.");
     ::Sleep(100);
     PressKey(VK_RETURN);
     EXPECT_TRUE(WaitFor([&] { return Gone(box); }));
@@ -133,7 +112,7 @@ TEST(ColoursThroughRealInput, PickingGreenWithTheMouseColoursTheBackground) {
     Click(list, 20, 4 * rowHeight + rowHeight / 2); // row 4: 緑
     EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 0) == "背景色R:0 G:128 B:0"; }))
         << StatusPanelText(bar, 0);
-    EXPECT_EQ(WindowText(program.Control(idComboBox1)), "緑");
+    EXPECT_EQ(TextOf(program.Control(idComboBox1)), "緑");
     EXPECT_TRUE(WaitFor([&] { return PixelAt(editor, kEditorX, kEditorY) == RGB(0, 128, 0); }))
         << std::hex << PixelAt(editor, kEditorX, kEditorY);
     EXPECT_EQ(StatusPanelText(bar, 1), "文字色R:0 G:0 B:0");
@@ -149,11 +128,11 @@ TEST(ColoursThroughRealInput, PickingWithTheKeyboardInComboBox2ChangesPanel1) {
     for (int i = 0; i < 6; ++i) PressKey(VK_TAB);
     PressKey(VK_DOWN); // nothing selected -> 黒
     EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 1) == "文字色R:0 G:0 B:0"; }));
-    EXPECT_EQ(WindowText(combo), "黒");
+    EXPECT_EQ(TextOf(combo), "黒");
     for (int i = 0; i < 4; ++i) PressKey(VK_DOWN);
     EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 1) == "文字色R:0 G:128 B:0"; }))
         << StatusPanelText(bar, 1);
-    EXPECT_EQ(WindowText(combo), "緑");
+    EXPECT_EQ(TextOf(combo), "緑");
     PressKey(VK_UP);
     EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 1) == "文字色R:0 G:0 B:255"; }))
         << StatusPanelText(bar, 1);
@@ -166,7 +145,7 @@ TEST(ColoursThroughRealInput, HexadecimalRedIsAppliedAndEchoedAsTyped) {
     HWND editor = program.Control(idRichEdit1);
     Retype(program.Control(idEdit1), "$FF");
     Retype(program.Control(idEdit2), "0");
-    ASSERT_EQ(WindowText(program.Control(idEdit1)), "$FF");
+    ASSERT_EQ(TextOf(program.Control(idEdit1)), "$FF");
     ClickMiddle(program.Control(idButton1));
     EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 0) == "  背景色R:$FF G:0 B:255"; }))
         << StatusPanelText(bar, 0);
@@ -183,11 +162,11 @@ TEST(ColoursThroughRealInput, HexadecimalRedIsAppliedAndEchoedAsTyped) {
 TEST(ColoursThroughRealInput, CtrlCCopiesTheMessageBoxAndLeavesItOpen) {
     Program program;
     Retype(program.Control(idEdit3), "256");
-    ASSERT_EQ(WindowText(program.Control(idEdit3)), "256");
+    ASSERT_EQ(TextOf(program.Control(idEdit3)), "256");
     ClickMiddle(program.Control(idButton2));
     HWND box = VisibleMessageForm(program);
     ASSERT_NE(box, nullptr);
-    ClearClipboard();
+    ASSERT_TRUE(PutOnClipboard(""));
     ::Sleep(100);
     if (const char* shot = std::getenv("DODIR_NOTICE_SCREENSHOT")) {
         ::Sleep(300);

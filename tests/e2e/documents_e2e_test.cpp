@@ -2,9 +2,6 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "app/control_ids.h"
 #include "harness.h"
 
@@ -15,24 +12,6 @@ namespace {
 // ToolButtonN numbers of the file commands.
 constexpr int kNew = 1, kOpen = 2, kSave = 3, kExit = 13;
 
-std::string TempDir() {
-    char temp[MAX_PATH]{};
-    ::GetTempPathA(MAX_PATH, temp);
-    std::string dir = std::string(temp) + "dodir_e2e_" + std::to_string(::GetCurrentProcessId()) + "\\";
-    ::CreateDirectoryA(dir.c_str(), nullptr);
-    return dir;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
 // Types a path into the focused name box of a file dialog and confirms with Enter.
 void TypePathAndEnter(HWND dialog, const std::string& path) {
     Activate(dialog);
@@ -40,15 +19,12 @@ void TypePathAndEnter(HWND dialog, const std::string& path) {
     TypeText(path);
     PressKey(VK_RETURN);
 }
-
-// The message text of a box of the program.
-std::string BoxText(HWND box) { return WindowText(::GetDlgItem(box, 0xFFFF)); }
 } // namespace
 
 TEST(DocumentsThroughRealInput, OpenTypedIntoTheDialogThenSaveSaysSo) {
-    const std::string dir = TempDir();
-    const std::string path = dir + "memo.txt";
-    WriteFile(path, "first\nsecond\n");
+    const TempFolder dir;
+    const std::string path = dir.Path("memo.txt");
+    ASSERT_TRUE(WriteFileBytes(path, "first\nsecond\n"));
     Program program;
     HWND main = program.MainWindow();
     HWND toolbar = program.Control(idToolBar1);
@@ -56,32 +32,32 @@ TEST(DocumentsThroughRealInput, OpenTypedIntoTheDialogThenSaveSaysSo) {
     HWND dialog = program.FindWindowOf("#32770");
     ASSERT_NE(dialog, nullptr);
     TypePathAndEnter(dialog, path);
-    ASSERT_TRUE(WaitFor([&] { return WindowText(main) == path; })) << WindowText(main);
-    EXPECT_EQ(WindowText(program.Control(idRichEdit1)), "first\r\nsecond\r\n");
+    ASSERT_TRUE(WaitFor([&] { return TextOf(main) == path; })) << TextOf(main);
+    EXPECT_EQ(TextOf(program.Control(idRichEdit1)), "first\r\nsecond\r\n");
 
     Click(program.Control(idRichEdit1), 5, 5);
     PressKey(VK_HOME, false, true);
     TypeText("new ");
-    ASSERT_TRUE(WaitFor([&] { return WindowText(program.Control(idRichEdit1)).rfind("new first", 0) == 0; }))
-        << WindowText(program.Control(idRichEdit1));
+    ASSERT_TRUE(WaitFor([&] { return TextOf(program.Control(idRichEdit1)).rfind("new first", 0) == 0; }))
+        << TextOf(program.Control(idRichEdit1));
     ClickToolButton(toolbar, kSave);
     HWND notice = program.FindWindowOf("TMessageForm");
     ASSERT_NE(notice, nullptr);
     EXPECT_EQ(BoxText(notice), "上書きしました。");
-    EXPECT_EQ(WindowText(notice), "ミルテ");
+    EXPECT_EQ(TextOf(notice), "ミルテ");
     PressKey(VK_RETURN);
-    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(notice) || !::IsWindowVisible(notice); }));
-    const std::string saved = ReadFile(path);
+    EXPECT_TRUE(WaitFor([&] { return Gone(notice); }));
+    const std::string saved = ReadFileBytes(path);
     EXPECT_EQ(saved.rfind("{\\rtf", 0), 0u);
     EXPECT_NE(saved.find("new"), std::string::npos);
     EXPECT_NE(saved.find("second"), std::string::npos);
     EXPECT_EQ(saved.find("first\nsecond"), std::string::npos); // the plain text was replaced
-    EXPECT_EQ(WindowText(main), path);
+    EXPECT_EQ(TextOf(main), path);
 }
 
 TEST(DocumentsThroughRealInput, SaveOfANewDocumentGoesThroughTheSaveDialog) {
-    const std::string path = TempDir() + "fresh.txt";
-    ::DeleteFileA(path.c_str());
+    const TempFolder dir;
+    const std::string path = dir.Path("fresh.txt");
     Program program;
     Click(program.Control(idRichEdit1), 5, 5);
     TypeText("fresh words");
@@ -90,11 +66,11 @@ TEST(DocumentsThroughRealInput, SaveOfANewDocumentGoesThroughTheSaveDialog) {
     ASSERT_NE(dialog, nullptr);
     // The name box starts with "*.txt" selected; typing replaces it.
     TypePathAndEnter(dialog, path);
-    EXPECT_TRUE(WaitFor([&] { return ReadFile(path).find("fresh words") != std::string::npos; }));
-    EXPECT_EQ(ReadFile(path).rfind("{\\rtf", 0), 0u);
+    EXPECT_TRUE(WaitFor([&] { return ReadFileBytes(path).find("fresh words") != std::string::npos; }));
+    EXPECT_EQ(ReadFileBytes(path).rfind("{\\rtf", 0), 0u);
     ::Sleep(300);
     EXPECT_EQ(program.FindWindowOf("TMessageForm", nullptr, 300), nullptr); // no notice
-    EXPECT_EQ(WindowText(program.MainWindow()), "dodir");
+    EXPECT_EQ(TextOf(program.MainWindow()), "dodir");
 }
 
 TEST(DocumentsThroughRealInput, ExitAnsweredWithKeysAndTheMouse) {
@@ -102,19 +78,19 @@ TEST(DocumentsThroughRealInput, ExitAnsweredWithKeysAndTheMouse) {
     Click(program.Control(idRichEdit1), 5, 5);
     TypeText("draft");
     HWND toolbar = program.Control(idToolBar1);
+    const auto quitAsked = [&] {
+        HWND quit = program.FindWindowOf("TMessageForm", nullptr, 100);
+        return quit && BoxText(quit) == "プログラムを終了しますか？";
+    };
 
     // N to saving, Esc to quitting: the program goes on.
     ClickToolButton(toolbar, kExit);
     HWND ask = program.FindWindowOf("TMessageForm");
     ASSERT_NE(ask, nullptr);
     EXPECT_EQ(BoxText(ask), "ファイルを保存しますか？");
-    EXPECT_EQ(WindowText(ask), "確認");
+    EXPECT_EQ(TextOf(ask), "確認");
     PressKey('N');
-    HWND quit = nullptr;
-    ASSERT_TRUE(WaitFor([&] {
-        quit = program.FindWindowOf("TMessageForm", nullptr, 100);
-        return quit && BoxText(quit) == "プログラムを終了しますか？";
-    }));
+    ASSERT_TRUE(WaitFor(quitAsked));
     PressKey(VK_ESCAPE);
     EXPECT_TRUE(WaitFor([&] { return program.FindWindowOf("TMessageForm", nullptr, 100) == nullptr; }));
     EXPECT_EQ(program.WaitForExit(300), -1);
@@ -126,10 +102,7 @@ TEST(DocumentsThroughRealInput, ExitAnsweredWithKeysAndTheMouse) {
     HWND no = ::GetDlgItem(ask, IDNO);
     ASSERT_NE(no, nullptr);
     Click(no, 10, 8);
-    ASSERT_TRUE(WaitFor([&] {
-        quit = program.FindWindowOf("TMessageForm", nullptr, 100);
-        return quit && BoxText(quit) == "プログラムを終了しますか？";
-    }));
+    ASSERT_TRUE(WaitFor(quitAsked));
     PressKey('Y');
     EXPECT_EQ(program.WaitForExit(10000), 0);
 }
@@ -140,8 +113,9 @@ TEST(DocumentsThroughRealInput, ExitAnsweredWithKeysAndTheMouse) {
 TEST(DocumentsThroughRealInput, ALongDocumentOpenedOpenedAgainAndEmptiedWithNew) {
     std::string text;
     for (int i = 1; i <= 30000; ++i) text += "line " + std::to_string(i) + "\r\n";
-    const std::string path = TempDir() + "long.txt";
-    WriteFile(path, text);
+    const TempFolder dir;
+    const std::string path = dir.Path("long.txt");
+    ASSERT_TRUE(WriteFileBytes(path, text));
     Program program;
     HWND toolbar = program.Control(idToolBar1);
     HWND bar = program.Control(idStatusBar1);
@@ -152,7 +126,7 @@ TEST(DocumentsThroughRealInput, ALongDocumentOpenedOpenedAgainAndEmptiedWithNew)
         HWND dialog = program.FindWindowOf("#32770");
         ASSERT_NE(dialog, nullptr);
         TypePathAndEnter(dialog, path);
-        ASSERT_TRUE(WaitFor([&] { return WindowText(program.MainWindow()) == path; }, 30000));
+        ASSERT_TRUE(WaitFor([&] { return TextOf(program.MainWindow()) == path; }, 30000));
         ASSERT_TRUE(WaitFor([&] { return rows() == 30001; }, 30000)) << rows();
         Click(program.Control(idRichEdit1), 100, 5);
         PressKey(VK_END, false, true);
@@ -161,9 +135,8 @@ TEST(DocumentsThroughRealInput, ALongDocumentOpenedOpenedAgainAndEmptiedWithNew)
             << StatusPanelText(bar, 3);
     }
     ClickToolButton(toolbar, kNew);
-    ASSERT_TRUE(WaitFor([&] { return WindowText(program.Control(idRichEdit1)).empty(); }, 30000));
+    ASSERT_TRUE(WaitFor([&] { return TextOf(program.Control(idRichEdit1)).empty(); }, 30000));
     TypeText("abc");
-    EXPECT_TRUE(WaitFor([&] { return WindowText(program.Control(idRichEdit1)) == "abc"; }));
+    EXPECT_TRUE(WaitFor([&] { return TextOf(program.Control(idRichEdit1)) == "abc"; }));
     EXPECT_EQ(StatusPanelText(bar, 3), " 行：1");
-    ::DeleteFileA(path.c_str());
 }

@@ -42,8 +42,8 @@ BOOL CALLBACK FindTopLevel(HWND wnd, LPARAM lp) {
     DWORD pid = 0;
     ::GetWindowThreadProcessId(wnd, &pid);
     if (pid != ctx->pid || (ctx->visibleOnly && !::IsWindowVisible(wnd))) return TRUE;
-    if (ClassName(wnd) != ctx->cls) return TRUE;
-    if (ctx->caption && WindowText(wnd) != ctx->caption) return TRUE;
+    if (ClassOf(wnd) != ctx->cls) return TRUE;
+    if (ctx->caption && TextOf(wnd) != ctx->caption) return TRUE;
     ctx->found = wnd;
     return FALSE;
 }
@@ -130,19 +130,6 @@ HWND Program::FindWindowOf(const char* className, const char* caption, int timeo
         },
         timeoutMs);
     return ctx.found;
-}
-
-std::string WindowText(HWND wnd) {
-    char buf[4096]{};
-    ::SendMessageTimeoutA(wnd, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000,
-                          nullptr);
-    return buf;
-}
-
-std::string ClassName(HWND wnd) {
-    char buf[128]{};
-    ::GetClassNameA(wnd, buf, sizeof buf);
-    return buf;
 }
 
 RECT ClientRectOnScreen(HWND wnd) {

@@ -4,7 +4,17 @@
 
 #include <string>
 
+#include "support/win_helpers.h"
+
 namespace e2e {
+
+using dodir::testing::ClassOf;
+using dodir::testing::ClipboardText;
+using dodir::testing::PutOnClipboard;
+using dodir::testing::ReadFileBytes;
+using dodir::testing::TempFolder;
+using dodir::testing::TextOf;
+using dodir::testing::WriteFileBytes;
 
 // One run of the program, started fresh and ended at the latest by the destructor.
 class Program {
@@ -33,11 +43,14 @@ class Program {
 
 // A path as Windows programs take it (a Unix path becomes one on drive Z:).
 std::string WindowsPath(std::string path);
-std::string WindowText(HWND wnd);
-std::string ClassName(HWND wnd);
 RECT ClientRectOnScreen(HWND wnd);
 // The text of a status bar panel of another process.
 std::string StatusPanelText(HWND statusBar, int panel);
+
+// The message text of a box, ours and the platform's alike.
+inline std::string BoxText(HWND box) { return TextOf(::GetDlgItem(box, 0xFFFF)); }
+// Closed or hidden.
+inline bool Gone(HWND wnd) { return !::IsWindow(wnd) || !::IsWindowVisible(wnd); }
 
 // The window that has the keyboard focus in the thread of a window of another process.
 HWND FocusOf(HWND wnd);

@@ -13,17 +13,6 @@ namespace {
 // ToolButtonN numbers of the commands used here.
 constexpr int kCopy = 9, kPaste = 10, kSelectAll = 11, kAbout = 17;
 
-std::string ClipboardText() {
-    std::string text;
-    for (int i = 0; i < 20 && !::OpenClipboard(nullptr); ++i) ::Sleep(50);
-    if (HANDLE h = ::GetClipboardData(CF_TEXT)) {
-        text = static_cast<const char*>(::GlobalLock(h));
-        ::GlobalUnlock(h);
-    }
-    ::CloseClipboard();
-    return text;
-}
-
 } // namespace
 
 TEST(GutterThroughRealInput, TypingAndClickingRefreshThePanelAndTheGutter) {
@@ -37,10 +26,10 @@ TEST(GutterThroughRealInput, TypingAndClickingRefreshThePanelAndTheGutter) {
     TypeText("two");
     PressKey(VK_RETURN);
     TypeText("three");
-    ASSERT_TRUE(WaitFor([&] { return WindowText(editor) == "one\r\ntwo\r\nthree"; })) << WindowText(editor);
+    ASSERT_TRUE(WaitFor([&] { return TextOf(editor) == "one\r\ntwo\r\nthree"; })) << TextOf(editor);
     // The last key was counted before it was applied: the caret was on line 3 already.
     EXPECT_EQ(StatusPanelText(bar, 3), " 行：3");
-    EXPECT_EQ(WindowText(gutter), "1\r\n2\r\n3\r\n4\r\n");
+    EXPECT_EQ(TextOf(gutter), "1\r\n2\r\n3\r\n4\r\n");
     Click(editor, 100, 3);
     EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 3) == " 行：1"; })) << StatusPanelText(bar, 3);
     PressKey(VK_DOWN); // moves the caret without a refresh
@@ -54,7 +43,7 @@ TEST(ToolBarThroughRealInput, CopyAndPasteWorkOnTheEditorWithTheFocusInEdit1) {
     HWND toolbar = program.Control(idToolBar1);
     Click(editor, 100, 5);
     TypeText("memo text");
-    ASSERT_TRUE(WaitFor([&] { return WindowText(editor) == "memo text"; }));
+    ASSERT_TRUE(WaitFor([&] { return TextOf(editor) == "memo text"; }));
     Click(program.Control(idEdit1), 10, 10);
     ASSERT_TRUE(WaitFor([&] { return FocusOf(program.MainWindow()) == program.Control(idEdit1); }));
     ClickToolButton(toolbar, kSelectAll);
@@ -62,9 +51,9 @@ TEST(ToolBarThroughRealInput, CopyAndPasteWorkOnTheEditorWithTheFocusInEdit1) {
     EXPECT_TRUE(WaitFor([] { return ClipboardText() == "memo text"; })) << ClipboardText();
     ClickToolButton(toolbar, kPaste); // replaces the selection by the same text
     ClickToolButton(toolbar, kPaste);
-    EXPECT_TRUE(WaitFor([&] { return WindowText(editor) == "memo textmemo text"; })) << WindowText(editor);
+    EXPECT_TRUE(WaitFor([&] { return TextOf(editor) == "memo textmemo text"; })) << TextOf(editor);
     EXPECT_EQ(FocusOf(program.MainWindow()), program.Control(idEdit1)); // buttons take no focus
-    EXPECT_EQ(WindowText(program.Control(idEdit1)), "255");
+    EXPECT_EQ(TextOf(program.Control(idEdit1)), "255");
 }
 
 TEST(AboutThroughRealInput, ShownCentredMovedHiddenAndShownWhereItWasLeft) {

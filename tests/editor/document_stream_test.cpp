@@ -18,57 +18,9 @@
 #include "wine_support.h"
 
 using namespace dodir;
-using dodir::testing::Pump;
+using namespace dodir::testing;
 
 namespace {
-
-bool WriteAll(const std::string& path, const std::string& bytes) {
-    win::UniqueFile f(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!f) return false;
-    DWORD written = 0;
-    return ::WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size();
-}
-
-// The file's bytes; "<unreadable>" when it cannot be read.
-std::string ReadAll(const std::string& path) {
-    win::UniqueFile f(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!f) return "<unreadable>";
-    std::string out;
-    char buf[65536];
-    DWORD got = 0;
-    while (::ReadFile(f.get(), buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
-    return out;
-}
-
-// Names in a folder (with its final backslash), sorted.
-std::vector<std::string> Listing(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA fd{};
-    HANDLE h = ::FindFirstFileA((folder + "*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::string n = fd.cFileName;
-        if (n != "." && n != "..") names.push_back(n);
-    } while (::FindNextFileA(h, &fd));
-    ::FindClose(h);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-// Every line break (CR LF, CR, LF) written as CR LF, NUL bytes left out: what a loaded
-// plain-text file must show.
-std::string WithCrLfBreaks(const std::string& s) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\0') continue;
-        if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') continue; // the LF writes it
-        out += (s[i] == '\r' || s[i] == '\n') ? std::string("\r\n") : std::string(1, s[i]);
-    }
-    return out;
-}
 
 // The class and message of what f throws.
 template <class F> std::string Outcome(F&& f) {
@@ -160,69 +112,10 @@ class HeldByAnotherProcess {
 
 class DocumentStreamTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        editor_ = MakeEditor();
-        char temp[MAX_PATH]{};
-        ::GetTempPathA(MAX_PATH, temp);
-        // Process ids repeat across Wine runs: take the first name that is free.
-        static unsigned sequence = ::GetTickCount() & 0xFFFF;
-        for (int attempt = 0; attempt < 100 && folder_.empty(); ++attempt) {
-            const std::string candidate = std::string(temp) + "dodir_stream_" +
-                                          std::to_string(::GetCurrentProcessId()) + "_" +
-                                          std::to_string(++sequence) + "\\";
-            if (::CreateDirectoryA(candidate.c_str(), nullptr)) folder_ = candidate;
-        }
-        ASSERT_FALSE(folder_.empty());
-    }
+    void SetUp() override { ASSERT_FALSE(folder_.Path().empty()); }
+    std::string Path(const std::string& name) const { return folder_.Path(name); }
 
-    static void RemoveFolder(const std::string& folder) {
-        for (const auto& name : Listing(folder)) {
-            const std::string p = folder + name;
-            const DWORD attributes = ::GetFileAttributesA(p.c_str());
-            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-                RemoveFolder(p + "\\");
-                continue;
-            }
-            ::SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
-            ::DeleteFileA(p.c_str());
-        }
-        ::RemoveDirectoryA(folder.c_str());
-    }
-
-    void TearDown() override {
-        editor_.reset();
-        if (!folder_.empty()) RemoveFolder(folder_);
-        hosts_.clear();
-    }
-
-    std::unique_ptr<TRichEdit> MakeEditor() {
-        hosts_.emplace_back(::CreateWindowExA(0, "STATIC", "host", WS_POPUP | WS_VISIBLE, 100, 100, 420, 320,
-                                              nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr));
-        TRichEditSettings s;
-        s.id = 1;
-        s.bounds = RECT{0, 0, 400, 300};
-        s.verticalScrollBar = true;
-        auto editor = std::make_unique<TRichEdit>(hosts_.back().get(), s);
-        Pump();
-        return editor;
-    }
-
-    std::string Path(const std::string& name) const { return folder_ + name; }
-
-    void SetText(const std::string& t) {
-        ::SetWindowTextA(editor_->Handle(), t.c_str());
-        Pump();
-    }
-
-    // Text colour of the character at a byte offset; CFE_AUTOCOLOR gives -1.
-    static long long ColorAt(TRichEdit& editor, int bytePos) {
-        editor.SetSelectionStart(bytePos);
-        editor.SetSelectionLength(1);
-        CHARFORMATA f{};
-        f.cbSize = sizeof f;
-        ::SendMessageA(editor.Handle(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&f));
-        return (f.dwEffects & CFE_AUTOCOLOR) ? -1 : static_cast<long long>(f.crTextColor);
-    }
+    void SetText(const std::string& t) { SetTextAndPump(editor_->Handle(), t); }
 
     void ColorRange(int start, int length, TColor color) {
         editor_->SetSelectionStart(start);
@@ -238,7 +131,7 @@ class DocumentStreamTest : public ::testing::Test {
         EXPECT_EQ(editor_->Text(), "ok " + before);
         const std::string again = Path("usable.rtf");
         EXPECT_EQ(Outcome([&] { SaveDocument(*editor_, again); }), "no error");
-        EXPECT_EQ(ReadAll(again).rfind("{\\rtf", 0), 0u);
+        EXPECT_EQ(ReadFileBytes(again).rfind("{\\rtf", 0), 0u);
         SetText("");
         EXPECT_EQ(Outcome([&] { LoadDocument(*editor_, again); }), "no error");
         EXPECT_EQ(editor_->Text().rfind("ok " + before, 0), 0u);
@@ -248,14 +141,13 @@ class DocumentStreamTest : public ::testing::Test {
     // The text loaded from a plain-text file holding bytes.
     std::string LoadedText(const std::string& bytes) {
         const std::string p = Path("plain.txt");
-        EXPECT_TRUE(WriteAll(p, bytes));
+        EXPECT_TRUE(WriteFileBytes(p, bytes));
         EXPECT_EQ(Outcome([&] { LoadDocument(*editor_, p); }), "no error");
         return editor_->Text();
     }
 
-    std::vector<win::UniqueWindow> hosts_;
-    std::unique_ptr<TRichEdit> editor_;
-    std::string folder_;
+    TempFolder folder_;
+    HostedEditor editor_;
 };
 
 // The text of a sample with the red "赤" part; its byte offsets.
@@ -283,56 +175,21 @@ TEST(DocumentStreamHelper, DISABLED_HoldFileOpen) {
 
 // Loading plain text
 
-TEST_F(DocumentStreamTest, LfOnlyBreaksBecomeCrLf) {
-    EXPECT_EQ(LoadedText("one\ntwo\n\nfour"), "one\r\ntwo\r\n\r\nfour");
-    EXPECT_EQ(editor_->Lines.LineCount(), 4);
-    EXPECT_EQ(editor_->Lines.LineAt(3), "four");
-}
-
-TEST_F(DocumentStreamTest, CrOnlyBreaksBecomeCrLf) {
-    EXPECT_EQ(LoadedText("one\rtwo\r\rfour\r"), "one\r\ntwo\r\n\r\nfour\r\n");
-    EXPECT_EQ(editor_->Lines.LineCount(), 4);
-}
-
-TEST_F(DocumentStreamTest, MixedBreaksBecomeCrLf) {
-    EXPECT_EQ(LoadedText("a\r\nb\rc\nd\n\re"), "a\r\nb\r\nc\r\nd\r\n\r\ne");
-    EXPECT_EQ(editor_->Lines.LineCount(), 6);
-}
-
-TEST_F(DocumentStreamTest, BreaksAndCharactersAcrossPieceBoundaries) {
-    // The control offers 4096 bytes, so the file is read 2048 bytes at a time: the CR at
-    // offset 2047 and its LF fall into different reads, and the lead byte of あ falls on the
-    // last byte of the second read.
-    std::string bytes = std::string(2047, 'x') + "\r\n" + std::string(2046, 'y') + "あ\nend\r";
+// The conversion runs as the control reads the file (LoadConversion pins its rules): every
+// kind of break becomes CR LF and NUL bytes go, also across the control's reads. It offers
+// 4096 bytes, so the file is read 2048 bytes at a time: the CR at offset 2047 and its LF
+// fall into different reads, and the lead byte of あ on the last byte of the second read.
+TEST_F(DocumentStreamTest, PlainTextIsConvertedAsTheControlReadsIt) {
+    const std::string bytes = std::string(2047, 'x') + "\r\n" + std::string(2046, 'y') + "あ\nend\r" +
+                              std::string("a\0b\rc\n\rd", 8);
     ASSERT_EQ(static_cast<unsigned char>(bytes[4095]), 0x82u);
-    EXPECT_EQ(LoadedText(bytes), WithCrLfBreaks(bytes));
-
-    // A larger document: lines of every length up to 70, Japanese and ASCII mixed, with the
-    // three kinds of break in turn, so that breaks and double-byte characters meet the
-    // read boundaries at every offset.
-    std::string big;
-    const char* breaks[] = {"\r\n", "\r", "\n"};
-    for (int line = 0; line < 700; ++line) {
-        for (int k = 0; k < line % 71; ++k)
-            big += (k + line) % 3 == 0 ? std::string("漢") : std::string(1, 'a' + k % 26);
-        big += breaks[line % 3];
-    }
-    const std::string expected = WithCrLfBreaks(big);
-    const std::string loaded = LoadedText(big);
-    ASSERT_EQ(loaded.size(), expected.size());
-    EXPECT_TRUE(loaded == expected) << "first difference at byte "
-                                    << (std::mismatch(loaded.begin(), loaded.end(), expected.begin()).first -
-                                        loaded.begin());
-}
-
-TEST_F(DocumentStreamTest, NulBytesAreDroppedAndEverythingElseKept) {
-    const std::string bytes("ab\0cd\0\r\n\0日本\0語", 17);
-    EXPECT_EQ(LoadedText(bytes), "abcd\r\n日本語");
+    EXPECT_EQ(LoadedText(bytes),
+              std::string(2047, 'x') + "\r\n" + std::string(2046, 'y') + "あ\r\nend\r\nab\r\nc\r\n\r\nd");
 }
 
 TEST_F(DocumentStreamTest, FileNameExtensionPlaysNoPart) {
     const std::string p = Path("looks-like.rtf");
-    ASSERT_TRUE(WriteAll(p, "just text\nsecond"));
+    ASSERT_TRUE(WriteFileBytes(p, "just text\nsecond"));
     LoadDocument(*editor_, p);
     EXPECT_EQ(editor_->Text(), "just text\r\nsecond");
 }
@@ -341,7 +198,7 @@ TEST_F(DocumentStreamTest, FileNameExtensionPlaysNoPart) {
 
 TEST_F(DocumentStreamTest, RtfFileIsReadAsRichText) {
     const std::string p = Path("in.txt");
-    ASSERT_TRUE(WriteAll(
+    ASSERT_TRUE(WriteFileBytes(
         p, "{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fcharset128 Gothic;}}"
            "{\\colortbl;\\red255\\green0\\blue0;}\\f0 plain \\cf1 red\\cf0  \\'93\\'fa\\'96\\'7b\\par}"));
     LoadDocument(*editor_, p);
@@ -349,18 +206,18 @@ TEST_F(DocumentStreamTest, RtfFileIsReadAsRichText) {
     EXPECT_EQ(text.rfind("plain red 日本", 0), 0u) << text;
     EXPECT_EQ(text.find("rtf"), std::string::npos) << text;
     EXPECT_EQ(text.find("colortbl"), std::string::npos) << text;
-    EXPECT_EQ(ColorAt(*editor_, 6), static_cast<long long>(RGB(255, 0, 0)));
-    EXPECT_EQ(ColorAt(*editor_, 0), -1);
+    EXPECT_EQ(TextColorOf(FormatAt(*editor_, 6)), static_cast<long long>(RGB(255, 0, 0)));
+    EXPECT_EQ(TextColorOf(FormatAt(*editor_, 0)), -1);
 }
 
 TEST_F(DocumentStreamTest, SavedFileIsRtfEvenUnderATxtName) {
     SetText("plain words");
     const std::string p = Path("saved.txt");
     SaveDocument(*editor_, p);
-    const std::string bytes = ReadAll(p);
+    const std::string bytes = ReadFileBytes(p);
     EXPECT_EQ(bytes.rfind("{\\rtf", 0), 0u) << bytes.substr(0, 40);
     EXPECT_NE(bytes.find("plain words"), std::string::npos);
-    EXPECT_EQ(Listing(folder_), std::vector<std::string>{"saved.txt"});
+    EXPECT_EQ(Listing(folder_.Path()), std::vector<std::string>{"saved.txt"});
 }
 
 TEST_F(DocumentStreamTest, JapaneseTextAndColoursSurviveSaveAndLoad) {
@@ -370,31 +227,32 @@ TEST_F(DocumentStreamTest, JapaneseTextAndColoursSurviveSaveAndLoad) {
     const std::string p = Path("colours.rtf");
     SaveDocument(*editor_, p);
 
-    auto other = MakeEditor();
+    HostedEditor other;
     LoadDocument(*other, p);
     EXPECT_EQ(other->Text().substr(0, kSample.size()), kSample);
     EXPECT_EQ(other->Text().find_first_not_of("\r\n", kSample.size()), std::string::npos);
-    EXPECT_EQ(ColorAt(*other, kRedStart), static_cast<long long>(RGB(255, 0, 0)));
-    EXPECT_EQ(ColorAt(*other, kPlainStart + 3), static_cast<long long>(RGB(0, 0, 200)));
-    EXPECT_EQ(ColorAt(*other, 0), -1);
-    EXPECT_EQ(ColorAt(*other, kRedStart - 2), -1);
+    EXPECT_EQ(TextColorOf(FormatAt(*other, kRedStart)), static_cast<long long>(RGB(255, 0, 0)));
+    EXPECT_EQ(TextColorOf(FormatAt(*other, kPlainStart + 3)), static_cast<long long>(RGB(0, 0, 200)));
+    EXPECT_EQ(TextColorOf(FormatAt(*other, 0)), -1);
+    EXPECT_EQ(TextColorOf(FormatAt(*other, kRedStart - 2)), -1);
 }
 
 TEST_F(DocumentStreamTest, SaveReplacesAnExistingFileAndKeepsItsAttributes) {
     const std::string p = Path("existing.rtf");
-    ASSERT_TRUE(WriteAll(p, "old content that is longer than the new document will be, by quite a lot ..."));
+    ASSERT_TRUE(
+        WriteFileBytes(p, "old content that is longer than the new document will be, by quite a lot ..."));
     ASSERT_TRUE(::SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_HIDDEN));
     const bool hiddenStored = (::GetFileAttributesA(p.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0;
     SetText("new");
     SaveDocument(*editor_, p);
-    const std::string bytes = ReadAll(p);
+    const std::string bytes = ReadFileBytes(p);
     EXPECT_EQ(bytes.rfind("{\\rtf", 0), 0u);
     EXPECT_EQ(bytes.find("old content"), std::string::npos);
-    EXPECT_EQ(Listing(folder_), std::vector<std::string>{"existing.rtf"});
+    EXPECT_EQ(Listing(folder_.Path()), std::vector<std::string>{"existing.rtf"});
     if (hiddenStored) {
         EXPECT_NE(::GetFileAttributesA(p.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
     }
-    auto other = MakeEditor();
+    HostedEditor other;
     LoadDocument(*other, p);
     EXPECT_EQ(other->Text().rfind("new", 0), 0u);
 }
@@ -412,7 +270,7 @@ TEST_F(DocumentStreamTest, MissingFileGivesTheOpenErrorWithThePathAndKeepsTheCon
 
 TEST_F(DocumentStreamTest, FileHeldByAnotherProgramGivesTheOpenError) {
     const std::string p = Path("held.txt");
-    ASSERT_TRUE(WriteAll(p, "held"));
+    ASSERT_TRUE(WriteFileBytes(p, "held"));
     SetText(kSample);
     HeldByAnotherProcess holder(p);
     ASSERT_TRUE(holder.Held());
@@ -465,8 +323,8 @@ TEST_F(DocumentStreamTest, ReadFailingPartWayIsAnErrorAndKeepsTheContent) {
         EXPECT_EQ(outcome, kReadError);
         EXPECT_EQ(editor_->Text().substr(0, kSample.size()), kSample);
         EXPECT_EQ(editor_->Text().find_first_not_of("\r\n", kSample.size()), std::string::npos);
-        EXPECT_EQ(ColorAt(*editor_, kRedStart), static_cast<long long>(RGB(255, 0, 0)));
-        EXPECT_EQ(ColorAt(*editor_, 0), -1);
+        EXPECT_EQ(TextColorOf(FormatAt(*editor_, kRedStart)), static_cast<long long>(RGB(255, 0, 0)));
+        EXPECT_EQ(TextColorOf(FormatAt(*editor_, 0)), -1);
     }
     ExpectUsable();
 }
@@ -496,14 +354,14 @@ TEST_F(DocumentStreamTest, UnreadableFileIsAReadErrorNotAnEmptyDocument) {
 TEST_F(DocumentStreamTest, ReadOnlyTargetIsNotReplaced) {
     const std::string p = Path("readonly.rtf");
     const std::string original = "{\\rtf1 the original}";
-    ASSERT_TRUE(WriteAll(p, original));
+    ASSERT_TRUE(WriteFileBytes(p, original));
     ASSERT_TRUE(::SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_READONLY));
-    const auto listing = Listing(folder_);
+    const auto listing = Listing(folder_.Path());
     SetText(kSample);
     EXPECT_EQ(Outcome([&] { SaveDocument(*editor_, p); }), CreateError(p));
-    EXPECT_EQ(ReadAll(p), original);
+    EXPECT_EQ(ReadFileBytes(p), original);
     EXPECT_NE(::GetFileAttributesA(p.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
-    EXPECT_EQ(Listing(folder_), listing);
+    EXPECT_EQ(Listing(folder_.Path()), listing);
     EXPECT_EQ(editor_->Text(), kSample);
     ExpectUsable();
 }
@@ -511,26 +369,26 @@ TEST_F(DocumentStreamTest, ReadOnlyTargetIsNotReplaced) {
 TEST_F(DocumentStreamTest, TargetHeldOpenByAnotherProgramIsNotReplaced) {
     const std::string p = Path("held.rtf");
     const std::string original = "{\\rtf1 held by someone else}";
-    ASSERT_TRUE(WriteAll(p, original));
-    const auto listing = Listing(folder_);
+    ASSERT_TRUE(WriteFileBytes(p, original));
+    const auto listing = Listing(folder_.Path());
     SetText(kSample);
     {
         HeldByAnotherProcess holder(p);
         ASSERT_TRUE(holder.Held());
         EXPECT_EQ(Outcome([&] { SaveDocument(*editor_, p); }), CreateError(p));
-        EXPECT_EQ(Listing(folder_), listing);
+        EXPECT_EQ(Listing(folder_.Path()), listing);
     }
-    EXPECT_EQ(ReadAll(p), original);
+    EXPECT_EQ(ReadFileBytes(p), original);
     EXPECT_EQ(editor_->Text(), kSample);
     ExpectUsable();
 }
 
 TEST_F(DocumentStreamTest, TargetInAMissingFolderGivesTheCreateError) {
     const std::string p = Path("no-such-folder\\doc.rtf");
-    const auto listing = Listing(folder_);
+    const auto listing = Listing(folder_.Path());
     SetText(kSample);
     EXPECT_EQ(Outcome([&] { SaveDocument(*editor_, p); }), CreateError(p));
-    EXPECT_EQ(Listing(folder_), listing);
+    EXPECT_EQ(Listing(folder_.Path()), listing);
     EXPECT_EQ(::GetFileAttributesA(Path("no-such-folder").c_str()), INVALID_FILE_ATTRIBUTES);
     ExpectUsable();
 }
@@ -540,7 +398,7 @@ TEST_F(DocumentStreamTest, TargetThatIsAFolderGivesTheCreateError) {
     ASSERT_TRUE(::CreateDirectoryA(p.c_str(), nullptr));
     SetText(kSample);
     EXPECT_EQ(Outcome([&] { SaveDocument(*editor_, p); }), CreateError(p));
-    EXPECT_EQ(Listing(folder_), std::vector<std::string>{"a-folder"});
+    EXPECT_EQ(Listing(folder_.Path()), std::vector<std::string>{"a-folder"});
     ::RemoveDirectoryA(p.c_str());
 }
 
@@ -588,7 +446,7 @@ TEST_F(DocumentStreamTest, AReplaceFailingHalfWayNeverLosesTheNewContent) {
     for (DWORD error : {DWORD{ERROR_UNABLE_TO_MOVE_REPLACEMENT}, DWORD{ERROR_UNABLE_TO_MOVE_REPLACEMENT_2}}) {
         for (bool blocked : {false, true}) {
             SCOPED_TRACE(std::to_string(error) + (blocked ? " and the move fails" : ""));
-            ASSERT_TRUE(WriteAll(p, "{\\rtf1 old}"));
+            ASSERT_TRUE(WriteFileBytes(p, "{\\rtf1 old}"));
             SetText("new content");
             replace_seam::error = error;
             replace_seam::blockTarget = blocked;
@@ -607,18 +465,17 @@ TEST_F(DocumentStreamTest, AReplaceFailingHalfWayNeverLosesTheNewContent) {
             } else {
                 EXPECT_EQ(outcome, "no error");
             }
-            auto other = MakeEditor();
+            HostedEditor other;
             EXPECT_EQ(Outcome([&] { LoadDocument(*other, holder); }), "no error") << holder;
             EXPECT_EQ(other->Text().rfind("new content", 0), 0u);
-            RemoveFolder(folder_);
-            ASSERT_TRUE(::CreateDirectoryA(folder_.c_str(), nullptr));
+            folder_.Clear();
         }
     }
 }
 
 TEST_F(DocumentStreamTest, AReplaceRefusedForAMomentIsTriedAgain) {
     const std::string p = Path("doc.rtf");
-    ASSERT_TRUE(WriteAll(p, "{\\rtf1 old}"));
+    ASSERT_TRUE(WriteFileBytes(p, "{\\rtf1 old}"));
     SetText("new content");
     replace_seam::refusals = 3;
     {
@@ -626,39 +483,39 @@ TEST_F(DocumentStreamTest, AReplaceRefusedForAMomentIsTriedAgain) {
         EXPECT_EQ(Outcome([&] { SaveDocument(*editor_, p); }), "no error");
         EXPECT_EQ(replace_seam::calls, 4);
     }
-    EXPECT_EQ(ReadAll(p).find("old"), std::string::npos);
-    EXPECT_EQ(Listing(folder_), std::vector<std::string>{"doc.rtf"});
+    EXPECT_EQ(ReadFileBytes(p).find("old"), std::string::npos);
+    EXPECT_EQ(Listing(folder_.Path()), std::vector<std::string>{"doc.rtf"});
     // Refused for good: reported, the target as it was, no temporary file left.
-    const std::string before = ReadAll(p);
+    const std::string before = ReadFileBytes(p);
     replace_seam::refusals = 1000;
     {
         replace_seam::Installed seam(&replace_seam::Refusing);
         EXPECT_EQ(Outcome([&] { SaveDocument(*editor_, p); }), CreateError(p));
         EXPECT_GT(replace_seam::calls, 1);
     }
-    EXPECT_EQ(ReadAll(p), before);
-    EXPECT_EQ(Listing(folder_), std::vector<std::string>{"doc.rtf"});
+    EXPECT_EQ(ReadFileBytes(p), before);
+    EXPECT_EQ(Listing(folder_.Path()), std::vector<std::string>{"doc.rtf"});
 }
 
 // A target whose path is as long as a path may be (MAX_PATH - 1 bytes) with a short name:
 // a temporary name beside it does not fit MAX_PATH, yet the file is saved all the same.
 TEST_F(DocumentStreamTest, ATargetAtTheLongestPathIsSaved) {
     const std::string name = "a.rtf";
-    const auto depth = static_cast<int>(MAX_PATH - 1 - name.size() - folder_.size() - 1);
+    const auto depth = static_cast<int>(MAX_PATH - 1 - name.size() - folder_.Path().size() - 1);
     ASSERT_GT(depth, 0);
     ASSERT_LT(depth, 256);
-    const std::string deep = folder_ + std::string(static_cast<std::size_t>(depth), 'd') + "\\";
+    const std::string deep = folder_.Path() + std::string(static_cast<std::size_t>(depth), 'd') + "\\";
     if (!::CreateDirectoryA(deep.c_str(), nullptr)) {
         const std::wstring wide(deep.begin(), deep.end());
         ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + wide).c_str(), nullptr));
     }
     const std::string p = deep + name;
     ASSERT_EQ(p.size(), static_cast<std::size_t>(MAX_PATH - 1));
-    ASSERT_TRUE(WriteAll(p, "{\\rtf1 old}"));
+    ASSERT_TRUE(WriteFileBytes(p, "{\\rtf1 old}"));
     SetText("new content");
     EXPECT_EQ(Outcome([&] { SaveDocument(*editor_, p); }), "no error");
     EXPECT_EQ(Listing(deep), std::vector<std::string>{name});
-    auto other = MakeEditor();
+    HostedEditor other;
     LoadDocument(*other, p);
     EXPECT_EQ(other->Text().rfind("new content", 0), 0u);
 }
@@ -672,7 +529,7 @@ TEST_F(DocumentStreamTest, FullDiskIsAWriteErrorAndKeepsTheOldFile) {
     std::replace(full.begin(), full.end(), '/', '\\');
     if (full.back() != '\\') full += '\\';
     const std::string kept = full + "kept.rtf";
-    const std::string original = ReadAll(kept);
+    const std::string original = ReadFileBytes(kept);
     ASSERT_NE(original, "<unreadable>") << kept;
     const auto listing = Listing(full);
 
@@ -681,7 +538,7 @@ TEST_F(DocumentStreamTest, FullDiskIsAWriteErrorAndKeepsTheOldFile) {
     for (int i = 0; i < 3000; ++i) text += "満杯のディスク line " + std::to_string(i) + "\r\n";
     SetText(text);
     EXPECT_EQ(Outcome([&] { SaveDocument(*editor_, kept); }), kWriteError);
-    EXPECT_EQ(ReadAll(kept), original);
+    EXPECT_EQ(ReadFileBytes(kept), original);
     EXPECT_EQ(Listing(full), listing);
 
     const std::string fresh = full + "new.rtf";

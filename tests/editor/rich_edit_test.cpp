@@ -7,47 +7,19 @@
 #include <memory>
 
 #include "base/errors.h"
-#include "base/win/handles.h"
 #include "wine_support.h"
 
 using namespace dodir;
-using dodir::testing::Pump;
-using dodir::testing::TypeText;
+using namespace dodir::testing;
 
 namespace {
 
 class RichEditTest : public ::testing::Test {
   protected:
-    void SetUp() override { Make(300, 200); }
-
-    void Make(int width, int height) {
-        editor_.reset();
-        host_.reset(::CreateWindowExA(0, "STATIC", "host", WS_POPUP | WS_VISIBLE, 100, 100, width + 20,
-                                      height + 20, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr));
-        TRichEditSettings s;
-        s.id = 1;
-        s.bounds = RECT{0, 0, width, height};
-        s.verticalScrollBar = true;
-        editor_ = std::make_unique<TRichEdit>(host_.get(), s);
-        Pump();
-    }
-
     HWND Wnd() const { return editor_->Handle(); }
-    void SetText(const std::string& t) {
-        ::SetWindowTextA(Wnd(), t.c_str());
-        Pump();
-    }
-    CHARFORMATA FormatAt(int bytePos) {
-        editor_->SetSelectionStart(bytePos);
-        editor_->SetSelectionLength(1);
-        CHARFORMATA f{};
-        f.cbSize = sizeof f;
-        ::SendMessageA(Wnd(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&f));
-        return f;
-    }
+    void SetText(const std::string& t) { SetTextAndPump(Wnd(), t); }
 
-    win::UniqueWindow host_;
-    std::unique_ptr<TRichEdit> editor_;
+    HostedEditor editor_{300, 200};
 };
 
 } // namespace
@@ -176,7 +148,7 @@ TEST_F(RichEditTest, FindInRangeIsCaseExactAndStaysInsideTheRange) {
 }
 
 TEST_F(RichEditTest, WritingTheSameColourSendsNothing) {
-    dodir::testing::MessageCounter counter(Wnd(), EM_SETBKGNDCOLOR);
+    MessageCounter counter(Wnd(), EM_SETBKGNDCOLOR);
     editor_->SetColor(clWindow);
     EXPECT_EQ(counter.count, 0);
     editor_->SetColor(RGBColor(0, 128, 0));
@@ -192,9 +164,9 @@ TEST_F(RichEditTest, TextColourAtTheCaretColoursOnlyWhatIsTypedNext) {
     editor_->SelectionFormat.TextColor(RGBColor(255, 0, 0));
     TypeText(Wnd(), "x");
     EXPECT_EQ(editor_->Text(), "abcx");
-    const auto before = FormatAt(2);
+    const auto before = FormatAt(*editor_, 2);
     EXPECT_TRUE(before.dwEffects & CFE_AUTOCOLOR);
-    const auto typed = FormatAt(3);
+    const auto typed = FormatAt(*editor_, 3);
     EXPECT_FALSE(typed.dwEffects & CFE_AUTOCOLOR);
     EXPECT_EQ(typed.crTextColor, RGB(255, 0, 0));
 }
@@ -204,11 +176,11 @@ TEST_F(RichEditTest, TextColourOfTheWindowTextIsAutomatic) {
     editor_->SetSelectionStart(0);
     editor_->SetSelectionLength(3);
     editor_->SelectionFormat.TextColor(RGBColor(0, 0, 255));
-    EXPECT_EQ(FormatAt(1).crTextColor, RGB(0, 0, 255));
+    EXPECT_EQ(FormatAt(*editor_, 1).crTextColor, RGB(0, 0, 255));
     editor_->SetSelectionStart(0);
     editor_->SetSelectionLength(3);
     editor_->SelectionFormat.TextColor(clWindowText);
-    EXPECT_TRUE(FormatAt(1).dwEffects & CFE_AUTOCOLOR);
+    EXPECT_TRUE(FormatAt(*editor_, 1).dwEffects & CFE_AUTOCOLOR);
 }
 
 TEST_F(RichEditTest, AssignFontSetsFaceSizeAndStyle) {
@@ -220,7 +192,7 @@ TEST_F(RichEditTest, AssignFontSetsFaceSizeAndStyle) {
     font.bold = true;
     font.underline = true;
     editor_->SelectionFormat.AssignFont(font);
-    const auto f = FormatAt(1);
+    const auto f = FormatAt(*editor_, 1);
     EXPECT_STREQ(f.szFaceName, "ＭＳ Ｐゴシック");
     EXPECT_EQ(f.yHeight, 240);
     EXPECT_TRUE(f.dwEffects & CFE_BOLD);
@@ -231,7 +203,7 @@ TEST_F(RichEditTest, AssignFontSetsFaceSizeAndStyle) {
 
 TEST_F(RichEditTest, DefaultFormatIsTheWindowFont) {
     TypeText(Wnd(), "a");
-    const auto f = FormatAt(0);
+    const auto f = FormatAt(*editor_, 0);
     EXPECT_STREQ(f.szFaceName, "ＭＳ Ｐゴシック");
     EXPECT_EQ(f.yHeight, 180);
 }
@@ -271,14 +243,11 @@ TEST_F(RichEditTest, BackspaceRaisesOneKeyPressBeforeItDeletes) {
     SetText("one two");
     editor_->SetSelectionStart(7);
     keys.clear();
-    BYTE state[256]{};
-    ::GetKeyboardState(state);
-    state[VK_CONTROL] = 0x80;
-    ::SetKeyboardState(state);
-    ::SendMessageA(Wnd(), WM_KEYDOWN, VK_BACK, 1);
-    ::SendMessageA(Wnd(), WM_CHAR, 0x7F, 1);
-    state[VK_CONTROL] = 0;
-    ::SetKeyboardState(state);
+    {
+        HeldKeys ctrl{VK_CONTROL};
+        ::SendMessageA(Wnd(), WM_KEYDOWN, VK_BACK, 1);
+        ::SendMessageA(Wnd(), WM_CHAR, 0x7F, 1);
+    }
     EXPECT_EQ(keys, "\x7f");
     EXPECT_EQ(seen, "one two");
     EXPECT_LT(editor_->Text().size(), 7u);
@@ -296,9 +265,9 @@ TEST_F(RichEditTest, BackspaceRaisesOneKeyPressBeforeItDeletes) {
         ++raised;
         throw EConvertError("stop");
     };
-    dodir::testing::MessageBoxWatcher box;
+    BoxWatcher box({BoxWatcher::ErrorBox()});
     TypeText(Wnd(), "\b");
-    EXPECT_EQ(box.Text(), "stop.");
+    EXPECT_EQ(box.Texts(), std::vector<std::string>{"stop."});
     EXPECT_EQ(raised, 1);
     EXPECT_EQ(editor_->Text(), "ab");
 }
@@ -318,7 +287,7 @@ TEST_F(RichEditTest, EnterStaysALineBreakAfterTheDialogCodeWasAsked) {
 TEST_F(RichEditTest, AHalfTypedCharacterIsDroppedWhenTheFocusLeaves) {
     ::SetFocus(Wnd());
     TypeText(Wnd(), std::string(1, '\x93')); // the lead byte of 日
-    ::SetFocus(host_.get());
+    ::SetFocus(editor_.host.get());
     ::SetFocus(Wnd());
     TypeText(Wnd(), "A");
     EXPECT_EQ(editor_->Text(), "A");
@@ -396,7 +365,7 @@ TEST_F(RichEditTest, ClearAllEmptiesButKeepsTheBackground) {
         RECT after{};
         ::GetWindowRect(Wnd(), &after);
         EXPECT_TRUE(::EqualRect(&before, &after));
-        EXPECT_EQ(::GetDlgItem(host_.get(), 1), Wnd());
+        EXPECT_EQ(::GetDlgItem(editor_.host.get(), 1), Wnd());
         EXPECT_EQ(::GetFocus(), Wnd());
         int raised = 0;
         editor_->OnKeyPress = [&](char&) { ++raised; };
@@ -424,9 +393,9 @@ TEST_F(RichEditTest, FocusOnAHiddenControlFails) {
 
 TEST_F(RichEditTest, ErrorInAnEventHandlerStopsTheMessageAndReachesTheErrorBox) {
     editor_->OnKeyPress = [](char&) { throw EConvertError("'x' は整数ではありません"); };
-    dodir::testing::MessageBoxWatcher box;
+    BoxWatcher box({BoxWatcher::ErrorBox()});
     TypeText(Wnd(), "a");
-    EXPECT_EQ(box.Text(), "'x' は整数ではありません.");
+    EXPECT_EQ(box.Texts(), std::vector<std::string>{"'x' は整数ではありません."});
     EXPECT_EQ(editor_->Text(), "");
 }
 
@@ -455,18 +424,10 @@ TEST_F(RichEditTest, PastedLinesAreCountedAsTheyAre) {
     for (int i = 0; i < 1000; ++i) text += "n\r\n";
     for (bool byKey : {false, true}) {
         SetText("");
-        {
-            win::ClipboardScope clipboard(Wnd());
-            clipboard.SetText(text);
-        }
+        ASSERT_TRUE(PutOnClipboard(text));
         if (byKey) {
-            BYTE state[256]{};
-            ::GetKeyboardState(state);
-            state[VK_CONTROL] = 0x80;
-            ::SetKeyboardState(state);
+            HeldKeys ctrl{VK_CONTROL};
             ::SendMessageA(Wnd(), WM_KEYDOWN, 'V', 1);
-            state[VK_CONTROL] = 0;
-            ::SetKeyboardState(state);
         } else {
             editor_->PasteClipboard();
         }
