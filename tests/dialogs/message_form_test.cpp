@@ -212,9 +212,8 @@ TEST(MessageFormShow, CentredFocusOnTheLeftmostButtonAndDestroyedAfterwards) {
     const SeenBox& box = seen[0];
     EXPECT_EQ(box.caption, "確認");
     EXPECT_EQ(box.text, "ファイルを保存しますか？");
-    const MessagePoint centred =
-        CentredPosition({::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)},
-                        {box.frame.right - box.frame.left, box.frame.bottom - box.frame.top});
+    const TPoint centred = CentreIn({0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)},
+                                    {box.frame.right - box.frame.left, box.frame.bottom - box.frame.top});
     EXPECT_EQ(box.frame.left, centred.x);
     EXPECT_EQ(box.frame.top, centred.y);
     ASSERT_NE(box.focus, nullptr);

@@ -139,9 +139,6 @@ RECT ClientRectOnScreen(HWND wnd) {
     return r;
 }
 
-namespace {
-// Sends a message whose lParam points at size bytes of buf, through memory in the window's
-// own process (the common controls' messages are not carried across processes).
 bool SendWithRemoteBuffer(HWND wnd, UINT msg, WPARAM wParam, void* buf, SIZE_T size) {
     DWORD pid = 0;
     ::GetWindowThreadProcessId(wnd, &pid);
@@ -157,7 +154,6 @@ bool SendWithRemoteBuffer(HWND wnd, UINT msg, WPARAM wParam, void* buf, SIZE_T s
     ::CloseHandle(proc);
     return sent;
 }
-} // namespace
 
 std::string StatusPanelText(HWND bar, int panel) {
     std::vector<char> buf(1024, '\0');

@@ -44,6 +44,9 @@ class Program {
 // A path as Windows programs take it (a Unix path becomes one on drive Z:).
 std::string WindowsPath(std::string path);
 RECT ClientRectOnScreen(HWND wnd);
+// Sends a message whose lParam points at size bytes of buf, through memory in the window's
+// own process (messages other than the system's own are not carried across processes).
+bool SendWithRemoteBuffer(HWND wnd, UINT msg, WPARAM wParam, void* buf, SIZE_T size);
 // The text of a status bar panel of another process.
 std::string StatusPanelText(HWND statusBar, int panel);
 

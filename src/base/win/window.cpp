@@ -127,6 +127,9 @@ LRESULT CALLBACK TSubclassedControl::SubclassProc(HWND wnd, UINT msg, WPARAM wPa
         self->handle_ = nullptr;
         return ::DefSubclassProc(wnd, msg, wParam, lParam);
     }
+    // A control that gets the focus becomes its form's active control, however it got it.
+    if (msg == WM_SETFOCUS)
+        ::SendMessageA(::GetParent(wnd), kMsgSetActiveControl, reinterpret_cast<WPARAM>(wnd), 0);
     return Guard([&] { return self->HandleMessage(msg, wParam, lParam); }, LRESULT{0});
 }
 
