@@ -39,15 +39,21 @@ void AnswerNotFound(const Program& program, const std::string& text) {
     PressKey(VK_RETURN);
     EXPECT_TRUE(WaitFor([&] { return Gone(box); }));
 }
+// Types a text into the editor and opens a dialog from the toolbar; gives the dialog.
+HWND TypeAndOpen(const Program& program, const char* text, int button) {
+    Click(program.Control(idRichEdit1), 100, 10);
+    TypeText(text);
+    ClickToolButton(program.Control(idToolBar1), button);
+    HWND dialog = program.FindWindowOf("#32770");
+    if (dialog) Activate(dialog);
+    return dialog;
+}
 } // namespace
 
 TEST(SearchThroughRealInput, FindNextWithTheMouseAndEnterThenNotFound) {
     Program program;
     HWND editor = program.Control(idRichEdit1);
-    Click(editor, 100, 10);
-    TypeText("one two one two");
-    ClickToolButton(program.Control(idToolBar1), kFind);
-    HWND dialog = program.FindWindowOf("#32770");
+    HWND dialog = TypeAndOpen(program, "one two one two", kFind);
     ASSERT_NE(dialog, nullptr);
     TypeText("two");
     ClickButton(dialog, IDOK);
@@ -68,12 +74,8 @@ TEST(SearchThroughRealInput, FindNextWithTheMouseAndEnterThenNotFound) {
 TEST(SearchThroughRealInput, ReplaceAndReplaceAllEachChangeTheFirstOccurrence) {
     Program program;
     HWND editor = program.Control(idRichEdit1);
-    Click(editor, 100, 10);
-    TypeText("one two one two");
-    ClickToolButton(program.Control(idToolBar1), kReplace);
-    HWND dialog = program.FindWindowOf("#32770");
+    HWND dialog = TypeAndOpen(program, "one two one two", kReplace);
     ASSERT_NE(dialog, nullptr);
-    Activate(dialog);
     TypeText("one");
     PressKey(VK_TAB); // to the replacement
     TypeText("1");
@@ -91,15 +93,11 @@ TEST(FontsThroughRealInput, ApplyClickedGivesTheSelectionTheStyleChosen) {
     HWND editor = program.Control(idRichEdit1);
     Click(editor, 100, 10);
     TypeText("plain bold");
-    PressKey(VK_LEFT, true);
-    PressKey(VK_LEFT, true);
-    PressKey(VK_LEFT, true);
-    PressKey(VK_LEFT, true); // "bold" selected
+    for (int k = 0; k < 4; ++k) PressKey(VK_LEFT, true); // "bold" selected
     ClickToolButton(program.Control(idToolBar1), kFont);
     HWND dialog = program.FindWindowOf("#32770");
     ASSERT_NE(dialog, nullptr);
     Activate(dialog);
-    ::SetForegroundWindow(dialog);
     PressKey(VK_TAB); // from the face list to the style list
     PressKey(VK_DOWN);
     PressKey(VK_DOWN);         // regular, italic, bold
@@ -107,14 +105,13 @@ TEST(FontsThroughRealInput, ApplyClickedGivesTheSelectionTheStyleChosen) {
     ::Sleep(300);
     PressKey(VK_ESCAPE); // Cancel applies nothing more
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
-
-    CHARFORMATA f{};
-    f.cbSize = sizeof f;
-    ASSERT_TRUE(SendWithRemoteBuffer(editor, EM_GETCHARFORMAT, SCF_SELECTION, &f, sizeof f));
-    EXPECT_TRUE((f.dwMask & CFM_BOLD) && (f.dwEffects & CFE_BOLD)) << std::hex << f.dwEffects;
-    ::SendMessageA(editor, EM_SETSEL, 0, 5);
-    f = CHARFORMATA{};
-    f.cbSize = sizeof f;
-    ASSERT_TRUE(SendWithRemoteBuffer(editor, EM_GETCHARFORMAT, SCF_SELECTION, &f, sizeof f));
-    EXPECT_FALSE(f.dwEffects & CFE_BOLD); // the rest is unchanged
+    auto effects = [&](int from, int to) {
+        ::SendMessageA(editor, EM_SETSEL, from, to);
+        CHARFORMATA f{};
+        f.cbSize = sizeof f;
+        EXPECT_TRUE(SendWithRemoteBuffer(editor, EM_GETCHARFORMAT, SCF_SELECTION, &f, sizeof f));
+        return f.dwEffects;
+    };
+    EXPECT_TRUE(effects(6, 10) & CFE_BOLD);
+    EXPECT_FALSE(effects(0, 5) & CFE_BOLD); // the rest is unchanged
 }
