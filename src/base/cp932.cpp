@@ -35,4 +35,10 @@ std::size_t LastCharStart(std::string_view text) noexcept {
     return last;
 }
 
+bool EndsInsideCharacter(std::string_view text) noexcept {
+    const std::size_t last = LastCharStart(text);
+    return last != std::string_view::npos && last + 1 == text.size() &&
+           IsLeadByte(static_cast<unsigned char>(text[last]));
+}
+
 } // namespace dodir::cp932

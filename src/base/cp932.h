@@ -24,4 +24,8 @@ std::size_t CharIndexOfByte(std::string_view text, std::size_t bytePos) noexcept
 // double-byte); npos for an empty text.
 std::size_t LastCharStart(std::string_view text) noexcept;
 
+// Whether text ends in a lead byte whose trail byte is missing: the offset text.size() of a
+// longer text that starts with it then lies inside a double-byte character.
+bool EndsInsideCharacter(std::string_view text) noexcept;
+
 } // namespace dodir::cp932

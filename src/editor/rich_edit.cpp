@@ -266,11 +266,8 @@ bool TRichEdit::StartsCharacter(int nativePos) {
     std::vector<char> buf(static_cast<std::size_t>(nativePos - lineStart) + 1, '\0');
     TEXTRANGEA range{{lineStart, nativePos}, buf.data()};
     const auto got = Send(EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
-    const std::string_view before(buf.data(), static_cast<std::size_t>(std::max<LRESULT>(got, 0)));
-    const std::size_t last = cp932::LastCharStart(before);
-    // Inside a character when the text before ends in a lead byte without its trail byte.
-    return last == std::string_view::npos || !cp932::IsLeadByte(static_cast<unsigned char>(before[last])) ||
-           last + 2 == before.size();
+    return !cp932::EndsInsideCharacter(
+        std::string_view(buf.data(), static_cast<std::size_t>(std::max<LRESULT>(got, 0))));
 }
 
 std::optional<TRichEdit::TSpan> TRichEdit::FindFrom(const std::string& text, int from) {

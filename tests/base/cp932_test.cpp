@@ -53,3 +53,12 @@ TEST(Cp932Positions, LastCharacterStart) {
     EXPECT_EQ(LastCharStart("abc"), 2u);
     EXPECT_EQ(LastCharStart("abあ"), 2u);
 }
+
+TEST(Cp932Positions, AnOffsetAfterALoneLeadByteIsInsideACharacter) {
+    EXPECT_TRUE(EndsInsideCharacter("ab\x83")); // the lead byte of "ソ" without its trail byte
+    EXPECT_TRUE(EndsInsideCharacter("ソ\x83"));
+    EXPECT_FALSE(EndsInsideCharacter("ソ"));               // 0x83 0x5C: whole
+    EXPECT_FALSE(EndsInsideCharacter("ソ\\"));             // then a real backslash
+    EXPECT_FALSE(EndsInsideCharacter("\x83\x83\x83\x83")); // two whole characters
+    EXPECT_FALSE(EndsInsideCharacter(""));
+}
