@@ -10,6 +10,7 @@ need_pkgs=(
   fonts-ipafont-gothic locales
   googletest imagemagick
   clang libclang-rt-14-dev clang-format
+  cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils ghostscript fonts-vlgothic
 )
 missing=()
 for p in "${need_pkgs[@]}"; do

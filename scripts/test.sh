@@ -44,9 +44,11 @@ echo "== Windows build"
 "$here/build.sh" -j "$jobs" || exit 1
 "$here/build.sh" --target e2e_tests wine_tests -j "$jobs" || exit 1
 
-echo "== Windows tests under Wine"
+echo "== Windows tests under Wine (printing to the PDF queue)"
+"$here/printer.sh" start || status=1
 with_display "$here/wine-ctest.sh" || status=1
 
 echo "== release zip"
 with_display "$here/package.sh" --check || status=1
+"$here/printer.sh" stop
 exit $status

@@ -145,11 +145,27 @@ class TFontDialog : public TCommonDialog {
     bool scriptChanged_ = false;
 };
 
+// Chooses the printer, its properties and the number of copies for the process's printer
+// object; no page range, selection or printing to a file.
 class TPrintDialog : public TCommonDialog {
   public:
     using TCommonDialog::TCommonDialog;
-    // Printing is not offered by the toolbar; the dialog is shown by nothing yet.
-    bool Execute() override { return false; }
+    // Starts from the current printer (the default one first, EPrinter when there is
+    // none); on OK makes the chosen printer and copies current.
+    bool Execute() override;
+
+    bool Collate = false;
+    bool PrintToFile = false;
+    bool AllPages = true;
+    int MinPage = 0, MaxPage = 0, FromPage = 0, ToPage = 0;
+    int Copies = 0;
+
+  protected:
+    virtual bool RunPlatformDialog(PRINTDLGA& pd) { return ::PrintDlgA(&pd) != FALSE; }
+
+  private:
+    static UINT_PTR CALLBACK Hook(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+    static UINT_PTR CALLBACK SetupHook(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 };
 
 // Registered message the find and replace dialogs send to their owner.

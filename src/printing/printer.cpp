@@ -1,0 +1,261 @@
+#include "printing/printer.h"
+
+#include <winspool.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "base/errors.h"
+#include "base/win/font.h"
+
+namespace dodir {
+
+namespace {
+const char kPrinting[] = "現在印刷中です";
+const char kNotPrinting[] = "プリンタに印刷できる状態ではありません";
+const char kInvalidPrinter[] = "選択したプリンタは有効ではありません";
+const char kNoDefault[] = "デフォルト プリンタが存在しません";
+const char kUnsupported[] = "選択されたプリンタではサポートされていない機能です";
+const char kFailed[] = "印刷に失敗しました";
+
+struct PrinterHandle {
+    HANDLE h = nullptr;
+    ~PrinterHandle() {
+        if (h) ::ClosePrinter(h);
+    }
+};
+
+// The driver's default device settings of a printer; empty when it has none.
+std::vector<BYTE> DefaultSettings(const TPrinterDevice& device) {
+    PrinterHandle printer;
+    std::string name = device.device;
+    if (!::OpenPrinterA(name.data(), &printer.h, nullptr)) return {};
+    const LONG size = ::DocumentPropertiesA(nullptr, printer.h, name.data(), nullptr, nullptr, 0);
+    if (size <= 0) return {};
+    std::vector<BYTE> settings(static_cast<std::size_t>(size));
+    if (::DocumentPropertiesA(nullptr, printer.h, name.data(), reinterpret_cast<DEVMODEA*>(settings.data()),
+                              nullptr, DM_OUT_BUFFER) != IDOK)
+        return {};
+    return settings;
+}
+} // namespace
+
+TPrinter& Printer() {
+    static TPrinter printer;
+    return printer;
+}
+
+TPrinter::TPrinter() = default;
+
+TPrinter::~TPrinter() {
+    if (printing_) {
+        ::EndPage(dc_);
+        if (!aborted_) ::EndDoc(dc_);
+    }
+    ReleaseHandle();
+}
+
+const std::vector<TPrinterDevice>& TPrinter::Printers() {
+    if (enumerated_) return printers_;
+    enumerated_ = true;
+    DWORD needed = 0, count = 0;
+    const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+    ::EnumPrintersA(flags, nullptr, 2, nullptr, 0, &needed, &count);
+    if (needed == 0) return printers_;
+    std::vector<BYTE> buf(needed);
+    if (!::EnumPrintersA(flags, nullptr, 2, buf.data(), needed, &needed, &count)) return printers_;
+    const auto* info = reinterpret_cast<const PRINTER_INFO_2A*>(buf.data());
+    for (DWORD k = 0; k < count; ++k) {
+        const auto text = [](const char* s) { return std::string(s ? s : ""); };
+        printers_.push_back({text(info[k].pDriverName), text(info[k].pPrinterName), text(info[k].pPortName)});
+    }
+    return printers_;
+}
+
+void TPrinter::ChooseDefaultPrinter() {
+    std::string name;
+    DWORD needed = 0, count = 0;
+    ::SetLastError(0);
+    ::EnumPrintersA(PRINTER_ENUM_DEFAULT, nullptr, 5, nullptr, 0, &needed, &count);
+    if (::GetLastError() == ERROR_INVALID_NAME) throw EPrinter(kNoDefault);
+    if (needed > 0) {
+        std::vector<BYTE> buf(needed);
+        if (::EnumPrintersA(PRINTER_ENUM_DEFAULT, nullptr, 5, buf.data(), needed, &needed, &count) &&
+            count > 0) {
+            const char* n = reinterpret_cast<const PRINTER_INFO_5A*>(buf.data())->pPrinterName;
+            name = n ? n : "";
+        }
+    }
+    if (name.empty()) {
+        char device[256]{};
+        ::GetProfileStringA("windows", "device", "", device, sizeof device);
+        name = device;
+        name = name.substr(0, name.find(','));
+        name.erase(0, name.find_first_not_of(' '));
+    }
+    const auto& all = Printers();
+    for (std::size_t k = 0; k < all.size(); ++k) {
+        if (!name.empty() && lstrcmpiA(all[k].device.c_str(), name.c_str()) == 0) {
+            current_ = static_cast<int>(k);
+            settings_ = DefaultSettings(all[k]);
+            return;
+        }
+    }
+    throw EPrinter(kNoDefault);
+}
+
+const TPrinterDevice& TPrinter::CurrentPrinter() {
+    if (current_ < 0) ChooseDefaultPrinter();
+    return printers_[static_cast<std::size_t>(current_)];
+}
+
+const std::vector<BYTE>& TPrinter::DeviceSettings() {
+    CurrentPrinter();
+    return settings_;
+}
+
+void TPrinter::SetPrinter(const TPrinterDevice& device, const DEVMODEA* settings) {
+    if (printing_) throw EPrinter(kPrinting);
+    ReleaseHandle();
+    Printers();
+    auto it = std::find_if(printers_.begin(), printers_.end(), [&](const TPrinterDevice& p) {
+        return lstrcmpiA(p.device.c_str(), device.device.c_str()) == 0;
+    });
+    if (it == printers_.end()) it = printers_.insert(printers_.end(), device);
+    current_ = static_cast<int>(it - printers_.begin());
+    if (settings) {
+        const auto* bytes = reinterpret_cast<const BYTE*>(settings);
+        settings_.assign(bytes, bytes + settings->dmSize + settings->dmDriverExtra);
+    } else {
+        settings_ = DefaultSettings(*it);
+    }
+}
+
+int TPrinter::Copies() {
+    if (DeviceSettings().empty()) throw EPrinter(kUnsupported);
+    return reinterpret_cast<const DEVMODEA*>(settings_.data())->dmCopies;
+}
+
+void TPrinter::SetCopies(int copies) {
+    if (DeviceSettings().empty()) throw EPrinter(kUnsupported);
+    if (printing_) throw EPrinter(kPrinting);
+    auto* mode = reinterpret_cast<DEVMODEA*>(settings_.data());
+    mode->dmCopies = static_cast<short>(copies);
+    mode->dmFields |= DM_COPIES;
+    // The next job makes a device context carrying the new setting.
+    ReleaseHandle();
+}
+
+void TPrinter::ReleaseHandle() noexcept {
+    if (dc_) ::DeleteDC(dc_);
+    dc_ = nullptr;
+    isDeviceContext_ = false;
+}
+
+void TPrinter::CreateContext(bool forPrinting) {
+    if (dc_ && (isDeviceContext_ || !forPrinting)) return;
+    const TPrinterDevice& p = CurrentPrinter();
+    const auto* mode = settings_.empty() ? nullptr : reinterpret_cast<const DEVMODEA*>(settings_.data());
+    ReleaseHandle();
+    dc_ = forPrinting ? ::CreateDCA(p.driver.c_str(), p.device.c_str(), p.port.c_str(), mode)
+                      : ::CreateICA(p.driver.c_str(), p.device.c_str(), p.port.c_str(), mode);
+    if (!dc_) throw EPrinter(kInvalidPrinter);
+    isDeviceContext_ = forPrinting;
+}
+
+HDC TPrinter::Handle() {
+    CreateContext(false);
+    return dc_;
+}
+
+int TPrinter::PrintableWidth() { return ::GetDeviceCaps(Handle(), HORZRES); }
+int TPrinter::PrintableHeight() { return ::GetDeviceCaps(Handle(), VERTRES); }
+
+BOOL CALLBACK TPrinter::AbortProc(HDC, int) {
+    // Other handlers of the program run while the platform spools.
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    return !Printer().aborted_;
+}
+
+// A job the platform refuses is dropped and reported, never taken for printed.
+void TPrinter::CheckPlatform(int result) {
+    if (result > 0) return;
+    AbortJob();
+    throw EPrinter(kFailed);
+}
+
+void TPrinter::StartJob() {
+    if (printing_) throw EPrinter(kPrinting);
+    CreateContext(true);
+    canvas_.Refresh();
+    printing_ = true;
+    aborted_ = false;
+    ::SetAbortProc(dc_, &TPrinter::AbortProc);
+    DOCINFOA doc{};
+    doc.cbSize = sizeof doc;
+    doc.lpszDocName = Title.c_str();
+    CheckPlatform(::StartDocA(dc_, &doc));
+    CheckPlatform(::StartPage(dc_));
+}
+
+void TPrinter::NextPage() {
+    if (!printing_) throw EPrinter(kNotPrinting);
+    CheckPlatform(::EndPage(dc_));
+    CheckPlatform(::StartPage(dc_));
+    canvas_.Refresh();
+}
+
+void TPrinter::FinishJob() {
+    if (!printing_) throw EPrinter(kNotPrinting);
+    CheckPlatform(::EndPage(dc_));
+    if (!aborted_) CheckPlatform(::EndDoc(dc_));
+    printing_ = false;
+    aborted_ = false;
+}
+
+void TPrinter::AbortJob() noexcept {
+    if (!printing_) return;
+    ::AbortDoc(dc_);
+    printing_ = false;
+    aborted_ = false;
+}
+
+// TPrinterCanvas
+
+void TPrinterCanvas::UpdateFont() {
+    const int ppi = ::GetDeviceCaps(Printer.Handle(), LOGPIXELSY);
+    if (ppi == FontPixelsPerInch) return;
+    const int points = -::MulDiv(Font.height, 72, FontPixelsPerInch);
+    FontPixelsPerInch = ppi;
+    Font.height = -::MulDiv(points, ppi, 72);
+}
+
+void TPrinterCanvas::Refresh() {
+    selectedPixelsPerInch_ = 0; // select everything again at the next use
+}
+
+HDC TPrinterCanvas::Handle() {
+    if (!Printer.Printing()) throw EPrinter(kNotPrinting);
+    UpdateFont();
+    HDC dc = Printer.Handle();
+    if (!font_ || selectedPixelsPerInch_ != FontPixelsPerInch || !(selectedFont_ == Font)) {
+        win::UniqueFont fresh(win::CreateFontOf(Font));
+        ::SelectObject(dc, fresh.get());
+        font_ = std::move(fresh);
+        selectedFont_ = Font;
+        selectedPixelsPerInch_ = FontPixelsPerInch;
+        ::SetTextColor(dc, win::ColorToRGB(Font.color));
+        ::SetBkMode(dc, TRANSPARENT);
+    }
+    return dc;
+}
+
+} // namespace dodir
