@@ -12,8 +12,9 @@
 //   PrintableWidth, PrintableHeight GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES)
 //   FontMetrics                     GetTextMetricsA: {tmHeight, tmAveCharWidth}
 //   MeasureRun                      GetTextExtentExPointA(dc, run, len, 0, nullptr, ends, &size),
-//                                   returning size.cy; the partial extents come one per byte,
-//                                   and only those that end a character are read
+//                                   returning size.cy; where the partial extents come one per
+//                                   character, each goes to the character's last byte (only
+//                                   those entries are read)
 //   DrawText                        TextOutA(dc, x, y, bytes, len)
 #pragma once
 #include <array>
