@@ -11,6 +11,7 @@
 #include "base/texts.h"
 #include "base/win/font.h"
 #include "dialogs/message_form.h"
+#include "printing/print_document.h"
 #include "search/search.h"
 #include "ui/application.h"
 
@@ -286,7 +287,11 @@ void TForm1::ToolButton13Click() {
 void TForm1::ToolButton14Click() { FontDialog1->Execute(); }
 void TForm1::ToolButton7Click() { FindDialog1->Execute(); }
 void TForm1::ToolButton12Click() { ReplaceDialog1->Execute(); }
-void TForm1::ToolButton16Click() {}
+// The button stays hidden; a click on it would print the document.
+void TForm1::ToolButton16Click() {
+    if (!PrintDialog1->Execute()) return;
+    printing::PrintDocument(*RichEdit1);
+}
 
 void TForm1::FindDialog1Find(TFindDialog& sender) { FindNext(sender); }
 void TForm1::ReplaceDialog1Find(TFindDialog& sender) { FindNext(sender); }

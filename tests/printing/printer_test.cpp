@@ -134,3 +134,26 @@ TEST(PrintDialog, OkKeepsThePrinterAndItsCopiesCancelChangesNothingAndNoRangeIsO
     EXPECT_EQ(Printer().Copies(), 2);
     Printer().SetCopies(1);
 }
+
+TEST(PrintCommand, TheDocumentGoesOutOnlyAfterTheDialogIsConfirmed) {
+    ShownForm1 form;
+    std::string text;
+    for (int k = 1; k <= 300; ++k) text += "行 " + std::to_string(k) + " 日本語\r\n";
+    ::SetWindowTextA(form->RichEdit1->Handle(), text.c_str());
+    PdfFolder pdfs;
+    {
+        BoxWatcher cancel({BoxWatcher::Dialog(BoxWatcher::Press(IDCANCEL))});
+        form->ToolButton16Click();
+        ASSERT_EQ(cancel.Seen().size(), 1u);
+    }
+    {
+        BoxWatcher ok({BoxWatcher::Dialog(BoxWatcher::Press(IDOK))});
+        form->ToolButton16Click();
+        ASSERT_EQ(ok.Seen().size(), 1u);
+    }
+    EXPECT_FALSE(Printer().Printing());
+    // 300 lines of the 9-point font do not fit one page; only this job wrote a PDF.
+    EXPECT_GT(pdfs.PagesOfNewPdf(), 1);
+    EXPECT_EQ(Printer().Canvas().Font.height,
+              -::MulDiv(9, ::GetDeviceCaps(Printer().Handle(), LOGPIXELSY), 72));
+}
