@@ -13,7 +13,7 @@ case "${1:-start}" in
     if ! running; then
       $SUDO /usr/sbin/cupsd || exit 1
       touch "$mark"
-      for _ in $(seq 50); do running && break; sleep 0.1; done
+      for _ in $(seq 300); do running && break; sleep 0.1; done
       running || { echo "printer.sh: the CUPS scheduler did not start"; exit 1; }
     fi
     if ! LANG=C lpstat -p PDF >/dev/null 2>&1; then
