@@ -7,7 +7,7 @@
 set -uo pipefail
 SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
 mark="${XDG_RUNTIME_DIR:-/tmp}/dodir-started-cupsd"
-running() { LANG=C lpstat -r 2>/dev/null | grep -q "scheduler is running"; }
+running() { LC_ALL=C lpstat -r 2>/dev/null | grep -q "scheduler is running"; }
 case "${1:-start}" in
   start)
     if ! running; then
@@ -16,10 +16,10 @@ case "${1:-start}" in
       for _ in $(seq 300); do running && break; sleep 0.1; done
       running || { echo "printer.sh: the CUPS scheduler did not start"; exit 1; }
     fi
-    if ! LANG=C lpstat -p PDF >/dev/null 2>&1; then
+    if ! LC_ALL=C lpstat -p PDF >/dev/null 2>&1; then
       $SUDO lpadmin -p PDF -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd -E || exit 1
     fi
-    [ "$(LANG=C lpstat -d 2>/dev/null)" = "system default destination: PDF" ] || $SUDO lpadmin -d PDF
+    [ "$(LC_ALL=C lpstat -d 2>/dev/null)" = "system default destination: PDF" ] || $SUDO lpadmin -d PDF
     ;;
   stop)
     if [ -e "$mark" ]; then
