@@ -180,12 +180,7 @@ void TRichEdit::SetSelectionStart(int pos) {
 }
 
 int TRichEdit::SelectionLength() {
-    CHARRANGE r{};
-    Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
-    // Selecting all reaches past a final paragraph mark that is not part of the text.
-    const int len = NativeTextLength();
-    const int lo = std::clamp<int>(r.cpMin, 0, len);
-    const int hi = r.cpMax < 0 ? len : std::clamp<int>(r.cpMax, lo, len);
+    const auto [lo, hi] = SelectionSpan();
     if (!CountsCharacters()) return hi - lo;
     const auto prefix = TextPrefix(hi * 2);
     return static_cast<int>(cp932::ByteOffsetOfChar(prefix, static_cast<std::size_t>(hi)) -
@@ -235,18 +230,6 @@ int TRichEdit::ClientHeight() const {
     RECT r{};
     ::GetClientRect(Handle(), &r);
     return r.bottom - r.top;
-}
-
-int TRichEdit::FindInRange(const std::string& text, int start, int length) {
-    FINDTEXTA ft{};
-    ft.chrg.cpMin = NativeFromByte(start);
-    ft.chrg.cpMax = NativeFromByte(start + length);
-    ft.lpstrText = text.c_str();
-    // Without FR_DOWN Wine searches backward from the range end; Windows' 1.0 control
-    // ignores the flag and searches forward either way.
-    const auto found =
-        static_cast<int>(Send(EM_FINDTEXT, FR_DOWN | FR_MATCHCASE, reinterpret_cast<LPARAM>(&ft)));
-    return found < 0 ? -1 : ByteFromNative(found);
 }
 
 TRichEdit::TSpan TRichEdit::SelectionSpan() {

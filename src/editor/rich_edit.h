@@ -117,9 +117,6 @@ class TRichEdit : public win::TSubclassedControl {
 
     // Scrolls the view to the first pixel of the text.
     void ScrollToTop();
-    // Forward search with exact letter case in [start, start + length); -1 when absent.
-    int FindInRange(const std::string& text, int start, int length);
-
     // A piece of the text in the control's own positions: what a search found, to be
     // selected or replaced without converting positions.
     struct TSpan {

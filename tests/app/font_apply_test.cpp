@@ -31,11 +31,7 @@ class FontApplyTest : public ::testing::Test {
         return lf;
     }
     static LONG FontHeightOf(HWND edit) { return FontOf(edit).lfHeight; }
-    static int HeightOf(HWND wnd) {
-        RECT r{};
-        ::GetWindowRect(wnd, &r);
-        return r.bottom - r.top;
-    }
+    static int HeightOf(HWND wnd) { return FrameOf(wnd).bottom - FrameOf(wnd).top; }
     // The text colour the form gives an edit box to paint with.
     COLORREF TextColourOf(HWND edit) {
         win::WindowDc dc(edit);

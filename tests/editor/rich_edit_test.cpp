@@ -133,20 +133,6 @@ TEST_F(RichEditTest, SelectAllCoversExactlyTheText) {
     EXPECT_EQ(editor_->SelectionLength(), 12);
 }
 
-TEST_F(RichEditTest, FindInRangeIsCaseExactAndStaysInsideTheRange) {
-    SetText("日本abc ABC abc");
-    EXPECT_EQ(editor_->FindInRange("ABC", 0, 100), 8);
-    EXPECT_EQ(editor_->FindInRange("abc", 0, 100), 4);
-    EXPECT_EQ(editor_->FindInRange("abc", 5, 100), 12);
-    EXPECT_EQ(editor_->FindInRange("abc", 5, 9), -1);  // would end at 15, past 14
-    EXPECT_EQ(editor_->FindInRange("abc", 5, 10), 12); // ends exactly at the range end
-    EXPECT_EQ(editor_->FindInRange("xyz", 0, 100), -1);
-    EXPECT_EQ(editor_->FindInRange("本a", 0, 100), 2);
-    editor_->SetSelectionStart(1 * 2);
-    EXPECT_EQ(editor_->FindInRange("ABC", 0, 100), 8);
-    EXPECT_EQ(editor_->SelectionStart(), 2); // the search leaves the selection alone
-}
-
 TEST_F(RichEditTest, WritingTheSameColourSendsNothing) {
     MessageCounter counter(Wnd(), EM_SETBKGNDCOLOR);
     editor_->SetColor(clWindow);
