@@ -78,7 +78,7 @@ class Canvas : public dodir::TLineCanvas {
         }
         return textHeight;
     }
-    void DrawText(int x, int y, std::string_view bytes) override {
+    void DrawBytes(int x, int y, std::string_view bytes) override {
         if (draws.size() >= maxDraws) Fail("too many draws", draws.size());
         draws.push_back({page, x, y, std::string(bytes)});
     }

@@ -77,7 +77,7 @@ void TLineLayout::DrawRun(std::string_view run) {
         const int width = fit == 0 ? 0 : ends_[fit - 1];
         if (fit > 0) {
             if (lineHeight_ < height) lineHeight_ = height + 2;
-            canvas_.DrawText(penX_, penY_, run.substr(0, fit));
+            canvas_.DrawBytes(penX_, penY_, run.substr(0, fit));
         }
         run.remove_prefix(fit);
         if (!run.empty())

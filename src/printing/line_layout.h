@@ -15,7 +15,7 @@
 //                                   returning size.cy; where the partial extents come one per
 //                                   character, each goes to the character's last byte (only
 //                                   those entries are read)
-//   DrawText                        TextOutA(dc, x, y, bytes, len)
+//   DrawBytes                        TextOutA(dc, x, y, bytes, len)
 #pragma once
 #include <array>
 #include <cstddef>
@@ -48,7 +48,7 @@ class TLineCanvas {
     // height of the run's text.
     virtual int MeasureRun(std::string_view run, std::span<int> ends) = 0;
     // Draws bytes with their top-left corner at (x, y).
-    virtual void DrawText(int x, int y, std::string_view bytes) = 0;
+    virtual void DrawBytes(int x, int y, std::string_view bytes) = 0;
 };
 
 // Bytes the layout acts on instead of drawing them.

@@ -2,61 +2,61 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
+#include "base/errors.h"
 #include "editor/rich_edit.h"
-#include "printing/line_layout.h"
 #include "printing/printer.h"
 
 namespace dodir::printing {
 
-namespace {
+void TPrinterLineCanvas::StartJob() {
+    pages_ = 0;
+    printer_.StartJob();
+    pages_ = 1;
+}
 
-// The line layout's device: the printer object and its canvas.
-class TPrinterLineCanvas : public TLineCanvas {
-  public:
-    explicit TPrinterLineCanvas(TPrinter& printer) : printer_(printer) {}
-    void StartJob() override { printer_.StartJob(); }
-    void NextPage() override { printer_.NextPage(); }
-    void FinishJob() override { printer_.FinishJob(); }
-    int PrintableWidth() override { return printer_.PrintableWidth(); }
-    int PrintableHeight() override { return printer_.PrintableHeight(); }
-    TLineFontMetrics FontMetrics() override {
-        TEXTMETRICA tm{};
-        ::GetTextMetricsA(printer_.Canvas().Handle(), &tm);
-        return {tm.tmHeight, tm.tmAveCharWidth};
+void TPrinterLineCanvas::NextPage() {
+    printer_.NextPage();
+    ++pages_;
+}
+
+void TPrinterLineCanvas::FinishJob() { printer_.FinishJob(); }
+int TPrinterLineCanvas::PrintableWidth() { return printer_.PrintableWidth(); }
+int TPrinterLineCanvas::PrintableHeight() { return printer_.PrintableHeight(); }
+
+TLineFontMetrics TPrinterLineCanvas::FontMetrics() {
+    TEXTMETRICA tm{};
+    ::GetTextMetricsA(printer_.Canvas().Handle(), &tm);
+    return {tm.tmHeight, tm.tmAveCharWidth};
+}
+
+int TPrinterLineCanvas::MeasureRun(std::string_view run, std::span<int> ends) {
+    // Measured in UTF-16, one extent a character, each put at its character's last byte.
+    const int bytes = static_cast<int>(run.size());
+    std::vector<wchar_t> wide(run.size() + 1);
+    const int chars = ::MultiByteToWideChar(CP_ACP, 0, run.data(), bytes, wide.data(), bytes + 1);
+    std::vector<int> extents(static_cast<std::size_t>(std::max(chars, 1)));
+    SIZE size{};
+    ::GetTextExtentExPointW(printer_.Canvas().Handle(), wide.data(), chars, 0, nullptr, extents.data(),
+                            &size);
+    int k = 0;
+    for (int at = 0; at < bytes && k < chars; ++k) {
+        const bool pair =
+            ::IsDBCSLeadByte(static_cast<BYTE>(run[static_cast<std::size_t>(at)])) && at + 1 < bytes;
+        at += pair ? 2 : 1;
+        ends[static_cast<std::size_t>(at - 1)] = extents[static_cast<std::size_t>(k)];
     }
-    int MeasureRun(std::string_view run, std::span<int> ends) override {
-        // Measured in UTF-16, one extent a character, each put at its character's last byte.
-        const int bytes = static_cast<int>(run.size());
-        std::vector<wchar_t> wide(run.size() + 1);
-        const int chars = ::MultiByteToWideChar(CP_ACP, 0, run.data(), bytes, wide.data(), bytes + 1);
-        std::vector<int> extents(static_cast<std::size_t>(std::max(chars, 1)));
-        SIZE size{};
-        ::GetTextExtentExPointW(printer_.Canvas().Handle(), wide.data(), chars, 0, nullptr, extents.data(),
-                                &size);
-        int k = 0;
-        for (int at = 0; at < bytes && k < chars; ++k) {
-            const bool pair =
-                ::IsDBCSLeadByte(static_cast<BYTE>(run[static_cast<std::size_t>(at)])) && at + 1 < bytes;
-            at += pair ? 2 : 1;
-            ends[static_cast<std::size_t>(at - 1)] = extents[static_cast<std::size_t>(k)];
-        }
-        return size.cy;
-    }
-    void DrawText(int x, int y, std::string_view bytes) override {
-        ::TextOutA(printer_.Canvas().Handle(), x, y, bytes.data(), static_cast<int>(bytes.size()));
-    }
+    return size.cy;
+}
 
-  private:
-    TPrinter& printer_;
-};
+void TPrinterLineCanvas::DrawBytes(int x, int y, std::string_view bytes) {
+    ::TextOutA(printer_.Canvas().Handle(), x, y, bytes.data(), static_cast<int>(bytes.size()));
+}
 
-} // namespace
-
-void PrintDocument(TRichEdit& editor) {
+int PrintDocument(TRichEdit& editor, TPrinterLineCanvas& canvas) {
     TPrinter& printer = Printer();
-    TPrinterLineCanvas canvas(printer);
     TLinePrinter output(canvas);
     output.Open();
     try {
@@ -66,6 +66,8 @@ void PrintDocument(TRichEdit& editor) {
         printer.Canvas().UpdateFont();
         const int lines = editor.Lines.LineCount();
         for (int k = 0; k < lines; ++k) {
+            // Handlers run while the platform spools; one may have ended the program.
+            if (printer.Aborted()) throw EAbort();
             output.WriteText(editor.Lines.LineAt(k));
             output.WriteLineEnd();
         }
@@ -74,6 +76,12 @@ void PrintDocument(TRichEdit& editor) {
         printer.AbortJob();
         throw;
     }
+    return canvas.Pages();
+}
+
+int PrintDocument(TRichEdit& editor) {
+    TPrinterLineCanvas canvas(Printer());
+    return PrintDocument(editor, canvas);
 }
 
 } // namespace dodir::printing

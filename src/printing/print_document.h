@@ -1,15 +1,43 @@
 // The print command's work: the editor's lines as plain text on the current printer.
 #pragma once
+#include <span>
+#include <string_view>
+
+#include "printing/line_layout.h"
 
 namespace dodir {
+class TPrinter;
 class TRichEdit;
-}
+} // namespace dodir
 
 namespace dodir::printing {
 
+// The line printer's device: the printer object, drawing on its canvas.
+class TPrinterLineCanvas : public TLineCanvas {
+  public:
+    explicit TPrinterLineCanvas(TPrinter& printer) : printer_(printer) {}
+    void StartJob() override;
+    void NextPage() override;
+    void FinishJob() override;
+    int PrintableWidth() override;
+    int PrintableHeight() override;
+    TLineFontMetrics FontMetrics() override;
+    int MeasureRun(std::string_view run, std::span<int> ends) override;
+    void DrawBytes(int x, int y, std::string_view bytes) override;
+
+    // Pages started by the last job.
+    int Pages() const noexcept { return pages_; }
+
+  private:
+    TPrinter& printer_;
+    int pages_ = 0;
+};
+
 // Prints every line of the editor, in order, in the editor's font at the printer's
-// resolution, on one job. A failure ends the job where it stands (the platform drops it)
-// and leaves the printer ready for the next print before the error goes on.
-void PrintDocument(TRichEdit& editor);
+// resolution, on one job through canvas, and gives the number of pages. A failure ends the
+// job where it stands (the platform drops it) and leaves the printer ready for the next
+// print before the error goes on; so does the program's end, silently (EAbort).
+int PrintDocument(TRichEdit& editor, TPrinterLineCanvas& canvas);
+int PrintDocument(TRichEdit& editor);
 
 } // namespace dodir::printing

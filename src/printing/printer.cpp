@@ -50,7 +50,10 @@ TPrinter::TPrinter() = default;
 TPrinter::~TPrinter() {
     if (printing_) {
         ::EndPage(dc_);
-        if (!aborted_) ::EndDoc(dc_);
+        if (aborted_)
+            ::AbortDoc(dc_);
+        else
+            ::EndDoc(dc_);
     }
     ReleaseHandle();
 }
@@ -176,6 +179,9 @@ BOOL CALLBACK TPrinter::AbortProc(HDC, int) {
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
+            // The program is ending: the job stops here, and the quit waits for the print
+            // command to return.
+            Printer().aborted_ = true;
             ::PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
@@ -188,7 +194,9 @@ BOOL CALLBACK TPrinter::AbortProc(HDC, int) {
 // A job the platform refuses is dropped and reported, never taken for printed.
 void TPrinter::CheckPlatform(int result) {
     if (result > 0) return;
+    const bool ending = aborted_;
     AbortJob();
+    if (ending) throw EAbort();
     throw EPrinter(kFailed);
 }
 
@@ -216,9 +224,12 @@ void TPrinter::NextPage() {
 void TPrinter::FinishJob() {
     if (!printing_) throw EPrinter(kNotPrinting);
     CheckPlatform(::EndPage(dc_));
-    if (!aborted_) CheckPlatform(::EndDoc(dc_));
+    if (aborted_) {
+        AbortJob(); // the platform drops the job instead of leaving its document open
+        return;
+    }
+    CheckPlatform(::EndDoc(dc_));
     printing_ = false;
-    aborted_ = false;
 }
 
 void TPrinter::AbortJob() noexcept {
@@ -226,6 +237,7 @@ void TPrinter::AbortJob() noexcept {
     ::AbortDoc(dc_);
     printing_ = false;
     aborted_ = false;
+    ReleaseHandle(); // the next job starts on a fresh device context
 }
 
 // TPrinterCanvas

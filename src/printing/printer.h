@@ -57,12 +57,15 @@ class TPrinter {
     void StartJob();
     // Ends the page and starts the next.
     void NextPage();
-    // Ends the page and the document.
+    // Ends the page and the document (drops it when aborted).
     void FinishJob();
-    // Ends an active job where it stands, the platform dropping what it has; nothing
-    // without a job.
+    // Ends an active job where it stands, the platform dropping what it has, and lets the
+    // next job start on a fresh device context; nothing without a job.
     void AbortJob() noexcept;
     bool Printing() const noexcept { return printing_; }
+    // Set while a job runs when the program's quit arrived during spooling; the job is
+    // then dropped instead of ended.
+    bool Aborted() const noexcept { return aborted_; }
 
     int PrintableWidth();
     int PrintableHeight();

@@ -49,7 +49,7 @@ class FakeCanvas : public TLineCanvas {
         }
         return kH;
     }
-    void DrawText(int x, int y, std::string_view bytes) override {
+    void DrawBytes(int x, int y, std::string_view bytes) override {
         draws.push_back({page, x, y, std::string(bytes)});
     }
 

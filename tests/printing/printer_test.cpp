@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "app/form1.h"
+#include "printing/print_document.h"
 #include "base/errors.h"
 #include "wine_support.h"
 
@@ -24,42 +26,111 @@ template <class F> std::string PrinterError(F call) {
     return "";
 }
 
-// The PDFs the queue writes for this user, and how many pages the newest has.
+// The PDFs the queue writes for this user.
 class PdfFolder {
   public:
-    PdfFolder() : dir_(UnixHome() + "\\PDF\\") { RemoveFolderContents(); }
-    // Waits for a new PDF and gives its page count as its page tree says (-1 without one),
-    // removing it.
-    int PagesOfNewPdf() const {
-        std::string bytes;
+    struct Pdf {
+        int pages = -1;                 // as its page tree says; -1 without one
+        std::vector<std::string> lines; // its text as pdftotext reads it, in code page 932
+    };
+    PdfFolder() : dir_(DosPath(UnixHome() + "/PDF/")) { RemoveFolderContents(); }
+    // Waits for a new PDF, reads it and removes it.
+    Pdf NewPdf() const {
+        std::string name, bytes;
         PumpUntil(
             [&] {
                 const auto names = Listing(dir_);
                 if (names.empty()) return false;
-                bytes = ReadFileBytes(dir_ + names.front());
+                name = names.front();
+                bytes = ReadFileBytes(dir_ + name);
                 return bytes.find("%%EOF") != std::string::npos;
             },
             30000);
-        RemoveFolderContents();
+        Pdf pdf;
         const auto at = bytes.find("/Type /Pages");
-        if (at == std::string::npos) return -1;
-        const auto count = bytes.find("/Count ", at);
-        return count == std::string::npos ? -1 : std::atoi(bytes.c_str() + count + 7);
+        const auto count = at == std::string::npos ? at : bytes.find("/Count ", at);
+        if (count != std::string::npos) pdf.pages = std::atoi(bytes.c_str() + count + 7);
+        if (!name.empty()) pdf.lines = TextOf(name);
+        RemoveFolderContents();
+        return pdf;
+    }
+    // Whether a PDF arrives within the time.
+    bool AnyWithin(int ms) const {
+        return PumpUntil([&] { return !Listing(dir_).empty(); }, ms);
     }
 
   private:
     static std::string UnixHome() {
         const char* home = std::getenv("HOME");
-        std::string path = std::string("Z:") + (home ? home : "/root");
-        for (char& c : path)
+        return home ? home : "/root";
+    }
+    static std::string DosPath(std::string unix) {
+        for (char& c : unix)
             if (c == '/') c = '\\';
-        return path;
+        return "Z:" + unix;
+    }
+    // The non-empty lines pdftotext reads from a PDF of the folder, in code page 932.
+    static std::vector<std::string> TextOf(const std::string& name) {
+        const std::string text = "/tmp/dodir-pdftext-" + std::to_string(::GetCurrentProcessId()) + ".txt";
+        ::DeleteFileA(DosPath(text).c_str());
+        // Wine starts a Unix program without waiting for it: the text gets its name only
+        // when pdftotext is done.
+        std::string command = "sh -c \"pdftotext -enc UTF-8 $0 $1.part && mv $1.part $1\" " + UnixHome() +
+                              "/PDF/" + name + " " + text;
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (!::CreateProcessA("Z:\\bin\\sh", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                              &si, &pi))
+            return {"<sh did not start>"};
+        ::CloseHandle(pi.hThread);
+        ::CloseHandle(pi.hProcess);
+        if (!PumpUntil([&] { return ::GetFileAttributesA(DosPath(text).c_str()) != INVALID_FILE_ATTRIBUTES; },
+                       30000))
+            return {"<pdftotext gave nothing>"};
+        std::vector<std::string> lines;
+        std::string line;
+        for (const char c : FromUtf8(ReadFileBytes(DosPath(text))) + "\n") {
+            if (c != '\n' && c != '\f') {
+                line += c;
+                continue;
+            }
+            if (!line.empty()) lines.push_back(line);
+            line.clear();
+        }
+        ::DeleteFileA(DosPath(text).c_str());
+        return lines;
+    }
+    static std::string FromUtf8(const std::string& utf8) {
+        std::wstring wide(utf8.size() + 1, L'\0');
+        const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                            wide.data(), static_cast<int>(wide.size()));
+        std::string text(static_cast<std::size_t>(n) * 2 + 1, '\0');
+        const int m = ::WideCharToMultiByte(932, 0, wide.data(), n, text.data(),
+                                            static_cast<int>(text.size()), nullptr, nullptr);
+        text.resize(static_cast<std::size_t>(m));
+        return text;
     }
     void RemoveFolderContents() const {
         for (const auto& name : Listing(dir_)) ::DeleteFileA((dir_ + name).c_str());
     }
     std::string dir_;
 };
+
+// A document of numbered Japanese lines in a face whose printed text pdftotext can read.
+std::vector<std::string> FillWithLines(TForm1& form, int count) {
+    TFont font = form.RichEdit1->Font();
+    font.name = "VL PGothic";
+    form.RichEdit1->SetFont(font);
+    std::vector<std::string> lines;
+    std::string text;
+    for (int k = 1; k <= count; ++k) {
+        lines.push_back("行" + std::to_string(k) + "は日本語のテキスト");
+        text += lines.back() + (k < count ? "\r\n" : "");
+    }
+    ::SetWindowTextA(form.RichEdit1->Handle(), text.c_str());
+    return lines;
+}
 
 } // namespace
 
@@ -87,7 +158,7 @@ TEST(PrinterJob, AJobPrintsItsPagesAndEveryStepChecksTheJobState) {
     ::TextOutA(printer.Canvas().Handle(), 0, 0, "page 2", 6);
     printer.FinishJob();
     EXPECT_FALSE(printer.Printing());
-    EXPECT_EQ(pdfs.PagesOfNewPdf(), 2);
+    EXPECT_EQ(pdfs.NewPdf().pages, 2);
 }
 
 TEST(PrinterJob, AJobFinishedAtOnceIsOneBlankPageAndCopiesGoIntoTheNextJob) {
@@ -95,7 +166,7 @@ TEST(PrinterJob, AJobFinishedAtOnceIsOneBlankPageAndCopiesGoIntoTheNextJob) {
     PdfFolder pdfs;
     printer.StartJob();
     printer.FinishJob();
-    EXPECT_EQ(pdfs.PagesOfNewPdf(), 1);
+    EXPECT_EQ(pdfs.NewPdf().pages, 1);
 
     printer.SetCopies(3);
     EXPECT_EQ(printer.Copies(), 3);
@@ -107,7 +178,7 @@ TEST(PrinterJob, AJobFinishedAtOnceIsOneBlankPageAndCopiesGoIntoTheNextJob) {
     printer.SetCopies(1);
     printer.StartJob();
     printer.FinishJob();
-    EXPECT_EQ(pdfs.PagesOfNewPdf(), 1);
+    EXPECT_EQ(pdfs.NewPdf().pages, 1);
 }
 
 TEST(PrintDialog, OkKeepsThePrinterAndItsCopiesCancelChangesNothingAndNoRangeIsOffered) {
@@ -135,25 +206,89 @@ TEST(PrintDialog, OkKeepsThePrinterAndItsCopiesCancelChangesNothingAndNoRangeIsO
     Printer().SetCopies(1);
 }
 
-TEST(PrintCommand, TheDocumentGoesOutOnlyAfterTheDialogIsConfirmed) {
+TEST(PrintCommand, TheDocumentGoesOutOnlyAfterTheDialogIsConfirmedLineForLine) {
     ShownForm1 form;
-    std::string text;
-    for (int k = 1; k <= 300; ++k) text += "行 " + std::to_string(k) + " 日本語\r\n";
-    ::SetWindowTextA(form->RichEdit1->Handle(), text.c_str());
+    const auto lines = FillWithLines(*form.operator->(), 300);
     PdfFolder pdfs;
     {
         BoxWatcher cancel({BoxWatcher::Dialog(BoxWatcher::Press(IDCANCEL))});
         form->ToolButton16Click();
         ASSERT_EQ(cancel.Seen().size(), 1u);
     }
+    EXPECT_FALSE(pdfs.AnyWithin(1000));
     {
         BoxWatcher ok({BoxWatcher::Dialog(BoxWatcher::Press(IDOK))});
         form->ToolButton16Click();
         ASSERT_EQ(ok.Seen().size(), 1u);
     }
     EXPECT_FALSE(Printer().Printing());
-    // 300 lines of the 9-point font do not fit one page; only this job wrote a PDF.
-    EXPECT_GT(pdfs.PagesOfNewPdf(), 1);
+    const auto pdf = pdfs.NewPdf();
+    EXPECT_EQ(pdf.lines, lines);
+    EXPECT_GT(pdf.pages, 1); // 300 lines of the 9-point font do not fit one page
     EXPECT_EQ(Printer().Canvas().Font.height,
               -::MulDiv(9, ::GetDeviceCaps(Printer().Handle(), LOGPIXELSY), 72));
+}
+
+TEST(PrintDocument, PrintsThePagesItLaysOutAndAnEmptyDocumentAsOneBlankPage) {
+    ShownForm1 form;
+    PdfFolder pdfs;
+    const auto lines = FillWithLines(*form.operator->(), 700);
+    const int pages = printing::PrintDocument(*form->RichEdit1);
+    const auto pdf = pdfs.NewPdf();
+    EXPECT_GE(pages, 3);
+    EXPECT_EQ(pdf.pages, pages);
+    EXPECT_EQ(pdf.lines, lines);
+
+    ::SetWindowTextA(form->RichEdit1->Handle(), "");
+    EXPECT_EQ(printing::PrintDocument(*form->RichEdit1), 1);
+    const auto blank = pdfs.NewPdf();
+    EXPECT_EQ(blank.pages, 1);
+    EXPECT_TRUE(blank.lines.empty());
+}
+
+// An error in the middle of a job drops the job and leaves the printer ready for the next.
+TEST(PrintDocument, AnErrorMidJobDropsTheJobAndTheNextPrintWorks) {
+    struct FailingAtPageTwo : printing::TPrinterLineCanvas {
+        using TPrinterLineCanvas::TPrinterLineCanvas;
+        void NextPage() override { throw EPrinter("page two fails"); }
+    };
+    ShownForm1 form;
+    FillWithLines(*form.operator->(), 300);
+    PdfFolder pdfs;
+    FailingAtPageTwo failing(Printer());
+    EXPECT_THROW(printing::PrintDocument(*form->RichEdit1, failing), EPrinter);
+    EXPECT_FALSE(Printer().Printing());
+    EXPECT_GT(printing::PrintDocument(*form->RichEdit1), 1);
+    EXPECT_GT(pdfs.NewPdf().pages, 1);
+    EXPECT_FALSE(pdfs.AnyWithin(1000)); // the dropped job wrote nothing
+}
+
+// A page call the platform refuses ends the job with the error, never as printed.
+TEST(PrinterJob, APageThePlatformRefusesFailsTheJobAndTheNextJobWorks) {
+    TPrinter& printer = Printer();
+    PdfFolder pdfs;
+    printer.StartJob();
+    ::DeleteDC(printer.Handle()); // the platform's page calls fail from here on
+    EXPECT_EQ(PrinterError([&] { printer.NextPage(); }), "印刷に失敗しました");
+    EXPECT_FALSE(printer.Printing());
+    printer.StartJob();
+    printer.FinishJob();
+    EXPECT_EQ(pdfs.NewPdf().pages, 1);
+}
+
+// The program's end arriving while the platform spools stops the job; the print command
+// returns silently and the quit stays for the message loop.
+TEST(PrintDocument, TheProgramClosedWhileSpoolingDropsTheJobAndQuits) {
+    ShownForm1 form;
+    FillWithLines(*form.operator->(), 700);
+    PdfFolder pdfs;
+    ::PostMessageA(form->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_THROW(printing::PrintDocument(*form->RichEdit1), EAbort);
+    EXPECT_FALSE(Printer().Printing());
+    EXPECT_TRUE(::IsWindow(form->RichEdit1->Handle()));
+    MSG quit{};
+    EXPECT_TRUE(::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_FALSE(pdfs.AnyWithin(1000));
+    EXPECT_GT(printing::PrintDocument(*form->RichEdit1), 1); // the next print works
+    EXPECT_GT(pdfs.NewPdf().pages, 1);
 }
