@@ -5,6 +5,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 "$here/setup.sh"
 "$here/build.sh" --target dodir
 source "$here/env.sh"
+# Printing goes to the machine's own printers; without any, to the PDF queue (PDFs in ~/PDF).
+if ! LC_ALL=C lpstat -e 2>/dev/null | grep -q .; then
+  "$here/printer.sh" start && echo "No printer here: printing goes to the PDF queue, into ~/PDF." >&2
+fi
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
   echo "dodir needs an X display and none is reachable (DISPLAY='${DISPLAY:-}')." >&2
   echo "Start one, for example:  Xvfb :5 -screen 0 1280x1024x24 &  export DISPLAY=:5" >&2
