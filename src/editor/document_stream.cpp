@@ -37,8 +37,8 @@ struct ReadFailure {};
 
 // Stream-in from a file through the load conversion.
 struct FileIn {
-    explicit FileIn(HANDLE f)
-        : file(f), conversion([this](char* buf, std::size_t size) { return Read(buf, size); }) {}
+    FileIn(HANDLE f, bool richText)
+        : file(f), conversion([this](char* buf, std::size_t size) { return Read(buf, size); }, richText) {}
 
     std::size_t Read(char* buf, std::size_t size) {
         DWORD got = 0;
@@ -61,6 +61,8 @@ DWORD CALLBACK FileInCallback(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) 
         return 0;
     } catch (const ReadFailure&) {
         in.readFailed = true;
+    } catch (const TTooDeep&) {
+        in.readFailed = true; // the reader would not survive the rest
     } catch (...) {
         in.error = std::current_exception();
     }
@@ -110,7 +112,7 @@ struct LoadResult {
 };
 
 LoadResult StreamFileIn(HWND wnd, HANDLE file, WPARAM format) {
-    FileIn in(file);
+    FileIn in(file, format == SF_RTF);
     LoadResult r;
     Stream(wnd, EM_STREAMIN, format, reinterpret_cast<DWORD_PTR>(&in), &FileInCallback, r.controlError);
     r.readFailed = in.readFailed;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
+#include <string_view>
 
 #include "base/cp932.h"
 
@@ -28,7 +29,89 @@ bool EndsOnStartingLead(const char* p, std::size_t n, bool inside) noexcept {
 
 } // namespace
 
+bool TRtfGroupDepth::Feed(const char* p, std::size_t n) noexcept {
+    const auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    for (std::size_t i = 0; i < n; ++i) {
+        const char c = p[i];
+        switch (state_) {
+        case TState::Binary:
+            // Skips what is left of the raw bytes at once.
+            if (const std::size_t skip =
+                    static_cast<std::size_t>(std::min<unsigned long long>(binaryLeft_, n - i));
+                skip > 0) {
+                binaryLeft_ -= skip;
+                i += skip - 1;
+            }
+            if (binaryLeft_ == 0) state_ = TState::Text;
+            continue;
+        case TState::Escape:
+            if (isLetter(c)) {
+                state_ = TState::Word;
+                wordLength_ = 0;
+                word_[wordLength_++] = c;
+            } else {
+                state_ = TState::Text; // a control symbol: \{ \} \\ \' and the like
+            }
+            continue;
+        case TState::Word:
+            if (isLetter(c)) {
+                if (wordLength_ < sizeof word_) word_[wordLength_] = c;
+                ++wordLength_;
+                continue;
+            }
+            negative_ = c == '-';
+            parameter_ = 0;
+            if (negative_ || isDigit(c)) {
+                if (!negative_) parameter_ = static_cast<unsigned long long>(c - '0');
+                state_ = TState::Parameter;
+                continue;
+            }
+            state_ = TState::Text;
+            if (c == ' ') continue; // the word's delimiter
+            break;
+        case TState::Parameter:
+            if (isDigit(c)) {
+                const auto digit = static_cast<unsigned long long>(c - '0');
+                constexpr auto kMax = ~0ULL;
+                parameter_ = parameter_ > (kMax - digit) / 10 ? kMax : parameter_ * 10 + digit;
+                continue;
+            }
+            state_ = TState::Text;
+            if (wordLength_ == 3 && word_[0] == 'b' && word_[1] == 'i' && word_[2] == 'n' && !negative_ &&
+                parameter_ > 0) {
+                binaryLeft_ = parameter_;
+                state_ = TState::Binary;
+                if (c == ' ') continue; // the delimiter is not one of the raw bytes
+                --i;                    // this byte is the first raw one
+                continue;
+            }
+            if (c == ' ') continue;
+            break;
+        case TState::Text:
+            break;
+        }
+        // Text, or a byte that ended a control word.
+        if (c == '\\')
+            state_ = TState::Escape;
+        else if (c == '{' && ++depth_ > kMaxDepth)
+            return false;
+        else if (c == '}' && depth_ > 0)
+            --depth_;
+    }
+    return true;
+}
+
 void TConversion::Convert(const char* data, std::size_t size) {
+    if (watchGroups_) {
+        // Only a document that starts as rich text does is read as rich text.
+        if (head_.size() < 6) head_.append(data, std::min(size, 6 - head_.size()));
+        const bool richText = head_.starts_with("{\\rtf") || head_.starts_with("{\\urtf");
+        const bool undecided = head_.size() < 6 && (std::string_view("{\\urtf").starts_with(head_) ||
+                                                    std::string_view("{\\rtf").starts_with(head_));
+        if (!undecided && !richText) watchGroups_ = false;
+        if (watchGroups_ && !groups_.Feed(data, size)) throw TTooDeep{};
+    }
     for (std::size_t i = 0; i < size; ++i) {
         const char c = data[i];
         if (c == '\0') continue; // as if it were not there: CR NUL LF stays one break

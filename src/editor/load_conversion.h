@@ -3,6 +3,10 @@
 // two bytes of a CR LF arrive in different reads; NUL bytes are dropped and every other
 // byte is kept. A piece never ends on a code page 932 lead byte that starts a character:
 // such a byte waits for the next piece, so a double-byte character is never split.
+//
+// A conversion for the rich-text reader also follows the group nesting of a document that
+// starts as rich text does: a group opening deeper than the reader can take stops the
+// conversion (TTooDeep) before the reader sees it.
 #pragma once
 #include <cstddef>
 #include <functional>
@@ -16,9 +20,37 @@ namespace dodir {
 // end of the source. May throw; the conversion is then unusable.
 using TByteSource = std::function<std::size_t(char* buf, std::size_t size)>;
 
+// Follows the group nesting of rich text as its bytes arrive: braces escaped as \{ and \}
+// and the raw bytes of \binN open and close nothing.
+class TRtfGroupDepth {
+  public:
+    // The deepest nesting the control's reader takes, the document's own group counting one.
+    static constexpr int kMaxDepth = 32;
+
+    // Follows n more bytes; false when a group opens deeper than kMaxDepth.
+    bool Feed(const char* p, std::size_t n) noexcept;
+    int Depth() const noexcept { return depth_; }
+
+  private:
+    enum class TState { Text, Escape, Word, Parameter, Binary };
+    TState state_ = TState::Text;
+    int depth_ = 0;
+    char word_[4]{}; // the start of the control word being read
+    std::size_t wordLength_ = 0;
+    bool negative_ = false;
+    unsigned long long parameter_ = 0;
+    unsigned long long binaryLeft_ = 0;
+};
+
+// The group nesting went deeper than the rich-text reader takes.
+struct TTooDeep {};
+
 class TConversion {
   public:
     explicit TConversion(TByteSource source) : source_(std::move(source)) {}
+    // forRichText: the conversion guards the rich-text reader's group nesting.
+    TConversion(TByteSource source, bool forRichText)
+        : source_(std::move(source)), watchGroups_(forRichText) {}
 
     // Writes the next piece into out (capacity bytes) and gives its length; 0 at the end of
     // the document and for a capacity of 0. Each read of the source asks for at most half
@@ -40,6 +72,9 @@ class TConversion {
     bool afterCr_ = false;      // the last byte converted was a CR: a following LF belongs to it
     bool midCharacter_ = false; // the last byte handed over was a lead byte starting a character
     bool atEnd_ = false;
+    bool watchGroups_ = false;
+    std::string head_; // the first bytes, until they tell whether the document is rich text
+    TRtfGroupDepth groups_;
 };
 
 } // namespace dodir

@@ -14,6 +14,7 @@
 #include "base/win/handles.h"
 #include "base/win/replacement_file.h"
 #include "editor/document_stream.h"
+#include "editor/load_conversion.h"
 #include "editor/rich_edit.h"
 #include "wine_support.h"
 
@@ -547,4 +548,26 @@ TEST_F(DocumentStreamTest, FullDiskIsAWriteErrorAndKeepsTheOldFile) {
     EXPECT_EQ(Listing(full), listing);
     EXPECT_EQ(editor_->Text(), text);
     ExpectUsable();
+}
+
+// Groups as deep as the control's reader takes load; one deeper is a read error that keeps
+// the document, before the reader sees it (it would take the program down).
+TEST_F(DocumentStreamTest, RichTextNestedDeeperThanTheReaderTakesIsAReadError) {
+    const std::string p = Path("deep.rtf");
+    const auto nested = [](int levels, const char* group) {
+        std::string rtf = "{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fnil\\fcharset128 x;}}";
+        for (int k = 1; k < levels; ++k) rtf += group;
+        return rtf + "deep" + std::string(static_cast<std::size_t>(levels), '}');
+    };
+    for (const char* group : {"{", "{\\b "}) {
+        ASSERT_TRUE(WriteFileBytes(p, nested(TRtfGroupDepth::kMaxDepth, group)));
+        EXPECT_EQ(Outcome([&] { LoadDocument(*editor_, p); }), "no error") << group;
+        EXPECT_EQ(editor_->Text(), "deep");
+        for (const int levels : {TRtfGroupDepth::kMaxDepth + 1, 50, 10000}) {
+            SetText(kSample);
+            ASSERT_TRUE(WriteFileBytes(p, nested(levels, group)));
+            EXPECT_EQ(Outcome([&] { LoadDocument(*editor_, p); }), kReadError) << group << levels;
+            EXPECT_EQ(editor_->Text(), kSample);
+        }
+    }
 }

@@ -284,3 +284,56 @@ TEST(LoadConversion, RandomInputsMatchAWholeBufferConversion) {
             EXPECT_FALSE(EndsOnLeadByte(run.pieces[i])) << "round " << round;
     }
 }
+
+// How deep the groups of a document go, fed in one piece and byte by byte; -1 when a group
+// opens too deep.
+int DepthAfter(const std::string& rtf) {
+    dodir::TRtfGroupDepth whole, bytes;
+    const bool wholeOk = whole.Feed(rtf.data(), rtf.size());
+    bool bytesOk = true;
+    for (const char c : rtf) bytesOk = bytesOk && bytes.Feed(&c, 1);
+    EXPECT_EQ(wholeOk, bytesOk) << rtf;
+    if (wholeOk) {
+        EXPECT_EQ(whole.Depth(), bytes.Depth()) << rtf;
+    }
+    return wholeOk ? whole.Depth() : -1;
+}
+
+std::string Nested(int levels) { return "{\\rtf1" + std::string(static_cast<std::size_t>(levels - 1), '{'); }
+
+TEST(RtfGroupDepth, ThirtyTwoLevelsPassTheThirtyThirdIsRefused) {
+    EXPECT_EQ(DepthAfter(Nested(32)), 32);
+    EXPECT_EQ(DepthAfter(Nested(33)), -1);
+    EXPECT_EQ(DepthAfter(Nested(32) + "}{"), 32);  // closing makes room again
+    EXPECT_EQ(DepthAfter("{\\rtf1{\\b x}}}}"), 0); // stray closers do not go below zero
+}
+
+TEST(RtfGroupDepth, EscapedBracesAndBinaryBytesOpenNothing) {
+    EXPECT_EQ(DepthAfter("{\\rtf1 \\{\\{\\}"), 1);
+    EXPECT_EQ(DepthAfter("{\\rtf1 \\\\{"), 2);       // an escaped backslash, then a real brace
+    EXPECT_EQ(DepthAfter("{\\rtf1\\b{x"), 2);        // a brace ends a control word and counts
+    EXPECT_EQ(DepthAfter("{\\rtf1\\'7b{"), 2);       // hex digits are text
+    EXPECT_EQ(DepthAfter("{\\rtf1\\bin4 {{{{{"), 2); // the space delimits; four raw bytes
+    EXPECT_EQ(DepthAfter("{\\rtf1\\bin3{{{{"), 2);   // no delimiter: raw bytes start at once
+    EXPECT_EQ(DepthAfter("{\\rtf1\\bin99999999999999999999999 " + std::string(100, '{')), 1);
+    EXPECT_EQ(DepthAfter("{\\rtf1\\bin-3 {"), 2); // not a binary count
+    EXPECT_EQ(DepthAfter("{\\rtf1\\binx3 {"), 2); // another word
+    EXPECT_EQ(DepthAfter("{\\rtf1\\bin0 {"), 2);
+}
+
+TEST(LoadConversion, ARichTextReadNestingTooDeepStopsBeforeAnyOfItsBytesAndPlainTextIsNotWatched) {
+    const std::string deep = Nested(33) + "x";
+    StringSource rtf(deep);
+    TConversion guarded(std::ref(rtf), true);
+    char out[4096];
+    EXPECT_THROW(guarded.NextPiece(out, sizeof out), dodir::TTooDeep);
+
+    for (const std::string& text : {std::string(40, '{'), "{\\rt" + std::string(40, '{')}) {
+        StringSource plain(text);
+        TConversion unguarded(std::ref(plain), true);
+        EXPECT_EQ(unguarded.NextPiece(out, sizeof out), text.size());
+    }
+    StringSource asText(deep);
+    TConversion textRead(std::ref(asText));
+    EXPECT_EQ(textRead.NextPiece(out, sizeof out), deep.size());
+}
