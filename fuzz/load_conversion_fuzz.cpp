@@ -114,5 +114,36 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (pieceCaps[i] >= 2 && !starts[pieceEnds[i]]) Fail("piece ends inside a character", i);
         if (pieceCaps[i] >= 3 && joined[pieceEnds[i] - 1] == '\r') Fail("CR LF split", i);
     }
+
+    // The group nesting reads the same whether the bytes come at once or in the plan's
+    // chunks, and a rich-text conversion either converts the same text or stops as too deep.
+    dodir::TRtfGroupDepth whole, chunked;
+    const bool wholeOk = whole.Feed(input.data(), input.size());
+    bool chunkedOk = true;
+    for (std::size_t i = 0, k = 0; i < input.size() && chunkedOk; ++k) {
+        const std::size_t n =
+            std::min<std::size_t>(std::size_t{1} + (plan[k % plan.size()] & 0x3F), input.size() - i);
+        chunkedOk = chunked.Feed(input.data() + i, n);
+        i += n;
+    }
+    if (wholeOk != chunkedOk || (wholeOk && whole.Depth() != chunked.Depth())) Fail("group depth", 0);
+    std::size_t rtfAt = 0;
+    dodir::TConversion rtf(
+        [&](char* buf, std::size_t want) {
+            const std::size_t n = std::min(want, input.size() - rtfAt);
+            for (std::size_t i = 0; i < n; ++i) buf[i] = input[rtfAt + i];
+            rtfAt += n;
+            return n;
+        },
+        true);
+    std::string rtfJoined;
+    try {
+        std::vector<char> buf(4096);
+        while (const std::size_t n = rtf.NextPiece(buf.data(), buf.size())) rtfJoined.append(buf.data(), n);
+        if (rtfJoined != joined) Fail("rich-text conversion", 0);
+        if (!wholeOk && input.starts_with("{\\rtf")) Fail("too deep but converted", 0);
+    } catch (const dodir::TTooDeep&) {
+        if (wholeOk) Fail("too deep without a group too deep", 0);
+    }
     return 0;
 }
