@@ -27,6 +27,9 @@ bool EndsOnStartingLead(const char* p, std::size_t n, bool inside) noexcept {
     return inside;
 }
 
+// What code page 932 shows for a broken double-byte character: KATAKANA MIDDLE DOT.
+constexpr const char* kBrokenCharacter = "\x81\x45";
+
 } // namespace
 
 bool TRtfGroupDepth::Feed(const char* p, std::size_t n) noexcept {
@@ -115,16 +118,31 @@ void TConversion::Convert(const char* data, std::size_t size) {
     for (std::size_t i = 0; i < size; ++i) {
         const char c = data[i];
         if (c == '\0') continue; // as if it were not there: CR NUL LF stays one break
+        if (heldLead_) {
+            heldLead_ = false;
+            if (IsTrailByte(static_cast<unsigned char>(c))) {
+                pending_ += leadByte_;
+                pending_ += c;
+                continue;
+            }
+            // A lead byte without its second byte would swallow the byte after it (a line
+            // break, a tab, a digit) into one broken character: it is shown as the platform
+            // shows a broken character, and the byte after it stays.
+            pending_ += kBrokenCharacter;
+        }
         if (c == '\n' && afterCr_) {
             afterCr_ = false;
             continue;
         }
+        afterCr_ = false;
         if (c == '\r' || c == '\n') {
             pending_ += "\r\n";
             afterCr_ = c == '\r';
+        } else if (!richText_ && cp932::IsLeadByte(static_cast<unsigned char>(c))) {
+            heldLead_ = true;
+            leadByte_ = c;
         } else {
             pending_ += c;
-            afterCr_ = false;
         }
     }
 }
@@ -144,6 +162,10 @@ std::size_t TConversion::NextPiece(char* out, std::size_t capacity) {
                 else
                     k = 0; // only a lead byte so far: read on
             }
+            // Nor does a piece end between CR and LF when it can end before them.
+            if (k > 1 && k < pending_.size() && pending_[k - 1] == '\r' && pending_[k] == '\n' &&
+                !EndsOnStartingLead(pending_.data(), k - 1, midCharacter_))
+                --k;
             if (k > 0) {
                 std::memcpy(out, pending_.data(), k);
                 pending_.erase(0, k);
@@ -153,14 +175,18 @@ std::size_t TConversion::NextPiece(char* out, std::size_t capacity) {
         }
         if (atEnd_) return 0;
         // At most half of the room: each byte read becomes at most two.
-        const std::size_t room = capacity > pending_.size() ? capacity - pending_.size() : 0;
+        // A held lead byte still becomes up to two bytes.
+        const std::size_t waiting = pending_.size() + (heldLead_ ? 2 : 0);
+        const std::size_t room = capacity > waiting ? capacity - waiting : 0;
         const std::size_t want = std::max<std::size_t>(room / 2, 1);
         scratch_.resize(want);
         const std::size_t got = source_(scratch_.data(), want);
         if (got > want) throw std::length_error("TConversion: the source gave more bytes than asked for");
-        if (got == 0)
+        if (got == 0) {
             atEnd_ = true;
-        else
+            if (heldLead_) pending_ += leadByte_; // the source's very last byte stays as it is
+            heldLead_ = false;
+        } else
             Convert(scratch_.data(), got);
     }
 }

@@ -2,7 +2,9 @@
 // streams in. Every line break (CR LF, a lone CR, a lone LF) becomes CR LF, also when the
 // two bytes of a CR LF arrive in different reads; NUL bytes are dropped and every other
 // byte is kept. A piece never ends on a code page 932 lead byte that starts a character:
-// such a byte waits for the next piece, so a double-byte character is never split.
+// such a byte waits for the next piece, so a double-byte character is never split. In plain
+// text, a lead byte that is not followed by a second byte of a character becomes the broken-
+// character mark "・" (the byte after it is kept); one at the very end is kept as it is.
 //
 // A conversion for the rich-text reader also follows the group nesting of a document that
 // starts as rich text does: a group opening deeper than the reader can take stops the
@@ -50,7 +52,7 @@ class TConversion {
     explicit TConversion(TByteSource source) : source_(std::move(source)) {}
     // forRichText: the conversion guards the rich-text reader's group nesting.
     TConversion(TByteSource source, bool forRichText)
-        : source_(std::move(source)), watchGroups_(forRichText) {}
+        : source_(std::move(source)), richText_(forRichText), watchGroups_(forRichText) {}
 
     // Writes the next piece into out (capacity bytes) and gives its length; 0 at the end of
     // the document and for a capacity of 0. Each read of the source asks for at most half
@@ -72,6 +74,9 @@ class TConversion {
     bool afterCr_ = false;      // the last byte converted was a CR: a following LF belongs to it
     bool midCharacter_ = false; // the last byte handed over was a lead byte starting a character
     bool atEnd_ = false;
+    bool heldLead_ = false; // plain text: leadByte_ waits for the byte after it
+    char leadByte_ = 0;
+    bool richText_ = false;
     bool watchGroups_ = false;
     std::string head_; // the first bytes, until they tell whether the document is rich text
     TRtfGroupDepth groups_;

@@ -158,6 +158,17 @@ TEST(LoadConversion, LoneLeadByteAtTheEndOfTheSourceIsKept) {
     EXPECT_EQ(Convert("ab\x82", 4).Joined(), "ab\x82");
 }
 
+// Such a byte would swallow the byte after it into one broken character, line breaks too.
+TEST(LoadConversion, ALeadByteWithoutItsSecondByteIsMarkedAndTheNextByteKept) {
+    EXPECT_EQ(Convert("a\x82\r\nb\x82\tc\x82"
+                      "1\x82\x82\x82",
+                      4096)
+                  .Joined(),
+              "a\x81\x45\r\nb\x81\x45\tc\x81\x45"
+              "1\x82\x82\x82");
+    EXPECT_EQ(Convert(std::string("\x82\0\n", 3), 3).Joined(), "\x81\x45\r\n");
+}
+
 TEST(LoadConversion, NulBytesAreDroppedAndEverythingElseKept) {
     EXPECT_EQ(Convert(std::string("a\0b\0\0c\0", 7), 4096).Joined(), "abc");
     // A NUL between CR and LF: still one break.
@@ -255,12 +266,17 @@ TEST(LoadConversion, SourceGivingMoreThanAskedIsRejected) {
 }
 
 TEST(LoadConversion, RandomInputsMatchAWholeBufferConversion) {
-    // Whole-buffer reading of the rules: drop NULs, then turn CR LF, CR, LF into CR LF.
+    // Whole-buffer reading of the rules: drop NULs, then mark broken characters and turn
+    // CR LF, CR, LF into CR LF.
     auto reference = [](std::string s) {
         s.erase(std::remove(s.begin(), s.end(), '\0'), s.end());
         std::string out;
         for (std::size_t i = 0; i < s.size(); ++i) {
-            if (s[i] == '\r' || s[i] == '\n') {
+            if (dodir::cp932::IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) {
+                const auto next = static_cast<unsigned char>(s[i + 1]);
+                const bool trail = (next >= 0x40 && next <= 0x7E) || (next >= 0x80 && next <= 0xFC);
+                out += trail ? s.substr(i++, 2) : "\x81\x45"; // a broken character's mark
+            } else if (s[i] == '\r' || s[i] == '\n') {
                 out += "\r\n";
                 if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
             } else {

@@ -1,0 +1,122 @@
+#include "hostile/corpus.h"
+
+#include <random>
+#include <set>
+
+namespace dodir::testing {
+
+namespace {
+
+// Offsets at which a rich-text document can be cut: after each brace, inside each control
+// word and hex escape, and before the final brace.
+std::set<std::size_t> CutPoints(const std::string& rtf) {
+    std::set<std::size_t> cuts;
+    for (std::size_t i = 0; i < rtf.size(); ++i) {
+        if (rtf[i] == '{') cuts.insert(i + 1);
+        if (rtf[i] == '\\' && i + 2 < rtf.size()) {
+            cuts.insert(i + 1);
+            cuts.insert(i + 2);
+            if (rtf[i + 1] == '\'') cuts.insert(i + 3); // between the two hex digits
+        }
+    }
+    if (const auto last = rtf.rfind('}'); last != std::string::npos) cuts.insert(last);
+    return cuts;
+}
+
+std::string Repeat(const std::string& s, std::size_t n) {
+    std::string out;
+    out.reserve(s.size() * n);
+    for (std::size_t k = 0; k < n; ++k) out += s;
+    return out;
+}
+
+std::string Utf16(const std::u16string& text, bool bigEndian, bool bom) {
+    std::string out = bom ? (bigEndian ? "\xFE\xFF" : "\xFF\xFE") : "";
+    for (const char16_t c : text) {
+        const char hi = static_cast<char>(c >> 8), lo = static_cast<char>(c & 0xFF);
+        out += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+    }
+    return out;
+}
+
+} // namespace
+
+std::vector<TCorpusFile> MakeCorpus(const std::string& savedRtf, bool small, unsigned seed) {
+    std::vector<TCorpusFile> files;
+    const auto add = [&](const std::string& name, std::string bytes) {
+        files.push_back({name, std::move(bytes)});
+    };
+    std::mt19937 random(seed);
+
+    // Random bytes of many lengths.
+    const int randoms = small ? 8 : 60;
+    for (int k = 0; k < randoms; ++k) {
+        const std::size_t length = k < 10 ? static_cast<std::size_t>(k + 1) : std::size_t{1} << (k % 17);
+        std::string bytes(length, '\0');
+        for (char& c : bytes) c = static_cast<char>(random() & 0xFF);
+        if (k % 3 == 0 && length > 8) bytes.replace(0, 6, "{\\rtf1"); // random rich text
+        add("random" + std::to_string(k) + ".bin", bytes);
+    }
+
+    // The program's own document, cut.
+    const auto cuts = CutPoints(savedRtf);
+    const std::size_t step = small ? cuts.size() / 10 + 1 : cuts.size() / 110 + 1;
+    std::size_t k = 0;
+    for (const std::size_t at : cuts)
+        if (k++ % step == 0) add("cut" + std::to_string(at) + ".rtf", savedRtf.substr(0, at));
+
+    // Nesting, binary counts, Unicode escapes, destinations, objects and pictures.
+    add("nest33.rtf", "{\\rtf1" + Repeat("{", 32) + "x" + Repeat("}", 33));
+    add("nest50bold.rtf", "{\\rtf1" + Repeat("{\\b ", 49) + "x" + Repeat("}", 50));
+    add("nest10000.rtf", "{\\rtf1" + Repeat("{", 9999) + "x" + Repeat("}", 10000));
+    add("nest10000open.rtf", "{\\rtf1" + Repeat("{", 9999));
+    add("bin-huge.rtf", "{\\rtf1 a\\bin99999999999999999999 bc}");
+    add("bin-2g.rtf", "{\\rtf1 a\\bin2147483648 bc}");
+    add("bin-short.rtf", "{\\rtf1 a\\bin10 {{}");
+    for (const char* u : {"65535", "65536", "-1", "-32768", "-2147483649", "99999999999", "2147483647"})
+        add(std::string("u") + u + ".rtf", std::string("{\\rtf1\\uc1 a\\u") + u + "?b\\u" + u + " c}");
+    add("unknown-dest.rtf", "{\\rtf1{\\*\\dodirnothing {\\b x}}{\\zzz y}z}");
+    add("unknown-words.rtf", "{\\rtf1\\q\\zz99999999999\\-\\~\\_ text\\par}");
+    add("object.rtf",
+        "{\\rtf1{\\object\\objemb\\objw100\\objh100{\\*\\objclass Paint.Picture}{\\*\\objdata " +
+            Repeat("0102030405060708", 200) + "}{\\result x}}}");
+    add("picture-wmf.rtf", "{\\rtf1{\\pict\\wmetafile8\\picw100\\pich100 " + Repeat("ff00", 500) + "}}");
+    add("picture-png-bad.rtf", "{\\rtf1{\\pict\\pngblip\\picw-5\\pich99999999 zz}}");
+    add("picture-bin.rtf", "{\\rtf1{\\pict\\emfblip\\bin8 \x01\x02{}\\\x05\x06\x07}}");
+    add("fonttable-cut.rtf", "{\\rtf1{\\fonttbl{\\f0\\fcharset128 \x82\x6c\x82");
+    add("colortable-odd.rtf", "{\\rtf1{\\colortbl;\\red999\\green-1\\blue300;}\\cf5\\cb-3 x}");
+
+    // Other encodings, NULs, broken double-byte text, control characters.
+    const std::string utf8 = "日本語 text\r\n二行目";
+    add("utf8.txt", utf8);
+    add("utf8-bom.txt", "\xEF\xBB\xBF" + utf8);
+    const std::u16string wide = u"日本語 text\r\n二行目";
+    add("utf16le.txt", Utf16(wide, false, false));
+    add("utf16le-bom.txt", Utf16(wide, false, true));
+    add("utf16be.txt", Utf16(wide, true, false));
+    add("utf16be-bom.txt", Utf16(wide, true, true));
+    add("nul-heavy.txt", Repeat(std::string("a\0\0\0", 4), 2000) + std::string(5000, '\0') + "end");
+    add("lone-lead.txt", "text\x82");
+    add("lead-then-controls.txt", "a\x82\r\nb\x82\tc\x82\x01"
+                                  "d\x81\x00"
+                                  "e\x9F\n");
+    add("lead-then-controls.rtf", "{\\rtf1\\ansicpg932 a\x82\\par b\x82}\x82");
+    std::string controls;
+    for (int c = 1; c < 32; ++c) {
+        controls += static_cast<char>(c);
+        add("control" + std::to_string(c) + ".txt", "a" + std::string(1, static_cast<char>(c)) + "b");
+    }
+    add("control127.txt", "a\x7F"
+                          "b");
+    add("controls-all.txt", controls + "\x7F");
+    add("empty.txt", "");
+    if (!small) add("crs-200000.txt", std::string(200000, '\r'));
+    if (!small) {
+        std::string line(4 << 20, 'x');
+        for (std::size_t i = 0; i < line.size(); i += 7) line[i] = static_cast<char>('a' + i % 26);
+        add("line-4mb.txt", line);
+    }
+    return files;
+}
+
+} // namespace dodir::testing
