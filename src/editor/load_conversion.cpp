@@ -54,9 +54,20 @@ bool TRtfGroupDepth::Feed(const char* p, std::size_t n) noexcept {
                 wordLength_ = 0;
                 word_[wordLength_++] = c;
             } else {
-                state_ = TState::Text; // a control symbol: \{ \} \\ \' and the like
+                state_ = c == '\'' ? TState::Hex1 : TState::Text; // a control symbol: \{ \} \\ \'
             }
             continue;
+        case TState::Hex1:
+        case TState::Hex2:
+            // Two hex digits; a brace or backslash in their place still counts as itself.
+            if (c != '{' && c != '}' && c != '\\') {
+                if (state_ == TState::Hex2 && hexZero_ && c == '0') mayHoldNul_ = true;
+                hexZero_ = c == '0';
+                state_ = state_ == TState::Hex1 ? TState::Hex2 : TState::Text;
+                continue;
+            }
+            state_ = TState::Text;
+            break;
         case TState::Word:
             if (isLetter(c)) {
                 if (wordLength_ < sizeof word_) word_[wordLength_] = c;
@@ -81,6 +92,8 @@ bool TRtfGroupDepth::Feed(const char* p, std::size_t n) noexcept {
                 continue;
             }
             state_ = TState::Text;
+            if (wordLength_ == 1 && word_[0] == 'u' && (parameter_ % 65536 == 0 || parameter_ > 65535))
+                mayHoldNul_ = true;
             if (wordLength_ == 3 && word_[0] == 'b' && word_[1] == 'i' && word_[2] == 'n' && !negative_ &&
                 parameter_ > 0) {
                 binaryLeft_ = parameter_;

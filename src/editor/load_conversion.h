@@ -32,9 +32,12 @@ class TRtfGroupDepth {
     // Follows n more bytes; false when a group opens deeper than kMaxDepth.
     bool Feed(const char* p, std::size_t n) noexcept;
     int Depth() const noexcept { return depth_; }
+    // Whether an escape may have given a NUL character: \'00, or \uN with N a multiple of
+    // 65536 or out of range.
+    bool MayHoldNul() const noexcept { return mayHoldNul_; }
 
   private:
-    enum class TState { Text, Escape, Word, Parameter, Binary };
+    enum class TState { Text, Escape, Word, Parameter, Binary, Hex1, Hex2 };
     TState state_ = TState::Text;
     int depth_ = 0;
     char word_[4]{}; // the start of the control word being read
@@ -42,6 +45,8 @@ class TRtfGroupDepth {
     bool negative_ = false;
     unsigned long long parameter_ = 0;
     unsigned long long binaryLeft_ = 0;
+    bool hexZero_ = false;
+    bool mayHoldNul_ = false;
 };
 
 // The group nesting went deeper than the rich-text reader takes.
@@ -63,6 +68,8 @@ class TConversion {
     // capacity of 3 on, the whole conversion of each read fits the piece, so at most one
     // held-back lead byte waits between pieces and a CR LF is never split.
     std::size_t NextPiece(char* out, std::size_t capacity);
+    // Rich text: whether the document read so far may hold NUL characters.
+    bool MayHoldNul() const noexcept { return groups_.MayHoldNul(); }
 
   private:
     // Converts raw source bytes and appends them to pending_.

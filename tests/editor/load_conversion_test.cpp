@@ -353,3 +353,15 @@ TEST(LoadConversion, ARichTextReadNestingTooDeepStopsBeforeAnyOfItsBytesAndPlain
     TConversion textRead(std::ref(asText));
     EXPECT_EQ(textRead.NextPiece(out, sizeof out), deep.size());
 }
+
+TEST(RtfGroupDepth, EscapesThatMaySpellANulAreNoticed) {
+    const auto mayHoldNul = [](const std::string& rtf) {
+        dodir::TRtfGroupDepth scan;
+        scan.Feed(rtf.data(), rtf.size());
+        return scan.MayHoldNul();
+    };
+    for (const char* nul : {"\\'00", "\\u0?", "\\u65536?", "\\u-65536 ", "\\u99999999999?"})
+        EXPECT_TRUE(mayHoldNul(std::string("{\\rtf1 a") + nul + "b}")) << nul;
+    for (const char* other : {"\\'82\\'a0", "\\u12354?", "\\u-3?", "\\'0a", "00", "\\ul0 x"})
+        EXPECT_FALSE(mayHoldNul(std::string("{\\rtf1 a") + other + "b}")) << other;
+}

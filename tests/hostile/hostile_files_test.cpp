@@ -144,3 +144,25 @@ TEST(HostileFiles, EveryFileOpensOrIsRefusedAndTheProgramGoesOnEditingAndSaving)
     }
     if (full) std::fclose(log);
 }
+
+// Rich text can spell NUL characters, which a saved file would not keep: they are dropped.
+TEST(HostileFiles, NulCharactersSpelledInRichTextAreDroppedSoTheDocumentSavesAsItIs) {
+    ShownForm1 form;
+    TRichEdit& editor = *form->RichEdit1;
+    TempFolder temp;
+    const std::string p = temp.Path() + "\\spelled.rtf";
+    SetTextAndPump(editor.Handle(), "MARK");
+    SaveDocument(editor, p);
+    std::string rtf = ReadFileBytes(p);
+    ASSERT_NE(rtf.find("MARK"), std::string::npos) << rtf;
+    rtf.replace(rtf.find("MARK"), 4, "a\\u0?b\\'00c\\u65536?d\\u-3?e");
+    ASSERT_TRUE(WriteFileBytes(p, rtf));
+    LoadDocument(editor, p);
+    const std::string text = editor.Text();
+    EXPECT_EQ(text.find('\0'), std::string::npos);
+    EXPECT_EQ(text.substr(0, 4), "abcd") << text;
+    EXPECT_EQ(editor.SelectionStart(), 0);
+    SaveDocument(editor, p);
+    LoadDocument(editor, p);
+    EXPECT_EQ(editor.Text(), text);
+}
