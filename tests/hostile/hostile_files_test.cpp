@@ -142,6 +142,7 @@ TEST(HostileFiles, EveryFileOpensOrIsRefusedAndTheProgramGoesOnEditingAndSaving)
                      outcome.c_str(), static_cast<unsigned long long>(ms));
         std::fflush(log);
     }
+    std::fprintf(log, "END\n");
     if (full) std::fclose(log);
 }
 

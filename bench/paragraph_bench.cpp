@@ -1,0 +1,92 @@
+// What one long paragraph costs the editor: opening a file whose text is one unbroken line
+// or one paragraph of words, typing a character at its end and emptying the editor (New),
+// with word wrap on (as the program runs) and off; and opening 200 000 empty lines. Run
+// under Wine: scripts/bench.sh. Arguments: sizes in kilobytes (default 16 32 64).
+#include <windows.h>
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/win/handles.h"
+#include "editor/document_stream.h"
+#include "editor/rich_edit.h"
+
+namespace {
+
+double Now() {
+    LARGE_INTEGER f, c;
+    ::QueryPerformanceFrequency(&f);
+    ::QueryPerformanceCounter(&c);
+    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+bool WriteAll(const std::string& path, const std::string& bytes) {
+    dodir::win::UniqueFile f(
+        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD put = 0;
+    return f && ::WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) &&
+           put == bytes.size();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    std::vector<int> sizes;
+    for (int k = 1; k < argc; ++k) sizes.push_back(std::atoi(argv[k]));
+    if (sizes.empty()) sizes = {16, 32, 64};
+
+    dodir::win::UniqueWindow host(::CreateWindowExA(0, "STATIC", "paragraph bench", WS_POPUP | WS_VISIBLE, 0,
+                                                    0, 620, 420, nullptr, nullptr,
+                                                    ::GetModuleHandleA(nullptr), nullptr));
+    char temp[MAX_PATH]{};
+    ::GetTempPathA(MAX_PATH, temp);
+    const std::string path = std::string(temp) + "dodir_paragraph_bench.txt";
+
+    const auto measure = [&](const char* what, const std::string& text, bool wrap) {
+        if (!WriteAll(path, text)) return;
+        dodir::TRichEditSettings settings;
+        settings.bounds = RECT{0, 0, 600, 400};
+        settings.verticalScrollBar = true;
+        settings.wordWrap = wrap;
+        auto editor = std::make_unique<dodir::TRichEdit>(host.get(), settings);
+        double t = Now();
+        dodir::LoadDocument(*editor, path);
+        const double open = Now() - t;
+        ::SendMessageA(editor->Handle(), EM_SETSEL, static_cast<WPARAM>(-1), -1);
+        t = Now();
+        ::SendMessageA(editor->Handle(), WM_CHAR, 'x', 1);
+        ::UpdateWindow(editor->Handle());
+        const double key = Now() - t;
+        t = Now();
+        editor->Lines.ClearAll();
+        const double clear = Now() - t;
+        std::printf("%-28s %7zu bytes  wrap %-3s  open %8.3f s  key %8.3f s  New %8.3f s\n", what,
+                    text.size(), wrap ? "on" : "off", open, key, clear);
+        std::fflush(stdout);
+    };
+
+    for (const int kb : sizes) {
+        const std::size_t bytes = static_cast<std::size_t>(kb) * 1024;
+        std::string line(bytes, 'x');
+        for (std::size_t i = 0; i < bytes; i += 7) line[i] = static_cast<char>('a' + i % 26);
+        std::string words;
+        while (words.size() < bytes) words += "memo words in one paragraph ";
+        for (const bool wrap : {true, false}) {
+            measure("one unbroken line", line, wrap);
+            measure("one paragraph of words", words, wrap);
+        }
+    }
+    std::string empty;
+    for (int k = 0; k < 200000; ++k) empty += "\r\n";
+    measure("200 000 empty lines", empty, true);
+    measure("200 000 lone CRs", std::string(200000, '\r'), true);
+    ::DeleteFileA(path.c_str());
+    return 0;
+}
