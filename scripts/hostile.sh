@@ -23,7 +23,7 @@ while :; do
   last=$(grep '^START' "$log" | tail -n 1)
   [ -n "$last" ] || { echo "hostile.sh: the runner did not start"; exit 1; }
   set -- $last
-  grep -q "^HANG $3\$" "$log" || echo "CRASH $3" >>"$log"
+  grep -q "^HANG $3" "$log" || echo "CRASH $3" >>"$log"
   from=$(($2 + 1))
 done
 wineserver -k 2>/dev/null || true
