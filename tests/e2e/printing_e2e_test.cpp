@@ -106,7 +106,7 @@ TEST(PrintingThroughRealInput, AltF4WhileTheJobSpoolsEndsTheProgramCleanly) {
     ASSERT_NE(dialog, nullptr);
     Activate(dialog);
     PressKey(VK_RETURN);
-    PressKey(VK_F4, false, false, true); // reaches the program while its first pages spool
+    PressKey(VK_F4, false, false, true);      // reaches the program while its first pages spool
     EXPECT_EQ(program.WaitForExit(60000), 0); // with the job finished or dropped
 }
 
