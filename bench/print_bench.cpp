@@ -1,11 +1,14 @@
 // Time of printing a 2 MB document with PrintDocument, against a bare loop in the same run
 // that prints the very same runs at the same positions, with the same page breaks, on a
 // fresh device context of the same printer (StartDoc to EndDoc, TextOutA only). The runs
-// and breaks are recorded from an untimed print of the program first. Two documents:
-// ordinary lines of mixed ASCII and Japanese, and long lines of the same without a space.
-// Ratios above 1 mean the program is slower. Prints to the default printer: run under
-// Wine with the PDF queue, scripts/bench.sh. Argument: the repetitions (default 3); the
-// best time is reported.
+// and breaks are recorded from an untimed print of the program first. The documents:
+// ordinary lines of mixed ASCII and Japanese; long lines of the same without a space, in
+// an editor like the main window's, which hands them over as its wrapped rows; and the long
+// lines in an editor that does not wrap, whose rows are whole lines (the editor gives at
+// most 4096 bytes of each) that the printed layout breaks itself. Ratios above 1 mean the
+// program is slower. Prints to the default printer: run under Wine with the PDF queue,
+// scripts/bench.sh. Arguments: the repetitions (default 3; the best time is reported) and
+// the document size in kilobytes (default 2048).
 #include <windows.h>
 #include <commctrl.h>
 #include <richedit.h>
