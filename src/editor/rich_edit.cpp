@@ -331,16 +331,42 @@ void TRichEdit::InsertTypedPair(char lead, char trail) {
     Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(pair));
 }
 
-void TRichEdit::KeepSelectionInText() {
+bool TRichEdit::InsideLineBreak(LONG nativePos) {
+    if (nativePos <= 0) return false;
+    char buf[8] = {};
+    TEXTRANGEA range{{nativePos - 1, nativePos + 1}, buf};
+    return Send(EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range)) == 2 && buf[0] == '\r' &&
+           buf[1] == '\n';
+}
+
+void TRichEdit::KeepSelectionInText(const CHARRANGE& before, WPARAM key, LPARAM lParam) {
     // Wine's control lets Right, Down, End and Page Down take the caret past the end of the
     // text into the final paragraph mark, which is not part of it; Enter typed there brings
     // the control down.
     CHARRANGE r{};
     Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
     const int len = NativeTextLength();
-    if (r.cpMax <= len && r.cpMin <= len) return;
-    CHARRANGE inside{std::min<LONG>(r.cpMin, len), std::min<LONG>(r.cpMax, len)};
-    Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&inside));
+    if (r.cpMax > len || r.cpMin > len) {
+        r = {std::min<LONG>(r.cpMin, len), std::min<LONG>(r.cpMax, len)};
+        Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
+    }
+    // Left from the start of a line, or Right from the end of the line before, stops it
+    // between the CR and the LF of the line break: Enter there brings the control down too,
+    // and a character typed there splits the break in two. The arrow goes on once more, over
+    // the LF or back over the CR, so that a selection keeps the end that moves.
+    if (!InsideLineBreak(r.cpMin) && !InsideLineBreak(r.cpMax)) return;
+    if ((key == VK_LEFT || key == VK_RIGHT) && ::GetKeyState(VK_CONTROL) >= 0) {
+        CallOriginal(WM_KEYDOWN, key, lParam);
+        Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
+        if (!InsideLineBreak(r.cpMin) && !InsideLineBreak(r.cpMax)) return;
+    }
+    // Any other way in: an end that moved forward goes past the LF, one that moved back
+    // before the CR.
+    const auto out = [&](LONG at, LONG was) {
+        return !InsideLineBreak(at) ? at : at > was ? at + 1 : at - 1;
+    };
+    CHARRANGE outside{out(r.cpMin, before.cpMin), out(r.cpMax, before.cpMax)};
+    Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&outside));
 }
 
 bool TRichEdit::PasteText() {
@@ -402,8 +428,10 @@ LRESULT TRichEdit::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
              (wParam == VK_INSERT && ::GetKeyState(VK_SHIFT) < 0 && ::GetKeyState(VK_CONTROL) >= 0)))
             return Send(WM_PASTE);
         {
+            CHARRANGE before{};
+            Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&before));
             const LRESULT result = CallOriginal(msg, wParam, lParam);
-            KeepSelectionInText();
+            KeepSelectionInText(before, wParam, lParam);
             return result;
         }
     case WM_PASTE:

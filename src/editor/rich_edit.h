@@ -180,8 +180,11 @@ class TRichEdit : public win::TSubclassedControl {
     LRESULT BackspaceKeyDown(WPARAM wParam, LPARAM lParam);
     // Whether a position of the control starts a character (always, where it counts them).
     bool StartsCharacter(int nativePos);
-    // Takes a selection reaching past the end of the text back to the end.
-    void KeepSelectionInText();
+    // Whether a position of the control lies between the CR and the LF of a line break.
+    bool InsideLineBreak(LONG nativePos);
+    // Takes a selection a key left past the end of the text, or with an end inside a line
+    // break, back into the text; `before` is the selection before the key.
+    void KeepSelectionInText(const CHARRANGE& before, WPARAM key, LPARAM lParam);
     // Pastes plain text from the clipboard in one piece; false when the control should.
     bool PasteText();
     void InsertTypedPair(char lead, char trail);

@@ -126,6 +126,26 @@ TEST(MainWindow, EnterAfterArrowsAndTabIsALineBreak) {
     EXPECT_EQ(program.FindWindowOf("#32770", nullptr, 200), nullptr);
 }
 
+// Left from the start of a line and Right from the end of the line before step over the
+// line break: Enter and a character typed after them go in whole, and the program lives on.
+TEST(MainWindow, EnterAndTypingAfterAnArrowOverALineBreak) {
+    Program program;
+    HWND editor = program.Control(idRichEdit1);
+    Click(editor, 50, 50);
+    TypeText("abc");
+    PressKey(VK_RETURN);
+    TypeText("def");
+    PressKey(VK_HOME);
+    PressKey(VK_LEFT);
+    PressKey(VK_RETURN);
+    TypeText("x");
+    PressKey(VK_END);
+    PressKey(VK_RIGHT);
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(WaitFor([&] { return TextOf(editor) == "abc\r\nx\r\n\r\ndef"; })) << TextOf(editor);
+    EXPECT_EQ(program.WaitForExit(0), -1);
+}
+
 TEST(MainWindow, StartedMinimizedItComesBackWhenRestored) {
     Program program(SW_SHOWMINNOACTIVE);
     HWND main = program.MainWindow();

@@ -5,6 +5,7 @@
 #include <richedit.h>
 
 #include <memory>
+#include <vector>
 
 #include "base/errors.h"
 #include "wine_support.h"
@@ -400,6 +401,43 @@ TEST_F(RichEditTest, NavigationKeysKeepTheCaretInsideTheText) {
         TypeText(Wnd(), "\rc");
         EXPECT_EQ(editor_->Text(), "a\r\nb\r\nc") << vk;
     }
+}
+
+// Left from the start of a line or Right from the end of the line before stops Wine's caret
+// between the CR and the LF; Enter there brings the control down. Every arrow press steps
+// over a line break whole, and Shift keeps extending from the end that moves.
+TEST_F(RichEditTest, ArrowsStepOverALineBreakWhole) {
+    const auto press = [&](UINT vk, bool shift = false) {
+        BYTE keys[256] = {};
+        ::GetKeyboardState(keys);
+        keys[VK_SHIFT] = shift ? 0x80 : 0;
+        ::SetKeyboardState(keys);
+        ::SendMessageA(Wnd(), WM_KEYDOWN, vk, 1);
+        ::SendMessageA(Wnd(), WM_KEYUP, vk, 0xC0000001);
+        keys[VK_SHIFT] = 0;
+        ::SetKeyboardState(keys);
+        return editor_->SelectionStart() + (vk == VK_RIGHT ? editor_->SelectionLength() : 0);
+    };
+    SetText("ab\r\n\r\ncd");
+    editor_->SetSelectionStart(8);
+    std::vector<int> stops;
+    for (int k = 0; k < 7; ++k) stops.push_back(press(VK_LEFT));
+    EXPECT_EQ(stops, (std::vector<int>{7, 6, 4, 2, 1, 0, 0}));
+    stops.clear();
+    for (int k = 0; k < 7; ++k) stops.push_back(press(VK_RIGHT));
+    EXPECT_EQ(stops, (std::vector<int>{1, 2, 4, 6, 7, 8, 8}));
+
+    editor_->SetSelectionStart(6);
+    press(VK_LEFT, true);
+    press(VK_LEFT, true);
+    EXPECT_EQ(editor_->SelectionStart(), 2);
+    EXPECT_EQ(editor_->SelectionLength(), 4);
+
+    editor_->SetSelectionStart(6);
+    press(VK_LEFT);
+    ::SendMessageA(Wnd(), WM_KEYDOWN, VK_RETURN, 1);
+    TypeText(Wnd(), "\rx");
+    EXPECT_EQ(editor_->Text(), "ab\r\n\r\nx\r\ncd");
 }
 
 // Wine's control pastes plain text in pieces of 2048 characters and counts a CR and its LF
