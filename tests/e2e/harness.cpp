@@ -193,6 +193,16 @@ void Click(HWND wnd, int x, int y, bool right) {
     ::Sleep(100);
 }
 
+void Drag(HWND wnd, int fromX, int fromY, int toX, int toY) {
+    MoveMouse(wnd, fromX, fromY);
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    ::Sleep(30);
+    MoveMouse(wnd, (fromX + toX) / 2, (fromY + toY) / 2);
+    MoveMouse(wnd, toX, toY);
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    ::Sleep(100);
+}
+
 void PressKey(WORD vk, bool shift, bool ctrl, bool alt) {
     if (shift) SendKey(VK_SHIFT, false);
     if (ctrl) SendKey(VK_CONTROL, false);

@@ -61,6 +61,8 @@ HWND FocusOf(HWND wnd);
 // Real input.
 void MoveMouse(HWND wnd, int clientX, int clientY);
 void Click(HWND wnd, int clientX, int clientY, bool right = false);
+// Presses the left button at one point, moves with it held and lets go at another.
+void Drag(HWND wnd, int fromX, int fromY, int toX, int toY);
 // Clicks the toolbar's button ToolButtonN (number N), wherever it stands.
 void ClickToolButton(HWND toolbar, int number);
 void PressKey(WORD vk, bool shift = false, bool ctrl = false, bool alt = false);

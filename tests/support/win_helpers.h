@@ -19,10 +19,13 @@ inline std::string ClassOf(HWND wnd) {
 
 // The text of a window of any thread or process; a hung owner gives "" after 5 s.
 inline std::string TextOf(HWND wnd) {
-    char buf[4096]{};
-    ::SendMessageTimeoutA(wnd, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000,
-                          nullptr);
-    return buf;
+    // The length may count characters: room for two bytes each.
+    DWORD_PTR length = 0;
+    ::SendMessageTimeoutA(wnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
+    std::string buf(2 * length + 2, '\0');
+    ::SendMessageTimeoutA(wnd, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG,
+                          5000, nullptr);
+    return buf.c_str();
 }
 
 // A window's rectangle in its parent's client coordinates.
