@@ -253,13 +253,14 @@ void ShownForm1::Destroy() {
     }
 }
 
-HostedEditor::HostedEditor(int width, int height)
+HostedEditor::HostedEditor(int width, int height, bool wordWrap)
     : host(::CreateWindowExA(0, "STATIC", "host", WS_POPUP | WS_VISIBLE, 100, 100, width + 20, height + 20,
                              nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr)) {
     TRichEditSettings s;
     s.id = 1;
     s.bounds = RECT{0, 0, width, height};
     s.verticalScrollBar = true;
+    s.wordWrap = wordWrap;
     editor = std::make_unique<TRichEdit>(host.get(), s);
     Pump();
 }

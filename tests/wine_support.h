@@ -196,7 +196,7 @@ class ShownForm1 {
 
 // A rich edit control of its own on a plain popup window.
 struct HostedEditor {
-    explicit HostedEditor(int width = 400, int height = 300);
+    explicit HostedEditor(int width = 400, int height = 300, bool wordWrap = true);
     TRichEdit* operator->() const noexcept { return editor.get(); }
     TRichEdit& operator*() const noexcept { return *editor; }
     win::UniqueWindow host;

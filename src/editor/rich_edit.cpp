@@ -563,16 +563,20 @@ int TRichEditStrings::LineCount() {
 }
 
 std::string TRichEditStrings::LineAt(int index) {
-    constexpr std::size_t kBufferSize = 4096;
-    // Wine hands back the last line with a CR LF that is not in the text; room for it.
-    std::vector<char> buf(kBufferSize + 4, '\0');
-    const WORD size = kBufferSize;
-    std::memcpy(buf.data(), &size, sizeof size);
-    auto k = static_cast<std::size_t>(std::max<LRESULT>(
-        owner_.Send(EM_GETLINE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buf.data())), 0));
-    k = std::min(k, kBufferSize);
-    if (k >= 2 && buf[k - 2] == '\r' && buf[k - 1] == '\n') k -= 2;
-    return std::string(buf.data(), k);
+    // The buffer's size goes in its first WORD. A row of an editor that does not wrap may be
+    // longer than the first try: the buffer grows until the row leaves room in it. Wine hands
+    // back the last line with a CR LF that is not in the text; room for it.
+    for (std::size_t size = 4096;; size = std::min<std::size_t>(size * 4, 0xFFFF)) {
+        std::vector<char> buf(size + 4, '\0');
+        const auto word = static_cast<WORD>(size);
+        std::memcpy(buf.data(), &word, sizeof word);
+        auto k = static_cast<std::size_t>(std::max<LRESULT>(
+            owner_.Send(EM_GETLINE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buf.data())), 0));
+        k = std::min(k, size);
+        if (k + 2 >= size && size < 0xFFFF) continue;
+        if (k >= 2 && buf[k - 2] == '\r' && buf[k - 1] == '\n') k -= 2;
+        return std::string(buf.data(), k);
+    }
 }
 
 void TRichEditStrings::AddLine(const std::string& line) {

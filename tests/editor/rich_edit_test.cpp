@@ -81,6 +81,17 @@ TEST_F(RichEditTest, WrappedParagraphCountsAsSeveralLines) {
               static_cast<std::size_t>(editor_->ByteFromNative(secondStart)));
 }
 
+// An editor that does not wrap has rows as long as its lines.
+TEST(RichEditRows, LongRowsOfAnEditorThatDoesNotWrapComeWhole) {
+    HostedEditor editor(300, 200, false);
+    const std::string ascii(10000, 'x');
+    std::string wide;
+    for (int i = 0; i < 3000; ++i) wide += "\x82\xa0";
+    SetTextAndPump(editor->Handle(), ascii + "\r\n" + wide);
+    EXPECT_EQ(editor->Lines.LineAt(0), ascii);
+    EXPECT_EQ(editor->Lines.LineAt(1), wide);
+}
+
 TEST_F(RichEditTest, AddLine) {
     editor_->Lines.AddLine("1");
     EXPECT_EQ(editor_->Text(), "1\r\n");
