@@ -11,3 +11,11 @@ with_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then "$@"; return; fi
   xvfb-run -a -s "-screen 0 1280x1024x24" "$@"
 }
+# Starts a Wine server of its own for the prefix (ending any left running). The first Wine
+# process of a session starts Wine's services, which inherit its output and keep it open until
+# the server ends: they are started here, away from the caller's pipes.
+fresh_wineserver() {
+  wineserver -k 2>/dev/null || true
+  wineserver -p
+  wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
+}

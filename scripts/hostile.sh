@@ -12,9 +12,7 @@ fi
 cd "$root/build/win" || exit 1
 log=$root/build/hostile.log
 : >"$log"
-wineserver -k 2>/dev/null || true
-wineserver -p
-wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
+fresh_wineserver
 from=0
 while :; do
   DODIR_HOSTILE_LOG=$log DODIR_HOSTILE_FROM=$from \

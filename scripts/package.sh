@@ -28,8 +28,6 @@ python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.arg
 for f in dodir.exe README.md LICENSE.txt; do
   [ -s "$unpacked/dodir/$f" ] || { echo "$zip lacks $f"; exit 1; }
 done
-wineserver -k 2>/dev/null || true
-wineserver -p
-wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
+fresh_wineserver
 DODIR_EXE="$unpacked/dodir/dodir.exe" timeout 120 wine build/win/tests/e2e_tests.exe \
   --gtest_filter=MainWindow.StartsAsDesigned

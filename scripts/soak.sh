@@ -11,10 +11,7 @@ source "$here/env.sh"
 
 # The walk itself, run again by this script with a display.
 if [ "${1-}" = --walk ]; then
-  wineserver -k 2>/dev/null || true
-  wineserver -p
-  # Wine's services start with the first process of a session; they keep its output open.
-  wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
+  fresh_wineserver
   # The program's texts are code page 932; each line is shown as it comes.
   wine "$root/build/win/tests/e2e_tests.exe" --gtest_filter='Soak.*' 2>&1 |
     while IFS= read -r line; do printf '%s\n' "$line" | iconv -f CP932 -t UTF-8 -c; done

@@ -13,11 +13,7 @@ if mount -t tmpfs -o size=1m dodir-full "$full_dir" 2>/dev/null; then
   export DODIR_FULL_DIR=$full_dir
 fi
 trap 'umount "$full_dir" 2>/dev/null; rmdir "$full_dir" 2>/dev/null' EXIT
-wineserver -k 2>/dev/null || true
-wineserver -p
-# The first Wine process of a session starts Wine's services, which inherit its output and
-# keep it open until the server ends: start them here, away from ctest's pipes.
-wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
+fresh_wineserver
 ctest --output-on-failure "$@"
 rc=$?
 wineserver -k 2>/dev/null || true

@@ -16,21 +16,10 @@ constexpr int kEditorX = 400, kEditorY = 250;
 
 const std::string kDivider(27, '-');
 
-// Replaces the text of a colour box: a click puts the caret in, Home and Shift+End select
-// the text, Delete removes it (the edit control has no select-all key of its own).
 void Retype(HWND edit, const std::string& text) {
-    Click(edit, 10, 10);
-    PressKey(VK_HOME);
-    PressKey(VK_END, true);
-    PressKey(VK_DELETE);
+    ClearField(edit);
     TypeText(text);
     WaitFor([&] { return TextOf(edit) == text; }, 2000);
-}
-
-void ClickMiddle(HWND wnd) {
-    RECT r{};
-    ::GetClientRect(wnd, &r);
-    Click(wnd, r.right / 2, r.bottom / 2);
 }
 
 HWND VisibleMessageForm(const Program& program, int timeoutMs = 5000) {

@@ -203,6 +203,19 @@ void Drag(HWND wnd, int fromX, int fromY, int toX, int toY) {
     ::Sleep(100);
 }
 
+void ClickMiddle(HWND wnd) {
+    RECT r{};
+    ::GetClientRect(wnd, &r);
+    Click(wnd, r.right / 2, r.bottom / 2);
+}
+
+void ClearField(HWND edit) {
+    Click(edit, 10, 10);
+    PressKey(VK_HOME);
+    PressKey(VK_END, true);
+    PressKey(VK_DELETE);
+}
+
 void PressKey(WORD vk, bool shift, bool ctrl, bool alt) {
     if (shift) SendKey(VK_SHIFT, false);
     if (ctrl) SendKey(VK_CONTROL, false);

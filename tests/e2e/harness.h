@@ -63,6 +63,11 @@ void MoveMouse(HWND wnd, int clientX, int clientY);
 void Click(HWND wnd, int clientX, int clientY, bool right = false);
 // Presses the left button at one point, moves with it held and lets go at another.
 void Drag(HWND wnd, int fromX, int fromY, int toX, int toY);
+// Clicks the middle of a window.
+void ClickMiddle(HWND wnd);
+// Empties an edit box as a user would: a click puts the caret in, Home and Shift+End select
+// the text (an edit control has no select-all key of its own), Delete removes it.
+void ClearField(HWND edit);
 // Clicks the toolbar's button ToolButtonN (number N), wherever it stands.
 void ClickToolButton(HWND toolbar, int number);
 void PressKey(WORD vk, bool shift = false, bool ctrl = false, bool alt = false);

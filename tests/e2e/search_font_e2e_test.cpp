@@ -22,12 +22,7 @@ std::pair<int, int> Selection(HWND editor) {
 }
 
 // Clicks a button of a dialog of the program with the mouse.
-void ClickButton(HWND dialog, int id) {
-    HWND button = ::GetDlgItem(dialog, id);
-    RECT r{};
-    ::GetClientRect(button, &r);
-    Click(button, r.right / 2, r.bottom / 2);
-}
+void ClickButton(HWND dialog, int id) { ClickMiddle(::GetDlgItem(dialog, id)); }
 
 // Waits for the not-found box of a text and answers it with Enter.
 void AnswerNotFound(const Program& program, const std::string& text) {

@@ -268,11 +268,14 @@ class Walk {
         lastClick_ = ::GetTickCount();
     }
     // A point of a control of the main window must be uncovered for the mouse to reach it.
-    void ClickIn(HWND control, int x, int y, std::optional<POINT> dragTo = std::nullopt) {
+    void ExpectUncovered(HWND control, int x, int y) const {
         POINT p{x, y};
         ::ClientToScreen(control, &p);
         HWND root = ::GetAncestor(::WindowFromPoint(p), GA_ROOT);
         if (root != Main()) Fail("the point aimed at lies under " + Describe(root));
+    }
+    void ClickIn(HWND control, int x, int y, std::optional<POINT> dragTo = std::nullopt) {
+        ExpectUncovered(control, x, y);
         if (dragTo)
             Drag(control, x, y, dragTo->x, dragTo->y);
         else
@@ -292,9 +295,8 @@ class Walk {
         HWND button = ::GetDlgItem(dialog, id);
         if (!button || ClassOf(button) != "Button")
             Fail(Describe(dialog) + " has no button " + std::to_string(id));
-        RECT r{};
-        ::GetClientRect(button, &r);
-        ClickAt(button, r.right / 2, r.bottom / 2);
+        ClickMiddle(button);
+        lastClick_ = ::GetTickCount();
     }
     // The title bar's close box, found by asking the window what lies under the caption row.
     void ClickCloseBox(HWND wnd) {
@@ -362,10 +364,8 @@ class Walk {
     }
     // Sets a box of a dialog: clicked, emptied, typed (pasted when not ASCII).
     void SetField(HWND field, const std::string& text) {
-        ClickAt(field, 5, 5);
-        PressKey(VK_HOME);
-        PressKey(VK_END, true);
-        PressKey(VK_DELETE);
+        ClearField(field);
+        lastClick_ = ::GetTickCount();
         bool ascii = true;
         for (char c : text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
         if (ascii) {
@@ -602,13 +602,8 @@ class Walk {
             const std::string& value = OneOf(kColourValues);
             Note("colour box " + Quoted(value));
             HWND edit = program_.Control(id);
-            ClickIn(edit, 10, 10);
-            PressKey(VK_HOME);
-            PressKey(VK_END, true);
-            PressKey(VK_DELETE);
-            TypeText(value);
-            if (!WaitFor([&] { return TextOf(edit) == value; }, 2000))
-                Fail("the colour box does not read " + value);
+            ExpectUncovered(edit, 10, 10);
+            SetField(edit, value);
         }
         if (Chance(25)) return;
         const bool background = Chance(50);
