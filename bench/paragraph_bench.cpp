@@ -1,7 +1,7 @@
 // What one long paragraph costs the editor: opening a file whose text is one unbroken line
-// or one paragraph of words, typing a character at its end and emptying the editor (New),
-// with word wrap on (as the program runs) and off; and opening 200 000 empty lines. Run
-// under Wine: scripts/bench.sh. Arguments: sizes in kilobytes (default 16 32 64).
+// or one paragraph of words, typing a character at its end, saving, reopening what was saved and emptying the
+// editor (New), with word wrap on (as the program runs) and off; and opening 200 000 empty lines. Run under
+// Wine: scripts/bench.sh. Arguments: sizes in kilobytes (default 16 32 64).
 #include <windows.h>
 #include <commctrl.h>
 #include <richedit.h>
@@ -48,6 +48,7 @@ int main(int argc, char** argv) {
     char temp[MAX_PATH]{};
     ::GetTempPathA(MAX_PATH, temp);
     const std::string path = std::string(temp) + "dodir_paragraph_bench.txt";
+    const std::string saved = std::string(temp) + "dodir_paragraph_bench.rtf";
 
     const auto measure = [&](const char* what, const std::string& text, bool wrap) {
         if (!WriteAll(path, text)) return;
@@ -65,10 +66,17 @@ int main(int argc, char** argv) {
         ::UpdateWindow(editor->Handle());
         const double key = Now() - t;
         t = Now();
+        dodir::SaveDocument(*editor, saved);
+        const double save = Now() - t;
+        t = Now();
+        dodir::LoadDocument(*editor, saved);
+        const double reopen = Now() - t;
+        t = Now();
         editor->Lines.ClearAll();
         const double clear = Now() - t;
-        std::printf("%-28s %7zu bytes  wrap %-3s  open %8.3f s  key %8.3f s  New %8.3f s\n", what,
-                    text.size(), wrap ? "on" : "off", open, key, clear);
+        std::printf("%-28s %7zu bytes  wrap %-3s  open %8.3f s  key %8.3f s  save %8.3f s  reopen %8.3f s  "
+                    "New %8.3f s\n",
+                    what, text.size(), wrap ? "on" : "off", open, key, save, reopen, clear);
         std::fflush(stdout);
     };
 
@@ -88,5 +96,6 @@ int main(int argc, char** argv) {
     measure("200 000 empty lines", empty, true);
     measure("200 000 lone CRs", std::string(200000, '\r'), true);
     ::DeleteFileA(path.c_str());
+    ::DeleteFileA(saved.c_str());
     return 0;
 }

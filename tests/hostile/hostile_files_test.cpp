@@ -119,6 +119,9 @@ TEST(HostileFiles, EveryFileOpensOrIsRefusedAndTheProgramGoesOnEditingAndSaving)
         SCOPED_TRACE(file.name);
         std::fprintf(log, "START %zu %s\n", k, file.name.c_str());
         std::fflush(log);
+        // Emptied the way New empties it: Wine's control takes a time growing with the
+        // square of a long document's length to empty itself.
+        editor.Lines.ClearAll();
         SetTextAndPump(editor.Handle(), kPrevious);
         watchdog.Arm(file.name, file.bytes.size());
         const ULONGLONG start = ::GetTickCount64();
@@ -137,7 +140,7 @@ TEST(HostileFiles, EveryFileOpensOrIsRefusedAndTheProgramGoesOnEditingAndSaving)
         const std::string text = editor.Text();
         SaveDocument(editor, saved);
         watchdog.Arm(file.name + " (reopening)", file.bytes.size());
-        SetTextAndPump(editor.Handle(), "");
+        editor.Lines.ClearAll();
         LoadDocument(editor, saved);
         EXPECT_EQ(editor.Text(), text);
         watchdog.Disarm();
