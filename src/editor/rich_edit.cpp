@@ -435,6 +435,9 @@ LRESULT TRichEdit::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return result;
         }
     case WM_PASTE:
+        // A clipboard another program keeps busy has nothing to paste for now: nothing
+        // happens, as with an empty one.
+        if (!win::ClipboardFree(Handle())) return 0;
         if (PasteText()) return 0;
         return CallOriginal(msg, wParam, lParam);
     case WM_KILLFOCUS:

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <richedit.h>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "base/errors.h"
@@ -449,6 +451,36 @@ TEST_F(RichEditTest, ArrowsStepOverALineBreakWhole) {
     ::SendMessageA(Wnd(), WM_KEYDOWN, VK_RETURN, 1);
     TypeText(Wnd(), "\rx");
     EXPECT_EQ(editor_->Text(), "ab\r\n\r\nx\r\ncd");
+}
+
+// Another program may hold the clipboard open for a moment: a paste waits for it, and when it
+// stays busy the paste does nothing and shows nothing; the next paste works.
+TEST_F(RichEditTest, PasteWaitsForABusyClipboardAndOtherwiseDoesNothing) {
+    for (const DWORD heldMs : {30, 3000}) {
+        SetText("");
+        ASSERT_TRUE(PutOnClipboard("pasted"));
+        std::atomic<int> holding = 0; // 1 held, -1 could not be opened
+        std::thread holder([&] {
+            if (!::OpenClipboard(nullptr)) {
+                holding = -1;
+                return;
+            }
+            holding = 1;
+            ::Sleep(heldMs);
+            ::CloseClipboard();
+        });
+        while (holding == 0) ::Sleep(1);
+        {
+            BoxWatcher none;
+            editor_->PasteClipboard();
+            EXPECT_TRUE(none.Seen().empty()) << heldMs;
+        }
+        holder.join();
+        ASSERT_EQ(holding, 1);
+        EXPECT_EQ(editor_->Text(), heldMs < 100 ? "pasted" : "") << heldMs;
+        editor_->PasteClipboard();
+        EXPECT_EQ(editor_->Text(), heldMs < 100 ? "pastedpasted" : "pasted") << heldMs;
+    }
 }
 
 // Wine's control pastes plain text in pieces of 2048 characters and counts a CR and its LF

@@ -10,8 +10,28 @@ namespace dodir::win {
 
 void ImageListTraits::Close(HIMAGELIST h) { ::ImageList_Destroy(h); }
 
+namespace {
+
+bool OpenClipboardPatiently(HWND owner) {
+    constexpr int kRetries = 10;
+    constexpr DWORD kPauseMs = 10;
+    for (int retry = 0;; ++retry) {
+        if (::OpenClipboard(owner)) return true;
+        if (retry == kRetries) return false;
+        ::Sleep(kPauseMs);
+    }
+}
+
+} // namespace
+
 ClipboardScope::ClipboardScope(HWND owner) {
-    if (!::OpenClipboard(owner)) throw Exception("クリップボードを開くことができません");
+    if (!OpenClipboardPatiently(owner)) throw Exception("クリップボードを開くことができません");
+}
+
+bool ClipboardFree(HWND owner) {
+    if (!OpenClipboardPatiently(owner)) return false;
+    ::CloseClipboard();
+    return true;
 }
 
 std::string ClipboardScope::Text() const {

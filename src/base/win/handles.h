@@ -122,7 +122,8 @@ class SelectObjectScope {
     HGDIOBJ old_;
 };
 
-// The clipboard, open for the scope. Throws when it cannot be opened.
+// The clipboard, open for the scope. Another program (a clipboard manager, a remote-desktop
+// client) may hold it open for a moment: opening waits for it up to about 100 ms, then throws.
 class ClipboardScope {
   public:
     explicit ClipboardScope(HWND owner);
@@ -134,5 +135,8 @@ class ClipboardScope {
     // Empties the clipboard and puts text (code page 932) on it as CF_TEXT.
     void SetText(const std::string& text);
 };
+
+// Whether the clipboard can be opened, waiting as ClipboardScope does; leaves it closed.
+bool ClipboardFree(HWND owner);
 
 } // namespace dodir::win
