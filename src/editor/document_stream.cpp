@@ -161,7 +161,8 @@ void LoadDocument(TRichEdit& editor, const std::string& path) {
 
 void SaveDocument(TRichEdit& editor, const std::string& path) {
     // The document goes to a new file beside the target, which takes the target's place
-    // only once it is complete and on the disk.
+    // only once it is complete and on the disk (or, in a folder that refuses new files, to
+    // the target itself, as nothing else can save it there).
     win::TReplacementFile replacement;
     if (replacement.Open(path) != 0) throw EFCreateError(FormatMessage1(kCreateMessage, path));
 

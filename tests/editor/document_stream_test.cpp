@@ -403,99 +403,132 @@ TEST_F(DocumentStreamTest, TargetThatIsAFolderGivesTheCreateError) {
     ::RemoveDirectoryA(p.c_str());
 }
 
-// The replace step failing half-way, as the platform may report it: the target removed
-// (1176) or renamed (1177) before the new file could take its name. The new content must be
-// on disk afterwards, under the target's name or under the name the error box gives.
-namespace replace_seam {
-DWORD error = 0;
-bool blockTarget = false; // a folder at the target's name makes the rescuing move fail too
-int calls = 0;
-int refusals = 0; // this many sharing violations before the real replace
+// Each platform step refused or failing, as a file system may do it (the seam replaces
+// the platform's calls). A step refused for a moment is tried again; a replace that got
+// half-way (the target removed, 1176, or renamed to the backup, 1177) is finished by a move;
+// a replace refused as unsupported falls back to a rename, a refused temporary file to the
+// write in place. A save that succeeds leaves only the target with the new content; one that
+// fails leaves the old target, or says where the new content is.
+namespace seam {
+constexpr int kAlways = 1000;
+struct Step {
+    const char* what;
+    DWORD replaceError = 0;
+    int replaceFailures = 1;
+    bool holdReplacement = false; // held open for 200 ms by another thread
+    bool blockTarget = false;     // a folder at the target's name stops every move there
+    DWORD moveError = 0, temporaryError = 0, inPlaceError = 0;
+    enum { kSaved, kRefused, kKept } expected = kSaved;
+};
+const Step* row = nullptr;
+int replaceCalls = 0;
+std::thread holder;
 
-BOOL HalfDone(const wchar_t* target, const wchar_t* replacement) {
-    ++calls;
-    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT)
-        ::DeleteFileW(target);
-    else
-        ::MoveFileW(target, (std::wstring(target) + L".old").c_str());
-    if (blockTarget) ::CreateDirectoryW(target, nullptr);
-    (void)replacement;
-    ::SetLastError(error);
+BOOL Replace(const wchar_t* target, const wchar_t* replacement, const wchar_t* backup) {
+    if (row->replaceError == 0 || ++replaceCalls > row->replaceFailures)
+        return win::TReplacementFile::kPlatformSteps.replace(target, replacement, backup);
+    if (row->replaceError == ERROR_UNABLE_TO_MOVE_REPLACEMENT) ::DeleteFileW(target);
+    if (row->replaceError == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
+        ::MoveFileW(target, backup ? backup : (std::wstring(target) + L".old").c_str());
+    if (row->blockTarget) ::CreateDirectoryW(target, nullptr);
+    if (row->holdReplacement) {
+        HANDLE held = ::CreateFileW(replacement, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        holder = std::thread([held] {
+            ::Sleep(200);
+            ::CloseHandle(held);
+        });
+    }
+    ::SetLastError(row->replaceError);
     return FALSE;
 }
-
-BOOL Refusing(const wchar_t* target, const wchar_t* replacement) {
-    if (++calls <= refusals) {
-        ::SetLastError(ERROR_SHARING_VIOLATION);
-        return FALSE;
-    }
-    return ::ReplaceFileW(target, replacement, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
+BOOL Move(const wchar_t* from, const wchar_t* to) {
+    if (row->moveError == 0) return win::TReplacementFile::kPlatformSteps.move(from, to);
+    ::SetLastError(row->moveError);
+    return FALSE;
 }
+HANDLE Create(const wchar_t* path, DWORD disposition) {
+    const DWORD error = disposition == CREATE_NEW ? row->temporaryError : row->inPlaceError;
+    if (error == 0) return win::TReplacementFile::kPlatformSteps.create(path, disposition);
+    ::SetLastError(error);
+    return INVALID_HANDLE_VALUE;
+}
+const win::TReplacementFile::Steps kSteps{&Replace, &Move, &Create};
+} // namespace seam
 
-struct Installed {
-    explicit Installed(win::TReplacementFile::ReplaceStep step) {
-        calls = 0;
-        win::TReplacementFile::SetReplaceStep(step);
-    }
-    ~Installed() { win::TReplacementFile::SetReplaceStep(nullptr); }
-};
-} // namespace replace_seam
-
-TEST_F(DocumentStreamTest, AReplaceFailingHalfWayNeverLosesTheNewContent) {
-    const std::string p = Path("doc.rtf");
+TEST_F(DocumentStreamTest, EachStepRefusedEndsInTheNewTargetOrTheOldOne) {
+    using seam::Step;
+    const Step steps[] = {
+        {.what = "1176, the new file held 200 ms",
+         .replaceError = ERROR_UNABLE_TO_MOVE_REPLACEMENT,
+         .holdReplacement = true},
+        {.what = "1177", .replaceError = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2},
+        {.what = "1176, the move fails",
+         .replaceError = ERROR_UNABLE_TO_MOVE_REPLACEMENT,
+         .blockTarget = true,
+         .expected = Step::kKept},
+        {.what = "1177, the move fails",
+         .replaceError = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2,
+         .blockTarget = true,
+         .expected = Step::kKept},
+        {.what = "1177, the move refused",
+         .replaceError = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2,
+         .moveError = ERROR_ACCESS_DENIED,
+         .expected = Step::kRefused},
+        {.what = "sharing violations", .replaceError = ERROR_SHARING_VIOLATION, .replaceFailures = 3},
+        {.what = "sharing violations for good",
+         .replaceError = ERROR_SHARING_VIOLATION,
+         .replaceFailures = seam::kAlways,
+         .expected = Step::kRefused},
+        {.what = "no replace: invalid function", .replaceError = ERROR_INVALID_FUNCTION},
+        {.what = "no replace: not supported", .replaceError = ERROR_NOT_SUPPORTED},
+        {.what = "no replace: access denied",
+         .replaceError = ERROR_ACCESS_DENIED,
+         .replaceFailures = seam::kAlways},
+        {.what = "no replace, no rename",
+         .replaceError = ERROR_NOT_SUPPORTED,
+         .moveError = ERROR_ACCESS_DENIED,
+         .expected = Step::kRefused},
+        {.what = "a replace failing", .replaceError = ERROR_DISK_FULL, .expected = Step::kRefused},
+        {.what = "no temporary file", .temporaryError = ERROR_ACCESS_DENIED},
+        {.what = "no temporary file, no write",
+         .temporaryError = ERROR_ACCESS_DENIED,
+         .inPlaceError = ERROR_ACCESS_DENIED,
+         .expected = Step::kRefused},
+        {.what = "a temporary file failing", .temporaryError = ERROR_DISK_FULL, .expected = Step::kRefused},
+    };
+    // The old file is longer than the new one: no part of it may stay behind the new content.
+    const std::string p = Path("doc.rtf"), old = "{\\rtf1 " + std::string(600, 'o') + "}";
     const std::string keptPrefix = "保存した内容はファイル ", keptSuffix = " に残っています";
-    for (DWORD error : {DWORD{ERROR_UNABLE_TO_MOVE_REPLACEMENT}, DWORD{ERROR_UNABLE_TO_MOVE_REPLACEMENT_2}}) {
-        for (bool blocked : {false, true}) {
-            SCOPED_TRACE(std::to_string(error) + (blocked ? " and the move fails" : ""));
-            ASSERT_TRUE(WriteFileBytes(p, "{\\rtf1 old}"));
-            SetText("new content");
-            replace_seam::error = error;
-            replace_seam::blockTarget = blocked;
-            std::string outcome;
-            {
-                replace_seam::Installed seam(&replace_seam::HalfDone);
-                outcome = Outcome([&] { SaveDocument(*editor_, p); });
-            }
-            std::string holder = p;
-            if (blocked) {
-                ASSERT_EQ(outcome.rfind(CreateError(p) + "\r\n" + keptPrefix, 0), 0u) << outcome;
-                ASSERT_EQ(outcome.substr(outcome.size() - keptSuffix.size()), keptSuffix);
-                const auto at = outcome.find(keptPrefix) + keptPrefix.size();
-                holder = outcome.substr(at, outcome.size() - keptSuffix.size() - at);
-                ::RemoveDirectoryA(p.c_str());
-            } else {
-                EXPECT_EQ(outcome, "no error");
-            }
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        ASSERT_TRUE(WriteFileBytes(p, old));
+        SetText("new content");
+        seam::row = &step;
+        seam::replaceCalls = 0;
+        win::TReplacementFile::SetSteps(&seam::kSteps);
+        const std::string outcome = Outcome([&] { SaveDocument(*editor_, p); });
+        win::TReplacementFile::SetSteps(nullptr);
+        if (seam::holder.joinable()) seam::holder.join();
+        std::string holder = p;
+        if (step.expected == Step::kKept) {
+            ASSERT_EQ(outcome.rfind(CreateError(p) + "\r\n" + keptPrefix, 0), 0u) << outcome;
+            ASSERT_EQ(outcome.substr(outcome.size() - keptSuffix.size()), keptSuffix);
+            const auto at = outcome.find(keptPrefix) + keptPrefix.size();
+            holder = outcome.substr(at, outcome.size() - keptSuffix.size() - at);
+        } else {
+            EXPECT_EQ(outcome, step.expected == Step::kSaved ? "no error" : CreateError(p));
+            EXPECT_EQ(Listing(folder_.Path()), std::vector<std::string>{"doc.rtf"});
+        }
+        if (step.expected == Step::kRefused) {
+            EXPECT_EQ(ReadFileBytes(p), old);
+        } else {
             HostedEditor other;
             EXPECT_EQ(Outcome([&] { LoadDocument(*other, holder); }), "no error") << holder;
             EXPECT_EQ(other->Text().rfind("new content", 0), 0u);
-            folder_.Clear();
+            EXPECT_EQ(ReadFileBytes(holder).find("oooo"), std::string::npos);
         }
+        folder_.Clear();
     }
-}
-
-TEST_F(DocumentStreamTest, AReplaceRefusedForAMomentIsTriedAgain) {
-    const std::string p = Path("doc.rtf");
-    ASSERT_TRUE(WriteFileBytes(p, "{\\rtf1 old}"));
-    SetText("new content");
-    replace_seam::refusals = 3;
-    {
-        replace_seam::Installed seam(&replace_seam::Refusing);
-        EXPECT_EQ(Outcome([&] { SaveDocument(*editor_, p); }), "no error");
-        EXPECT_EQ(replace_seam::calls, 4);
-    }
-    EXPECT_EQ(ReadFileBytes(p).find("old"), std::string::npos);
-    EXPECT_EQ(Listing(folder_.Path()), std::vector<std::string>{"doc.rtf"});
-    // Refused for good: reported, the target as it was, no temporary file left.
-    const std::string before = ReadFileBytes(p);
-    replace_seam::refusals = 1000;
-    {
-        replace_seam::Installed seam(&replace_seam::Refusing);
-        EXPECT_EQ(Outcome([&] { SaveDocument(*editor_, p); }), CreateError(p));
-        EXPECT_GT(replace_seam::calls, 1);
-    }
-    EXPECT_EQ(ReadFileBytes(p), before);
-    EXPECT_EQ(Listing(folder_.Path()), std::vector<std::string>{"doc.rtf"});
 }
 
 // A target whose path is as long as a path may be (MAX_PATH - 1 bytes) with a short name:
