@@ -10,6 +10,9 @@ with_display wine "$root/build/win/bench/gutter_bench.exe"
 with_display wine "$root/build/win/bench/stream_bench.exe"
 "$here/build.sh" --target search_bench
 with_display wine "$root/build/win/bench/search_bench.exe"
+"$here/build.sh" --target paste_click_bench
+with_display wine "$root/build/win/bench/paste_click_bench.exe"
+with_display wine "$root/build/win/bench/paste_click_bench.exe" 30000 native
 "$here/build.sh" --target paragraph_bench
 with_display wine "$root/build/win/bench/paragraph_bench.exe"
 # The print benchmark prints to the default printer: the PDF queue, whose output it leaves in

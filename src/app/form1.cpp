@@ -155,9 +155,12 @@ void TForm1::CreateControls() {
     gutter.id = idRichEdit2;
     gutter.bounds = Bounds(0, 24, 33, 369);
     gutter.alignment = TAlignment::taRightJustify;
-    // A number wider than the gutter is cut at its edge rather than wrapped onto a second
-    // row, where it would no longer face its line.
+    // A number wider than the gutter is cut rather than wrapped onto a second row, where it
+    // would no longer face its line; it is cut at its left, so the last digits, the ones that
+    // tell neighbouring rows apart, stay in view (ten digits of the window font take about
+    // 80 pixels).
     gutter.wordWrap = false;
+    gutter.leftOverhang = 100;
     RichEdit2 = std::make_unique<TRichEdit>(self, gutter);
 
     // Later rows lie on top where controls overlap (gutter over the editor's left

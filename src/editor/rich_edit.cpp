@@ -62,7 +62,8 @@ bool TRichEdit::CountsCharacters() {
     return unit == 1;
 }
 
-TRichEdit::TRichEdit(HWND parent, const TRichEditSettings& s) : color_(s.color), font_(s.font) {
+TRichEdit::TRichEdit(HWND parent, const TRichEditSettings& s)
+    : leftOverhang_(s.leftOverhang), color_(s.color), font_(s.font) {
     LoadRichEditLibrary();
     DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL;
     if (s.verticalScrollBar) style |= WS_VSCROLL;
@@ -96,6 +97,36 @@ void TRichEdit::Prepare(HWND wnd, LRESULT textLimit) {
     ::SendMessageA(wnd, EM_SETMODIFY, FALSE, 0);
     ::SendMessageA(wnd, EM_SETEVENTMASK, 0, ENM_CHANGE | ENM_SELCHANGE | ENM_REQUESTRESIZE | ENM_PROTECTED);
     ::SendMessageA(wnd, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(win::ColorToRGB(color_)));
+    ApplyLeftOverhang(wnd);
+}
+
+void TRichEdit::ApplyLeftOverhang(HWND wnd) const {
+    if (leftOverhang_ <= 0) return;
+    auto rectOf = [wnd] {
+        RECT r{};
+        ::SendMessageA(wnd, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
+        return r;
+    };
+    auto setRect = [wnd](WPARAM mode, RECT r) {
+        ::SendMessageA(wnd, EM_SETRECT, mode, reinterpret_cast<LPARAM>(&r));
+    };
+    // The control's own rectangle keeps its top, right and bottom, so rows that fit stay
+    // exactly where they were.
+    RECT wanted = rectOf();
+    wanted.left -= leftOverhang_;
+    setRect(0, wanted);
+    RECT got = rectOf();
+    if (::EqualRect(&got, &wanted)) return;
+    // Wine's control clips a rectangle to the client size it saw at creation unless wParam
+    // is 1, and widens what it is given by its client edge: ask once, measure how far each
+    // edge moved, and ask again that much the other way.
+    setRect(1, wanted);
+    got = rectOf();
+    setRect(1, RECT{2 * wanted.left - got.left, 2 * wanted.top - got.top, 2 * wanted.right - got.right,
+                    2 * wanted.bottom - got.bottom});
+    got = rectOf();
+    // A control that reads wParam 1 otherwise (offsets, on Windows) goes back to its own.
+    if (!::EqualRect(&got, &wanted)) ::SendMessageA(wnd, EM_SETRECT, 0, 0);
 }
 
 win::UniqueWindow TRichEdit::CreateEmptyTwin() {

@@ -70,6 +70,9 @@ struct TRichEditSettings {
     TColor color = clWindow;
     TFont font;
     bool wordWrap = true; // false: no wrapping, a line wider than the control is cut
+    // Pixels the text is laid out beyond the control's left edge: a right-aligned line wider
+    // than the control then keeps its right end in view and is cut at its left.
+    int leftOverhang = 0;
 };
 
 class TRichEdit : public win::TSubclassedControl {
@@ -172,8 +175,11 @@ class TRichEdit : public win::TSubclassedControl {
         return ::SendMessageA(Handle(), msg, wParam, lParam);
     }
     int NativeTextLength();
-    // Sets a control window up as this one: default format, text limit, events, background.
+    // Sets a control window up as this one: default format, text limit, events, background,
+    // formatting rectangle.
     void Prepare(HWND wnd, LRESULT textLimit);
+    // Widens the control's own formatting rectangle leftward by leftOverhang_.
+    void ApplyLeftOverhang(HWND wnd) const;
     // The first `bytes` bytes of the text (fewer when the text is shorter), whole characters.
     std::string TextPrefix(int bytes);
     bool RaiseKeyPress(char& key);
@@ -191,6 +197,7 @@ class TRichEdit : public win::TSubclassedControl {
     void RaiseMouseDown(TMouseButton button, WPARAM keys, LPARAM lParam, bool isDouble);
 
     DWORD style_ = 0; // the window styles the control is created with
+    int leftOverhang_ = 0;
     TColor color_;
     TFont font_;
     bool backspaceRaised_ = false;

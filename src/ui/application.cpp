@@ -64,15 +64,48 @@ void TApplication::ShowMainForm() {
     if (show == SW_SHOWMINNOACTIVE) Minimize();
 }
 
+namespace {
+
+// The windows of this thread that `owner` owns directly.
+std::vector<HWND> OwnedWindowsOf(HWND owner) {
+    struct Search {
+        HWND owner;
+        std::vector<HWND> found;
+    } search{owner, {}};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND wnd, LPARAM lParam) -> BOOL {
+            return win::Guard(
+                [&] {
+                    auto* s = reinterpret_cast<Search*>(lParam);
+                    if (::GetWindow(wnd, GW_OWNER) == s->owner) s->found.push_back(wnd);
+                    return TRUE;
+                },
+                FALSE);
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// ShowOwnedPopups reaches only the windows `owner` owns directly; a modeless dialog owned by
+// a form, or through a window of its own, is reached by walking the whole tree.
+void ShowOwnedTree(HWND owner, bool show) {
+    if (show) ::ShowOwnedPopups(owner, TRUE);
+    for (HWND owned : OwnedWindowsOf(owner)) ShowOwnedTree(owned, show);
+    if (!show) ::ShowOwnedPopups(owner, FALSE);
+}
+
+} // namespace
+
 void TApplication::Minimize() {
-    // The owner window carries the taskbar entry; the forms it owns go with it.
-    ::ShowOwnedPopups(Handle(), FALSE);
+    // The owner window carries the taskbar entry; the windows it owns go with it.
+    ShowOwnedTree(Handle(), false);
     ::ShowWindow(Handle(), SW_MINIMIZE);
 }
 
 void TApplication::Restore() {
     ::ShowWindow(Handle(), SW_RESTORE);
-    ::ShowOwnedPopups(Handle(), TRUE);
+    ShowOwnedTree(Handle(), true);
     if (TCustomForm* main = MainForm(); main && ::IsWindowVisible(main->Handle()))
         ::SetForegroundWindow(main->Handle());
 }

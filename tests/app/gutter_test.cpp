@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "app/form1.h"
 #include "wine_support.h"
 
@@ -27,6 +29,18 @@ class GutterTest : public ::testing::Test {
         ::SendMessageA(Editor(), WM_LBUTTONDOWN, MK_LBUTTON, PointOfLine(line));
         ::SendMessageA(Editor(), WM_LBUTTONUP, 0, PointOfLine(line));
         Pump();
+    }
+    // The gutter's pixels on screen between the tops of one row and the next.
+    std::vector<COLORREF> RowPixels(int row) {
+        HWND gutter = form_->RichEdit2->Handle();
+        RECT client{};
+        ::GetClientRect(gutter, &client);
+        HDC dc = ::GetDC(gutter);
+        std::vector<COLORREF> pixels;
+        for (int y = form_->RichEdit2->LineTop(row); y < form_->RichEdit2->LineTop(row + 1); ++y)
+            for (int x = 0; x < client.right; ++x) pixels.push_back(::GetPixel(dc, x, y));
+        ::ReleaseDC(gutter, dc);
+        return pixels;
     }
     static std::string Numbers(int from, int to) {
         std::string s;
@@ -166,6 +180,12 @@ TEST_F(GutterTest, AHundredThousandLinesRefreshWithoutAnError) {
         EXPECT_EQ(form_->RichEdit2->Lines.LineAt(row), std::to_string(first + row + 1));
         EXPECT_EQ(form_->RichEdit2->LineTop(row), form_->RichEdit1->LineTop(first + row)) << row;
     }
+    // Cut at the left, the last digits stay in view: on screen, every row reads differently
+    // from the one above it.
+    ::UpdateWindow(form_->RichEdit2->Handle());
+    for (int row = 1;
+         row + 1 < numbers && form_->RichEdit2->LineTop(row + 1) < form_->RichEdit2->ClientHeight(); ++row)
+        EXPECT_TRUE(RowPixels(row - 1) != RowPixels(row)) << form_->RichEdit2->Lines.LineAt(row);
 }
 
 TEST_F(GutterTest, ThePartlyShownLastRowGetsItsNumberToo) {

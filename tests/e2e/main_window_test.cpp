@@ -160,6 +160,16 @@ TEST(MainWindow, StartedMinimizedItComesBackWhenRestored) {
     ::GetWindowRect(main, &frame);
     EXPECT_EQ(frame.left, 242);
     EXPECT_EQ(frame.top, 202);
+
+    // The taskbar entry's Minimize takes the open find dialog along, and Restore brings it back.
+    ClickToolButton(program.Control(idToolBar1), 7);
+    HWND find = program.FindWindowOf("#32770");
+    ASSERT_NE(find, nullptr);
+    ::PostMessageA(owner, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(
+        WaitFor([&] { return ::IsIconic(owner) && !::IsWindowVisible(main) && !::IsWindowVisible(find); }));
+    ::PostMessageA(owner, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(main) && ::IsWindowVisible(find); }));
 }
 
 // What Explorer's properties show: the product, version and copyright of the About box, and
