@@ -60,14 +60,14 @@ class InstalledPdfQueue {
 } // namespace
 
 // Run with CUPS_SERVER naming no scheduler (the test command does): the process sees no
-// printer at all, until the PDF queue is installed halfway.
-TEST(NoPrinter, ThePrintCommandEndsWithTheErrorBeforeAnyDialogThenPrintsOnceThereIsAPrinter) {
+// printer at all, until the PDF queue is installed halfway and removed again.
+TEST(NoPrinter, ThePrintCommandEndsWithTheErrorBeforeAnyDialogAndPrintsWhileThereIsAPrinter) {
     const char* server = std::getenv("CUPS_SERVER");
     if (!server || std::string(server) != "/nonexistent.sock")
         GTEST_SKIP() << "needs CUPS_SERVER=/nonexistent.sock";
     EXPECT_TRUE(Printer().Printers().empty());
     ShownForm1 form;
-    {
+    const auto failsBeforeAnyDialog = [&] {
         BoxWatcher noDialog; // the print dialog must not open
         try {
             form->ToolButton16Click();
@@ -77,15 +77,17 @@ TEST(NoPrinter, ThePrintCommandEndsWithTheErrorBeforeAnyDialogThenPrintsOnceTher
         }
         EXPECT_TRUE(noDialog.Seen().empty());
         EXPECT_FALSE(Printer().Printing());
-    }
-    InstalledPdfQueue queue;
-    ASSERT_TRUE(queue.Ok()) << ::GetLastError();
-    PdfFolder pdfs;
+    };
+    failsBeforeAnyDialog();
     {
+        InstalledPdfQueue queue;
+        ASSERT_TRUE(queue.Ok()) << ::GetLastError();
+        PdfFolder pdfs;
         BoxWatcher ok({BoxWatcher::Dialog(BoxWatcher::Press(IDOK))});
         ::SetWindowTextA(form->RichEdit1->Handle(), "printed");
         form->ToolButton16Click();
         EXPECT_EQ(ok.Seen().size(), 1u);
+        EXPECT_EQ(pdfs.NewPdf().pages, 1);
     }
-    EXPECT_EQ(pdfs.NewPdf().pages, 1);
+    failsBeforeAnyDialog(); // the printer that was current is gone
 }
