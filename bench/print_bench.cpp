@@ -26,6 +26,7 @@
 #include "editor/rich_edit.h"
 #include "printing/print_document.h"
 #include "printing/printer.h"
+#include "ui/application.h"
 
 namespace {
 
@@ -158,6 +159,7 @@ DWORD CALLBACK ReadText(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
 int main(int argc, char** argv) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&icc);
+    dodir::TApplication application; // the printer's abort procedure runs the program's message step
     const int reps = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
     const int kilobytes = argc > 2 ? std::max(1, std::atoi(argv[2])) : 2048;
     dodir::win::UniqueWindow host(::CreateWindowExA(0, "STATIC", "print bench", WS_POPUP | WS_VISIBLE, 0, 0,

@@ -76,6 +76,13 @@ void TLineLayout::DrawRun(std::string_view run) {
         if (fit == 0 && penX_ == 0) fit = charEnds_.front();
         const int width = fit == 0 ? 0 : ends_[fit - 1];
         if (fit > 0) {
+            StartOwedPage();
+            // Blank lines advance the pen up to the bottom itself: text that would not fit
+            // below it goes to the top of the next page instead of off the paper.
+            if (penY_ > 0 && penY_ + height > bottomLimit_) {
+                canvas_.NextPage();
+                penY_ = 0;
+            }
             if (lineHeight_ < height) lineHeight_ = height + 2;
             canvas_.DrawBytes(penX_, penY_, run.substr(0, fit));
         }
@@ -98,13 +105,27 @@ void TLineLayout::Tab() {
 void TLineLayout::AdvanceLine() {
     penX_ = 0;
     penY_ += lineHeight_ != 0 ? lineHeight_ : canvas_.FontMetrics().height;
-    if (penY_ > bottomLimit_ - 2 * lineHeight_) StartNextPage();
+    if (penY_ > bottomLimit_ - 2 * lineHeight_) BreakPageWhenFull();
     lineHeight_ = 0;
 }
 
-void TLineLayout::StartNextPage() {
+void TLineLayout::BreakPageWhenFull() {
+    StartOwedPage();
     penX_ = 0;
     penY_ = 0;
+    pageOwed_ = true;
+}
+
+void TLineLayout::StartNextPage() {
+    StartOwedPage();
+    penX_ = 0;
+    penY_ = 0;
+    canvas_.NextPage();
+}
+
+void TLineLayout::StartOwedPage() {
+    if (!pageOwed_) return;
+    pageOwed_ = false;
     canvas_.NextPage();
 }
 

@@ -83,6 +83,8 @@ class TLineLayout {
     void Tab();
     void AdvanceLine();
     void StartNextPage();
+    void BreakPageWhenFull();
+    void StartOwedPage();
 
     TLineCanvas& canvas_;
     int penX_ = 0;
@@ -90,6 +92,9 @@ class TLineLayout {
     int rightLimit_ = 0;
     int bottomLimit_ = 0;
     int lineHeight_ = 0; // 0 while nothing is drawn on the line
+    // A page filled up: the next one is started only when something goes on it, so that a
+    // document that ends with a full page leaves no empty one behind.
+    bool pageOwed_ = false;
     std::optional<char> carried_;
     std::string run_;
     std::vector<int> ends_;

@@ -58,8 +58,9 @@ void TPrinterLineCanvas::DrawBytes(int x, int y, std::string_view bytes) {
 int PrintDocument(TRichEdit& editor, TPrinterLineCanvas& canvas) {
     TPrinter& printer = Printer();
     TLinePrinter output(canvas);
-    output.Open();
     try {
+        // Inside: whatever fails once the job has started must drop it.
+        output.Open();
         // The editor's font, its size kept in points, at the printer's resolution.
         printer.Canvas().Font = editor.Font();
         printer.Canvas().FontPixelsPerInch = 96;

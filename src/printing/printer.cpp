@@ -7,6 +7,7 @@
 
 #include "base/errors.h"
 #include "base/win/font.h"
+#include "ui/application.h"
 
 namespace dodir {
 
@@ -38,6 +39,27 @@ std::vector<BYTE> DefaultSettings(const TPrinterDevice& device) {
         return {};
     return settings;
 }
+
+// The printers the platform lists now, local and connected.
+std::vector<TPrinterDevice> InstalledPrinters() {
+    std::vector<TPrinterDevice> printers;
+    DWORD needed = 0, count = 0;
+    const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+    ::EnumPrintersA(flags, nullptr, 2, nullptr, 0, &needed, &count);
+    if (needed == 0) return printers;
+    std::vector<BYTE> buf(needed);
+    if (!::EnumPrintersA(flags, nullptr, 2, buf.data(), needed, &needed, &count)) return printers;
+    const auto* info = reinterpret_cast<const PRINTER_INFO_2A*>(buf.data());
+    for (DWORD k = 0; k < count; ++k) {
+        const auto text = [](const char* s) { return std::string(s ? s : ""); };
+        printers.push_back({text(info[k].pDriverName), text(info[k].pPrinterName), text(info[k].pPortName)});
+    }
+    return printers;
+}
+
+bool SameDevice(const TPrinterDevice& a, const TPrinterDevice& b) {
+    return lstrcmpiA(a.device.c_str(), b.device.c_str()) == 0;
+}
 } // namespace
 
 TPrinter& Printer() {
@@ -59,19 +81,9 @@ TPrinter::~TPrinter() {
 }
 
 const std::vector<TPrinterDevice>& TPrinter::Printers() {
-    if (enumerated_) return printers_;
-    enumerated_ = true;
-    DWORD needed = 0, count = 0;
-    const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
-    ::EnumPrintersA(flags, nullptr, 2, nullptr, 0, &needed, &count);
-    if (needed == 0) return printers_;
-    std::vector<BYTE> buf(needed);
-    if (!::EnumPrintersA(flags, nullptr, 2, buf.data(), needed, &needed, &count)) return printers_;
-    const auto* info = reinterpret_cast<const PRINTER_INFO_2A*>(buf.data());
-    for (DWORD k = 0; k < count; ++k) {
-        const auto text = [](const char* s) { return std::string(s ? s : ""); };
-        printers_.push_back({text(info[k].pDriverName), text(info[k].pPrinterName), text(info[k].pPortName)});
-    }
+    // A list without printers is asked for again: one may have been installed, or the spooler
+    // started, since.
+    if (printers_.empty()) printers_ = InstalledPrinters();
     return printers_;
 }
 
@@ -108,12 +120,29 @@ void TPrinter::ChooseDefaultPrinter() {
 }
 
 const TPrinterDevice& TPrinter::CurrentPrinter() {
+    // A printer removed since it was chosen is forgotten with the list it was on: the default
+    // is then chosen from the printers there are now.
+    if (current_ >= 0 && !printing_) {
+        std::vector<TPrinterDevice> installed = InstalledPrinters();
+        const TPrinterDevice& current = printers_[static_cast<std::size_t>(current_)];
+        if (std::none_of(installed.begin(), installed.end(),
+                         [&](const TPrinterDevice& p) { return SameDevice(p, current); })) {
+            ReleaseHandle();
+            settings_.clear();
+            current_ = -1;
+            printers_ = std::move(installed);
+        }
+    }
+    return Current();
+}
+
+const TPrinterDevice& TPrinter::Current() {
     if (current_ < 0) ChooseDefaultPrinter();
     return printers_[static_cast<std::size_t>(current_)];
 }
 
 const std::vector<BYTE>& TPrinter::DeviceSettings() {
-    CurrentPrinter();
+    Current();
     return settings_;
 }
 
@@ -121,9 +150,8 @@ void TPrinter::SetPrinter(const TPrinterDevice& device, const DEVMODEA* settings
     if (printing_) throw EPrinter(kPrinting);
     ReleaseHandle();
     Printers();
-    auto it = std::find_if(printers_.begin(), printers_.end(), [&](const TPrinterDevice& p) {
-        return lstrcmpiA(p.device.c_str(), device.device.c_str()) == 0;
-    });
+    auto it = std::find_if(printers_.begin(), printers_.end(),
+                           [&](const TPrinterDevice& p) { return SameDevice(p, device); });
     if (it == printers_.end()) it = printers_.insert(printers_.end(), device);
     current_ = static_cast<int>(it - printers_.begin());
     if (settings) {
@@ -157,7 +185,7 @@ void TPrinter::ReleaseHandle() noexcept {
 
 void TPrinter::CreateContext(bool forPrinting) {
     if (dc_ && (isDeviceContext_ || !forPrinting)) return;
-    const TPrinterDevice& p = CurrentPrinter();
+    const TPrinterDevice& p = Current();
     const auto* mode = settings_.empty() ? nullptr : reinterpret_cast<const DEVMODEA*>(settings_.data());
     ReleaseHandle();
     dc_ = forPrinting ? ::CreateDCA(p.driver.c_str(), p.device.c_str(), p.port.c_str(), mode)
@@ -175,19 +203,16 @@ int TPrinter::PrintableWidth() { return ::GetDeviceCaps(Handle(), HORZRES); }
 int TPrinter::PrintableHeight() { return ::GetDeviceCaps(Handle(), VERTRES); }
 
 BOOL CALLBACK TPrinter::AbortProc(HDC, int) {
-    // Other handlers of the program run while the platform spools.
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            // The program is ending: the job stops here, and the quit waits for the print
-            // command to return.
-            Printer().aborted_ = true;
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
+    // Other handlers of the program run while the platform spools, through the application's
+    // own step, so that keyboard navigation and the error box work as in the main loop. The
+    // program's quit stops the job and stays queued until the print command has returned.
+    TApplication& app = Application();
+    MSG quit;
+    while (!::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) && !app.Terminated() &&
+           app.ProcessMessage()) {
     }
+    if (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) || app.Terminated())
+        Printer().aborted_ = true;
     return !Printer().aborted_;
 }
 
@@ -264,7 +289,9 @@ HDC TPrinterCanvas::Handle() {
         font_ = std::move(fresh);
         selectedFont_ = Font;
         selectedPixelsPerInch_ = FontPixelsPerInch;
-        ::SetTextColor(dc, win::ColorToRGB(Font.color));
+        // The editor's text takes the window-text colour, which a light-on-dark scheme makes
+        // white: on paper that is black. Colours of the document's own are printed as they are.
+        ::SetTextColor(dc, Font.color == clWindowText ? RGB(0, 0, 0) : win::ColorToRGB(Font.color));
         ::SetBkMode(dc, TRANSPARENT);
     }
     return dc;

@@ -72,8 +72,10 @@ class TPrinter {
     // The device context of the job, or an information context between jobs.
     HDC Handle();
 
+    // The installed printers, listed again while there are none.
     const std::vector<TPrinterDevice>& Printers();
-    // The current printer; the default printer is made current when none is.
+    // The current printer; the default printer is made current when none is, or when the
+    // current one is no longer installed.
     const TPrinterDevice& CurrentPrinter();
     // Its device settings (DEVMODEA and the driver's extra bytes); empty when it has none.
     const std::vector<BYTE>& DeviceSettings();
@@ -86,13 +88,13 @@ class TPrinter {
 
   private:
     void ChooseDefaultPrinter();
+    const TPrinterDevice& Current();
     void ReleaseHandle() noexcept;
     void CreateContext(bool forPrinting);
     void CheckPlatform(int result);
     static BOOL CALLBACK AbortProc(HDC dc, int error);
 
     std::vector<TPrinterDevice> printers_;
-    bool enumerated_ = false;
     int current_ = -1;
     std::vector<BYTE> settings_;
     HDC dc_ = nullptr;

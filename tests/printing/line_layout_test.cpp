@@ -1,5 +1,6 @@
 #include "printing/line_layout.h"
 
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -23,6 +24,9 @@ struct Draw {
     int page, x, y;
     std::string text;
     bool operator==(const Draw&) const = default;
+    friend void PrintTo(const Draw& d, std::ostream* os) {
+        *os << "{page " << d.page << ", " << d.x << ", " << d.y << ", \"" << d.text << "\"}";
+    }
 };
 
 class FakeCanvas : public TLineCanvas {
@@ -126,8 +130,7 @@ TEST(LinePrinterControls, CrKeepsThePenFfStartsAPageAtTheTopLeft) {
 }
 
 TEST(LinePrinterPages, NewPageWhenPenYPassesBottomLessTwiceTheEndedLineHeight) {
-    // A page 5H high takes four text lines (the fourth ends at 4H > 5H - 2H), 5H - 1 only three;
-    // a break by the last line leaves an empty last page.
+    // A page 5H high takes four text lines (the fourth ends at 4H > 5H - 2H), 5H - 1 only three.
     for (const int bottom : {5 * kLine, 5 * kLine - 1}) {
         FakeCanvas c;
         c.height = bottom;
@@ -135,25 +138,35 @@ TEST(LinePrinterPages, NewPageWhenPenYPassesBottomLessTwiceTheEndedLineHeight) {
         const std::size_t perPage = bottom == 5 * kLine ? 4 : 3;
         for (std::size_t i = 0; i < draws.size(); ++i)
             EXPECT_EQ(draws[i].page, 1 + static_cast<int>(i / perPage)) << bottom << " " << i;
-        FakeCanvas full;
-        full.height = bottom;
-        full.Print(std::vector<std::string>(perPage, "a"));
-        EXPECT_EQ(full.page, 2);
     }
-    // After blank lines (LineHeight 0) only a PenY beyond the bottom breaks the page.
-    for (const int blanks : {6, 7}) {
+    // Blank lines (LineHeight 0) break the page only past the bottom, but text goes on a page
+    // only where it fits: on a page 6h high five blank lines leave room for it, six do not.
+    for (const int blanks : {5, 6, 7}) {
         FakeCanvas c;
         c.height = 6 * kH;
         std::vector<std::string> lines(blanks, "");
         lines.push_back("x");
-        EXPECT_EQ(c.Print(lines).back(), (blanks == 6 ? Draw{1, 0, 6 * kH, "x"} : Draw{2, 0, 0, "x"}));
+        EXPECT_EQ(c.Print(lines).back(), (blanks == 5 ? Draw{1, 0, 5 * kH, "x"} : Draw{2, 0, 0, "x"}));
     }
+    FakeCanvas lost; // the pen at B - 2H after text lines, then two blank lines
+    lost.height = 5 * kLine;
+    EXPECT_EQ(lost.Print({"a", "b", "c", "", "", "LOST"}).back(), (Draw{2, 0, 0, "LOST"}));
 }
 
-TEST(LinePrinterJob, AnEmptyDocumentIsOneBlankPageAndWritesNeedAnOpenPrinter) {
+TEST(LinePrinterJob, AnEmptyDocumentIsOneBlankPageAFullPageNoMoreAndWritesNeedAnOpenPrinter) {
     FakeCanvas c;
     EXPECT_TRUE(c.Print({}).empty());
     EXPECT_EQ((std::vector<int>{c.jobs, c.finished, c.page}), (std::vector<int>{1, 1, 1}));
+    // A page 5H high is full after four text lines: they print on one page, a fifth line on a
+    // second, and a form feed at the end still starts one.
+    const std::vector<std::pair<std::vector<std::string>, int>> documents{
+        {{"a", "b", "c", "d"}, 1}, {{"a", "b", "c", "d", "e"}, 2}, {{"a", "\f"}, 2}};
+    for (const auto& [lines, pages] : documents) {
+        FakeCanvas full;
+        full.height = 5 * kLine;
+        full.Print(lines);
+        EXPECT_EQ(full.page, pages) << lines.size();
+    }
     TLinePrinter closed(c);
     EXPECT_THROW(closed.WriteText("a"), std::logic_error);
     EXPECT_THROW(closed.Close(), std::logic_error);

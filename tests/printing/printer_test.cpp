@@ -9,6 +9,7 @@
 #include "app/form1.h"
 #include "printing/print_document.h"
 #include "base/errors.h"
+#include "base/win/font.h"
 #include "support/pdf_folder.h"
 #include "wine_support.h"
 
@@ -27,19 +28,46 @@ template <class F> std::string PrinterError(F call) {
     return "";
 }
 
-// A document of numbered Japanese lines in a face whose printed text pdftotext can read.
-std::vector<std::string> FillWithLines(TForm1& form, int count) {
+// Puts lines into the editor in a face whose printed text pdftotext can read.
+void SetDocument(TForm1& form, const std::vector<std::string>& lines) {
     TFont font = form.RichEdit1->Font();
     font.name = "VL PGothic";
     form.RichEdit1->SetFont(font);
-    std::vector<std::string> lines;
     std::string text;
-    for (int k = 1; k <= count; ++k) {
-        lines.push_back("行" + std::to_string(k) + "は日本語のテキスト");
-        text += lines.back() + (k < count ? "\r\n" : "");
-    }
+    for (std::size_t k = 0; k < lines.size(); ++k) text += lines[k] + (k + 1 < lines.size() ? "\r\n" : "");
     ::SetWindowTextA(form.RichEdit1->Handle(), text.c_str());
+}
+
+std::vector<std::string> NumberedLines(int from, int count) {
+    std::vector<std::string> lines;
+    for (int k = from; k < from + count; ++k)
+        lines.push_back("行" + std::to_string(k) + "は日本語のテキスト");
     return lines;
+}
+
+// A document of numbered Japanese lines.
+std::vector<std::string> FillWithLines(TForm1& form, int count) {
+    const auto lines = NumberedLines(1, count);
+    SetDocument(form, lines);
+    return lines;
+}
+
+// The editor font's heights at the printer's resolution, and the page height, in device units.
+struct PrintedHeights {
+    int text, blank, page; // a run's measured height, tmHeight, VERTRES
+};
+PrintedHeights HeightsOf(const TFont& editorFont) {
+    HDC ic = Printer().Handle();
+    TFont font = editorFont;
+    font.height = -::MulDiv(-::MulDiv(font.height, 72, 96), ::GetDeviceCaps(ic, LOGPIXELSY), 72);
+    win::UniqueFont handle(win::CreateFontOf(font));
+    HGDIOBJ old = ::SelectObject(ic, handle.get());
+    TEXTMETRICA tm{};
+    ::GetTextMetricsA(ic, &tm);
+    SIZE size{};
+    ::GetTextExtentPoint32W(ic, L"LOST", 4, &size);
+    ::SelectObject(ic, old);
+    return {size.cy, tm.tmHeight, ::GetDeviceCaps(ic, VERTRES)};
 }
 
 } // namespace
@@ -127,27 +155,50 @@ TEST(PrintCommand, TheDocumentGoesOutOnlyAfterTheDialogIsConfirmedLineForLine) {
     }
     EXPECT_FALSE(pdfs.AnyWithin(1000));
     {
+        // Under a light-on-dark scheme the editor's text is white; on paper it is black.
+        const int index = COLOR_WINDOWTEXT;
+        const COLORREF scheme = ::GetSysColor(index), white = RGB(255, 255, 255);
+        ::SetSysColors(1, &index, &white);
         BoxWatcher ok({BoxWatcher::Dialog(BoxWatcher::Press(IDOK))});
         form->ToolButton16Click();
+        ::SetSysColors(1, &index, &scheme);
         ASSERT_EQ(ok.Seen().size(), 1u);
     }
     EXPECT_FALSE(Printer().Printing());
-    const auto pdf = pdfs.NewPdf();
+    const auto pdf = pdfs.NewPdf(true);
+    EXPECT_GT(pdf.darkPixels, 0);
     EXPECT_EQ(pdf.lines, lines);
     EXPECT_GT(pdf.pages, 1); // 300 lines of the 9-point font do not fit one page
     EXPECT_EQ(Printer().Canvas().Font.height,
               -::MulDiv(9, ::GetDeviceCaps(Printer().Handle(), LOGPIXELSY), 72));
 }
 
-TEST(PrintDocument, PrintsThePagesItLaysOutAndAnEmptyDocumentAsOneBlankPage) {
+// Page 1: text lines up to the last that leaves room for two more, then blank lines until less
+// than a line is left; "LOST" goes to the top of page 2, and the text lines after it fill
+// page 2 to the end, which leaves no empty page 3.
+TEST(PrintDocument, PrintsThePagesItLaysOutWithNoTextBelowAPageNorAnEmptyPageAfterAFullOne) {
     ShownForm1 form;
     PdfFolder pdfs;
-    const auto lines = FillWithLines(*form.operator->(), 700);
+    SetDocument(*form.operator->(), {});
+    const PrintedHeights h = HeightsOf(form->RichEdit1->Font());
+    const int line = h.text + 2;
+    const int perPage = (h.page - 2 * line) / line + 1;
+    const int blanks = (h.page - (perPage - 1) * line) / h.blank;
+    ASSERT_GT((perPage - 1) * line + blanks * h.blank + h.text, h.page); // "LOST" would not fit
+    const auto first = NumberedLines(1, perPage - 1), second = NumberedLines(perPage, perPage - 1);
+    std::vector<std::string> lines = first;
+    lines.resize(lines.size() + static_cast<std::size_t>(blanks));
+    lines.push_back("LOST");
+    lines.insert(lines.end(), second.begin(), second.end());
+    SetDocument(*form.operator->(), lines);
     const int pages = printing::PrintDocument(*form->RichEdit1);
     const auto pdf = pdfs.NewPdf();
-    EXPECT_GE(pages, 3);
-    EXPECT_EQ(pdf.pages, pages);
-    EXPECT_EQ(pdf.lines, lines);
+    EXPECT_EQ(pages, 2);
+    EXPECT_EQ(pdf.pages, 2);
+    ASSERT_EQ(pdf.pageLines.size(), 2u);
+    EXPECT_EQ(pdf.pageLines[0], first);
+    EXPECT_EQ(pdf.pageLines[1].front(), "LOST");
+    EXPECT_EQ(pdf.pageLines[1].size(), second.size() + 1);
 
     ::SetWindowTextA(form->RichEdit1->Handle(), "");
     EXPECT_EQ(printing::PrintDocument(*form->RichEdit1), 1);
@@ -156,21 +207,29 @@ TEST(PrintDocument, PrintsThePagesItLaysOutAndAnEmptyDocumentAsOneBlankPage) {
     EXPECT_TRUE(blank.lines.empty());
 }
 
-// An error in the middle of a job drops the job and leaves the printer ready for the next.
+// An error after the job has started, in the middle of it or while the line printer opens,
+// drops the job and leaves the printer ready for the next.
 TEST(PrintDocument, AnErrorMidJobDropsTheJobAndTheNextPrintWorks) {
-    struct FailingAtPageTwo : printing::TPrinterLineCanvas {
-        using TPrinterLineCanvas::TPrinterLineCanvas;
+    struct Failing : printing::TPrinterLineCanvas {
+        Failing(TPrinter& printer, bool atOpen) : TPrinterLineCanvas(printer), atOpen(atOpen) {}
+        int PrintableHeight() override {
+            if (atOpen) throw EPrinter("the page size fails");
+            return TPrinterLineCanvas::PrintableHeight();
+        }
         void NextPage() override { throw EPrinter("page two fails"); }
+        bool atOpen;
     };
     ShownForm1 form;
     FillWithLines(*form.operator->(), 300);
     PdfFolder pdfs;
-    FailingAtPageTwo failing(Printer());
-    EXPECT_THROW(printing::PrintDocument(*form->RichEdit1, failing), EPrinter);
-    EXPECT_FALSE(Printer().Printing());
+    for (const bool atOpen : {false, true}) {
+        Failing failing(Printer(), atOpen);
+        EXPECT_THROW(printing::PrintDocument(*form->RichEdit1, failing), EPrinter);
+        EXPECT_FALSE(Printer().Printing()) << atOpen;
+    }
     EXPECT_GT(printing::PrintDocument(*form->RichEdit1), 1);
     EXPECT_GT(pdfs.NewPdf().pages, 1);
-    EXPECT_FALSE(pdfs.AnyWithin(1000)); // the dropped job wrote nothing
+    EXPECT_FALSE(pdfs.AnyWithin(1000)); // the dropped jobs wrote nothing
 }
 
 // A page call the platform refuses ends the job with the error, never as printed.
@@ -186,14 +245,20 @@ TEST(PrinterJob, APageThePlatformRefusesFailsTheJobAndTheNextJobWorks) {
     EXPECT_EQ(pdfs.NewPdf().pages, 1);
 }
 
-// The program's end arriving while the platform spools stops the job; the print command
-// returns silently and the quit stays for the message loop.
-TEST(PrintDocument, TheProgramClosedWhileSpoolingDropsTheJobAndQuits) {
+// While the platform spools, waiting input goes through the application's own step: Tab in
+// the editor moves the focus to the gutter and types nothing. The program's end arriving then
+// stops the job; the print command returns silently and the quit stays for the message loop.
+TEST(PrintDocument, InputWhileSpoolingIsTheProgramsAndItsEndDropsTheJobAndQuits) {
     ShownForm1 form;
     FillWithLines(*form.operator->(), 700);
     PdfFolder pdfs;
+    form->RichEdit1->Focus();
+    ::PostMessageA(form->RichEdit1->Handle(), WM_KEYDOWN, VK_TAB, 1);
+    ::PostMessageA(form->RichEdit1->Handle(), WM_KEYUP, VK_TAB, 0xC0000001);
     ::PostMessageA(form->Handle(), WM_CLOSE, 0, 0);
     EXPECT_THROW(printing::PrintDocument(*form->RichEdit1), EAbort);
+    EXPECT_EQ(::GetFocus(), form->RichEdit2->Handle());
+    EXPECT_EQ(TextOf(form->RichEdit1->Handle()).find('\t'), std::string::npos);
     EXPECT_FALSE(Printer().Printing());
     EXPECT_TRUE(::IsWindow(form->RichEdit1->Handle()));
     MSG quit{};

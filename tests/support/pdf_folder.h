@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -30,12 +31,14 @@ inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
 class PdfFolder {
   public:
     struct Pdf {
-        int pages = -1;                 // as its page tree says; -1 without one
-        std::vector<std::string> lines; // its text as pdftotext reads it, in code page 932
+        int pages = -1;                                  // as its page tree says; -1 without one
+        std::vector<std::string> lines;                  // its text as pdftotext reads it, in code page 932
+        std::vector<std::vector<std::string>> pageLines; // the same, page by page
+        int darkPixels = -1; // of its first page rendered in grey at 72 dpi, when asked for
     };
     PdfFolder() : dir_(DosPath(UnixHome() + "/PDF/")) { RemoveFolderContents(); }
-    // Waits for a new PDF, reads it and removes it.
-    Pdf NewPdf() const {
+    // Waits for a new PDF, reads it (and renders it, when asked) and removes it.
+    Pdf NewPdf(bool render = false) const {
         std::string name, bytes;
         WaitUntil(
             [&] {
@@ -50,7 +53,22 @@ class PdfFolder {
         const auto at = bytes.find("/Type /Pages");
         const auto count = at == std::string::npos ? at : bytes.find("/Count ", at);
         if (count != std::string::npos) pdf.pages = std::atoi(bytes.c_str() + count + 7);
-        if (!name.empty()) pdf.lines = TextOf(name);
+        if (!name.empty()) {
+            std::vector<std::string> page;
+            for (const auto& line : Lines(UnixOutput("pdftotext -enc UTF-8 $0 $1", name))) {
+                if (line != "\f") {
+                    pdf.lines.push_back(line);
+                    page.push_back(line);
+                    continue;
+                }
+                pdf.pageLines.push_back(page);
+                page.clear();
+            }
+            if (!page.empty()) pdf.pageLines.push_back(page);
+        }
+        if (render && !name.empty())
+            pdf.darkPixels =
+                DarkPixels(UnixOutput("pdftoppm -gray -r 72 -singlefile $0 >$1 2>/dev/null", name));
         RemoveFolderContents();
         return pdf;
     }
@@ -76,37 +94,55 @@ class PdfFolder {
             if (c == '/') c = '\\';
         return "Z:" + unix;
     }
-    // The non-empty lines pdftotext reads from a PDF of the folder, in code page 932.
-    static std::vector<std::string> TextOf(const std::string& name) {
-        const std::string text = "/tmp/dodir-pdftext-" + std::to_string(::GetCurrentProcessId()) + ".txt";
-        ::DeleteFileA(DosPath(text).c_str());
-        // Wine starts a Unix program without waiting for it: the text gets its name only
-        // when pdftotext is done.
-        std::string command = "sh -c \"pdftotext -enc UTF-8 $0 $1.part && mv $1.part $1\" " + UnixHome() +
-                              "/PDF/" + name + " " + text;
+    // What a shell command leaves in the file $1, given the folder's PDF as $0.
+    static std::string UnixOutput(const std::string& script, const std::string& name) {
+        const std::string out = "/tmp/dodir-pdfout-" + std::to_string(::GetCurrentProcessId());
+        ::DeleteFileA(DosPath(out).c_str());
+        // Wine starts a Unix program without waiting for it: the output gets its name only
+        // when the command is done.
+        std::string command =
+            "sh -c \"" + script + " && mv $1 $1.done\" " + UnixHome() + "/PDF/" + name + " " + out;
         STARTUPINFOA si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
         if (!::CreateProcessA("Z:\\bin\\sh", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                               &si, &pi))
-            return {"<sh did not start>"};
+            return "<sh did not start>";
         ::CloseHandle(pi.hThread);
         ::CloseHandle(pi.hProcess);
-        if (!WaitUntil([&] { return ::GetFileAttributesA(DosPath(text).c_str()) != INVALID_FILE_ATTRIBUTES; },
-                       30000))
-            return {"<pdftotext gave nothing>"};
+        const std::string done = DosPath(out + ".done");
+        if (!WaitUntil([&] { return ::GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000))
+            return "<no output>";
+        std::string bytes = ReadFileBytes(done);
+        ::DeleteFileA(done.c_str());
+        return bytes;
+    }
+    // The non-empty lines of pdftotext's output in code page 932, with "\f" where a page ends.
+    static std::vector<std::string> Lines(const std::string& utf8) {
         std::vector<std::string> lines;
         std::string line;
-        for (const char c : FromUtf8(ReadFileBytes(DosPath(text))) + "\n") {
+        for (const char c : FromUtf8(utf8) + "\n") {
             if (c != '\n' && c != '\f') {
                 line += c;
                 continue;
             }
             if (!line.empty()) lines.push_back(line);
             line.clear();
+            if (c == '\f') lines.push_back("\f");
         }
-        ::DeleteFileA(DosPath(text).c_str());
         return lines;
+    }
+    // The pixels darker than middle grey of a binary PGM picture.
+    static int DarkPixels(const std::string& pgm) {
+        std::size_t at = 0;
+        for (int fields = 0; fields < 4 && at < pgm.size(); ++fields) { // P5, width, height, maximum
+            while (at < pgm.size() && !std::isspace(static_cast<unsigned char>(pgm[at]))) ++at;
+            ++at;
+        }
+        if (pgm.rfind("P5", 0) != 0) return -1;
+        int dark = 0;
+        for (; at < pgm.size(); ++at) dark += static_cast<unsigned char>(pgm[at]) < 128;
+        return dark;
     }
     static std::string FromUtf8(const std::string& utf8) {
         std::wstring wide(utf8.size() + 1, L'\0');
