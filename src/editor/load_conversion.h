@@ -47,13 +47,14 @@ class TRtfGroupDepth {
     unsigned long long binaryLeft_ = 0;
 };
 
-// Takes out of rich text, as its bytes arrive, the escapes that give the control's reader a NUL
-// character: \uN with N a multiple of 65536 (the reader keeps the low 16 bits), together with
-// the fallback it skips after it, and \'00 (which the reader passes over anyway). The reader
-// sees the rest as it would have: where the NUL split a double-byte character the reader was
-// gathering, an empty group "{}" takes its place, where it ended the reader's skipping of
-// another \uN's fallback, an unknown control word; a control word it ended gets a space. The font, colour and
-// style tables are left as they are: their reader reads \u as a word of the table.
+// Takes out of rich text, as its bytes arrive, the escapes that give the control's reader a
+// NUL character: \uN with N a multiple of 65536 (the reader keeps the low 16 bits), together
+// with the fallback it skips after it, and \'00 (which the reader passes over anyway). The
+// reader sees the rest as it would have: where the NUL split a double-byte character the reader
+// was gathering, an empty group "{}" takes its place (unless it would nest deeper than the
+// reader takes); where it ended the skipping of another \uN's fallback, an unknown control
+// word; a control word it ended gets a space. The font, colour and style tables are left as
+// they are: their reader reads \u as a word of the table.
 class TRtfNulEscapes {
   public:
     // Appends what n more bytes give to out; an escape still undecided waits for the next bytes.
