@@ -1,7 +1,8 @@
 // What one long paragraph costs the editor: opening a file whose text is one unbroken line
 // or one paragraph of words, typing a character at its end, saving, reopening what was saved and emptying the
-// editor (New), with word wrap on (as the program runs) and off; and opening 200 000 empty lines. Run under
-// Wine: scripts/bench.sh. Arguments: sizes in kilobytes (default 16 32 64).
+// editor (New), with word wrap on (as the program runs) and off; opening 200 000 empty lines; and opening
+// rich text that spells NUL characters against the same file without them. Run under Wine:
+// scripts/bench.sh. Arguments: sizes in kilobytes (default 16 32 64), or --nuls for the last rows only.
 #include <windows.h>
 #include <commctrl.h>
 #include <richedit.h>
@@ -39,8 +40,9 @@ int main(int argc, char** argv) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&icc);
     std::vector<int> sizes;
-    for (int k = 1; k < argc; ++k) sizes.push_back(std::atoi(argv[k]));
-    if (sizes.empty()) sizes = {16, 32, 64};
+    const bool nulsOnly = argc > 1 && std::string(argv[1]) == "--nuls";
+    for (int k = 1; k < argc && !nulsOnly; ++k) sizes.push_back(std::atoi(argv[k]));
+    if (sizes.empty() && !nulsOnly) sizes = {16, 32, 64};
 
     dodir::win::UniqueWindow host(::CreateWindowExA(0, "STATIC", "paragraph bench", WS_POPUP | WS_VISIBLE, 0,
                                                     0, 620, 420, nullptr, nullptr,
@@ -91,10 +93,46 @@ int main(int argc, char** argv) {
             measure("one paragraph of words", words, wrap);
         }
     }
-    std::string empty;
-    for (int k = 0; k < 200000; ++k) empty += "\r\n";
-    measure("200 000 empty lines", empty, true);
-    measure("200 000 lone CRs", std::string(200000, '\r'), true);
+    if (!nulsOnly) {
+        std::string empty;
+        for (int k = 0; k < 200000; ++k) empty += "\r\n";
+        measure("200 000 empty lines", empty, true);
+        measure("200 000 lone CRs", std::string(200000, '\r'), true);
+    }
+
+    // Escapes that spell NUL characters, which no document keeps: opening a file full of them
+    // against the same file without them (ratios above 1 mean the escapes cost time).
+    const auto openSeconds = [&](const std::string& rtf) {
+        if (!WriteAll(path, rtf)) return -1.0;
+        dodir::TRichEditSettings settings;
+        settings.bounds = RECT{0, 0, 600, 400};
+        settings.verticalScrollBar = true;
+        auto editor = std::make_unique<dodir::TRichEdit>(host.get(), settings);
+        const double t = Now();
+        dodir::LoadDocument(*editor, path);
+        return Now() - t;
+    };
+    std::string letters(30000, 'x');
+    for (std::size_t i = 0; i < letters.size(); i += 7) letters[i] = static_cast<char>('a' + i % 26);
+    std::string hexNuls, paragraphs, plainParagraphs;
+    for (int k = 0; k < 2000; ++k) hexNuls += "\\'00";
+    for (int k = 0; k < 20000; ++k) {
+        paragraphs += "x\\u0?y\\par ";
+        plainParagraphs += "xy\\par ";
+    }
+    struct Spelled {
+        const char* what;
+        std::string with, without;
+    };
+    for (const Spelled& s : {Spelled{"2 000 \\'00 in one paragraph", "{\\rtf1 " + letters + hexNuls + "}",
+                                     "{\\rtf1 " + letters + "}"},
+                             Spelled{"20 000 paragraphs x\\u0?y", "{\\rtf1 " + paragraphs + "}",
+                                     "{\\rtf1 " + plainParagraphs + "}"}}) {
+        const double with = openSeconds(s.with), without = openSeconds(s.without);
+        std::printf("%-28s %7zu bytes  open %8.3f s  without them %8.3f s  ratio %6.2f\n", s.what,
+                    s.with.size(), with, without, with / without);
+        std::fflush(stdout);
+    }
     ::DeleteFileA(path.c_str());
     ::DeleteFileA(saved.c_str());
     return 0;

@@ -106,7 +106,6 @@ LRESULT Stream(HWND wnd, UINT msg, WPARAM format, DWORD_PTR cookie, EDITSTREAMCA
 
 struct LoadResult {
     LONG controlError = 0;
-    bool mayHoldNul = false;
     bool readFailed = false;
     std::exception_ptr error;
     bool Failed() const noexcept { return readFailed || error || controlError != 0; }
@@ -118,7 +117,6 @@ LoadResult StreamFileIn(HWND wnd, HANDLE file, WPARAM format) {
     Stream(wnd, EM_STREAMIN, format, reinterpret_cast<DWORD_PTR>(&in), &FileInCallback, r.controlError);
     r.readFailed = in.readFailed;
     r.error = in.error;
-    r.mayHoldNul = in.conversion.MayHoldNul();
     return r;
 }
 
@@ -154,9 +152,6 @@ void LoadDocument(TRichEdit& editor, const std::string& path) {
     }
     ::SendMessageA(twin.get(), EM_EXLIMITTEXT, 0, TRichEdit::kUnlimitedText);
     editor.AdoptWindow(std::move(twin));
-    // Rich text can spell a NUL character, which no file keeps: the document would not
-    // come back as it was saved.
-    if (result.mayHoldNul) editor.DropNulCharacters();
 }
 
 void SaveDocument(TRichEdit& editor, const std::string& path) {

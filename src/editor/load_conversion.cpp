@@ -61,8 +61,6 @@ bool TRtfGroupDepth::Feed(const char* p, std::size_t n) noexcept {
         case TState::Hex2:
             // Two hex digits; a brace or backslash in their place still counts as itself.
             if (c != '{' && c != '}' && c != '\\') {
-                if (state_ == TState::Hex2 && hexZero_ && c == '0') mayHoldNul_ = true;
-                hexZero_ = c == '0';
                 state_ = state_ == TState::Hex1 ? TState::Hex2 : TState::Text;
                 continue;
             }
@@ -92,8 +90,6 @@ bool TRtfGroupDepth::Feed(const char* p, std::size_t n) noexcept {
                 continue;
             }
             state_ = TState::Text;
-            if (wordLength_ == 1 && word_[0] == 'u' && (parameter_ % 65536 == 0 || parameter_ > 65535))
-                mayHoldNul_ = true;
             if (wordLength_ == 3 && word_[0] == 'b' && word_[1] == 'i' && word_[2] == 'n' && !negative_ &&
                 parameter_ > 0) {
                 binaryLeft_ = parameter_;
@@ -118,6 +114,219 @@ bool TRtfGroupDepth::Feed(const char* p, std::size_t n) noexcept {
     return true;
 }
 
+namespace {
+
+constexpr bool IsLetter(char c) noexcept { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+constexpr bool IsDigit(char c) noexcept { return c >= '0' && c <= '9'; }
+constexpr int HexDigit(char c) noexcept {
+    return IsDigit(c)               ? c - '0'
+           : (c >= 'a' && c <= 'f') ? c - 'a' + 10
+           : (c >= 'A' && c <= 'F') ? c - 'A' + 10
+                                    : -1;
+}
+
+// The parameter the reader gives a control word written without one.
+constexpr long long kNoParameter = -1000000;
+// Groups nested deeper than this share the state of the deepest one kept; the reader does
+// not survive such nesting anyway.
+constexpr std::size_t kTrackedGroups = 256;
+
+} // namespace
+
+void TRtfNulEscapes::Feed(const char* p, std::size_t n, std::string& out) {
+    for (std::size_t i = 0; i < n; ++i) {
+        const char c = p[i];
+        if (c == '\0') continue; // never reaches the reader
+        switch (state_) {
+        case TState::Verbatim:
+            out += c;
+            continue;
+        case TState::Text:
+            held_ = c;
+            if (c == '\\')
+                state_ = TState::Escape;
+            else if (c == '{' || c == '}')
+                Group(c == '{', out);
+            else if (c == '\t')
+                Control(out); // the reader takes a tab for \tab
+            else
+                Text(static_cast<unsigned char>(c), out);
+            continue;
+        case TState::Escape:
+            held_ += c;
+            if (IsLetter(c)) {
+                state_ = TState::Word;
+                wordLength_ = 0;
+                word_[wordLength_++] = c;
+                negative_ = digits_ = false;
+                parameter_ = 0;
+                // Only \u may be dropped: any other word goes out as it comes.
+                if (c != 'u') Keep(out);
+            } else if (c == '\'') {
+                state_ = TState::Hex1;
+            } else if (c == '{' || c == '}' || c == '\\' || c == ':') {
+                Text(static_cast<unsigned char>(c), out); // an escaped character is text
+            } else {
+                Control(out);
+            }
+            continue;
+        case TState::Hex1:
+        case TState::Hex2:
+            held_ += c;
+            if (HexDigit(c) < 0) {
+                // The reader stops at a broken hex escape: what follows does not matter.
+                out += held_;
+                held_.clear();
+                state_ = TState::Verbatim;
+            } else if (state_ == TState::Hex1) {
+                hex_ = static_cast<unsigned>(HexDigit(c));
+                state_ = TState::Hex2;
+            } else {
+                Text(hex_ * 16 + static_cast<unsigned>(HexDigit(c)), out);
+            }
+            continue;
+        case TState::Word:
+            if (IsLetter(c)) {
+                if (!held_.empty()) Keep(out); // a longer word than \u
+                if (wordLength_ < sizeof word_) word_[wordLength_] = c;
+                ++wordLength_;
+                out += c;
+                continue;
+            }
+            if (c == '-' || IsDigit(c)) {
+                state_ = TState::Parameter;
+                --i; // read as the parameter's first character
+                continue;
+            }
+            break;
+        case TState::Parameter:
+            if (IsDigit(c) || (c == '-' && !digits_ && !negative_)) {
+                if (IsDigit(c)) {
+                    digits_ = true;
+                    parameter_ = parameter_ * 10 + static_cast<std::uint32_t>(c - '0');
+                } else {
+                    negative_ = true;
+                }
+                if (held_.empty()) {
+                    out += c;
+                } else if ((held_ += c).size() > 16) {
+                    // The reader adds the digits up in 32 bits: the sum written out reads the same.
+                    held_ = std::string(negative_ ? "\\u-" : "\\u") + std::to_string(parameter_);
+                }
+                continue;
+            }
+            break;
+        }
+        // The control word ends: a space is its delimiter, anything else starts the next token.
+        if (c == ' ') {
+            if (held_.empty())
+                out += c;
+            else
+                held_ += c;
+        }
+        state_ = TState::Text;
+        Word(c == ' ', out);
+        if (c != ' ') --i;
+    }
+}
+
+void TRtfNulEscapes::Finish(std::string& out) {
+    if (state_ == TState::Word || state_ == TState::Parameter)
+        Word(false, out);
+    else
+        out += held_;
+    held_.clear();
+    state_ = TState::Text;
+}
+
+void TRtfNulEscapes::Text(unsigned value, std::string& out) {
+    state_ = TState::Text;
+    if (Top().table || value == '\r' || value == '\n') {
+        Keep(out); // the reader passes over line breaks without counting them
+    } else if (value == 0) {
+        Drop(out); // passed over too
+    } else if (dropLeft_ > 0) {
+        --dropLeft_;
+        Drop(out);
+    } else {
+        if (skipLeft_ > 0)
+            --skipLeft_;
+        else
+            leadMayWait_ = value >= 0x80;
+        Keep(out);
+    }
+}
+
+void TRtfNulEscapes::Control(std::string& out) {
+    state_ = TState::Text;
+    skipLeft_ = dropLeft_ = 0; // only text is skipped
+    Keep(out);
+}
+
+void TRtfNulEscapes::Group(bool open, std::string& out) {
+    state_ = TState::Text;
+    skipLeft_ = dropLeft_ = 0;
+    if (open) {
+        if (groups_.size() < kTrackedGroups)
+            groups_.push_back(Top());
+        else
+            ++untracked_;
+    } else {
+        if (untracked_ > 0)
+            --untracked_;
+        else if (groups_.size() > 1)
+            groups_.pop_back();
+        leadMayWait_ = false; // the reader writes out what it gathered at a group's end
+    }
+    Keep(out);
+}
+
+void TRtfNulEscapes::Word(bool delimited, std::string& out) {
+    const bool skipping = skipLeft_ > 0;
+    skipLeft_ = dropLeft_ = 0;
+    const std::string_view word(word_, std::min(wordLength_, sizeof word_));
+    if (!Top().table && word == "u" && wordLength_ == 1) {
+        if (digits_ && (parameter_ & 0xFFFF) == 0) {
+            // A NUL: its fallback goes with it. The reader wrote out what it had gathered (an
+            // empty group's end does that too) or stopped skipping the fallback of an \uN
+            // before it (as a word the reader does not know does; an empty group would not do:
+            // a "{" the reader puts back for the skip counts twice).
+            dropLeft_ = Top().fallback;
+            Drop(out, leadMayWait_ ? "{}" : skipping ? "\\dodirnul " : nullptr);
+            return;
+        }
+        skipLeft_ = Top().fallback;
+        leadMayWait_ = false;
+    } else if (!Top().table && word == "uc") {
+        const std::uint32_t sum = negative_ ? 0u - parameter_ : parameter_;
+        const long long fallback = digits_ ? static_cast<std::int32_t>(sum) : kNoParameter;
+        Top().fallback = std::max(0LL, fallback);
+    } else if (word == "fonttbl" || word == "colortbl" || word == "stylesheet") {
+        Top().table = true;
+    }
+    Keep(out, !delimited);
+}
+
+void TRtfNulEscapes::Keep(std::string& out, bool openWord) {
+    out += held_;
+    held_.clear();
+    wordOpen_ = openWord;
+}
+
+void TRtfNulEscapes::Drop(std::string& out, const char* separator) {
+    held_.clear();
+    state_ = TState::Text;
+    const std::size_t depth = groups_.size() - 1 + untracked_;
+    // A group deeper than the reader takes would take the program down.
+    if (separator && (separator[0] != '{' || depth < static_cast<std::size_t>(TRtfGroupDepth::kMaxDepth))) {
+        out += separator;
+        wordOpen_ = leadMayWait_ = false;
+    } else if (wordOpen_) {
+        out += ' '; // the word's delimiter, so that what follows does not lengthen it
+        wordOpen_ = false;
+    }
+}
+
 void TConversion::Convert(const char* data, std::size_t size) {
     if (watchGroups_) {
         // Only a document that starts as rich text does is read as rich text.
@@ -128,6 +337,16 @@ void TConversion::Convert(const char* data, std::size_t size) {
         if (!undecided && !richText) watchGroups_ = false;
         if (watchGroups_ && !groups_.Feed(data, size)) throw TTooDeep{};
     }
+    if (richText_) {
+        filtered_.clear();
+        nulEscapes_.Feed(data, size, filtered_);
+        Pass(filtered_.data(), filtered_.size());
+    } else {
+        Pass(data, size);
+    }
+}
+
+void TConversion::Pass(const char* data, std::size_t size) {
     for (std::size_t i = 0; i < size; ++i) {
         const char c = data[i];
         if (c == '\0') continue; // as if it were not there: CR NUL LF stays one break
@@ -196,6 +415,11 @@ std::size_t TConversion::NextPiece(char* out, std::size_t capacity) {
         const std::size_t got = source_(scratch_.data(), want);
         if (got > want) throw std::length_error("TConversion: the source gave more bytes than asked for");
         if (got == 0) {
+            if (richText_) {
+                filtered_.clear();
+                nulEscapes_.Finish(filtered_);
+                Pass(filtered_.data(), filtered_.size());
+            }
             atEnd_ = true;
             if (heldLead_) pending_ += leadByte_; // the source's very last byte stays as it is
             heldLead_ = false;

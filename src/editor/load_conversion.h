@@ -8,9 +8,12 @@
 //
 // A conversion for the rich-text reader also follows the group nesting of a document that
 // starts as rich text does: a group opening deeper than the reader can take stops the
-// conversion (TTooDeep) before the reader sees it.
+// conversion (TTooDeep) before the reader sees it. And it takes out the escapes that spell NUL
+// characters (TRtfNulEscapes), which no file keeps: the control gets the text it would have
+// read, less those characters.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
@@ -32,9 +35,6 @@ class TRtfGroupDepth {
     // Follows n more bytes; false when a group opens deeper than kMaxDepth.
     bool Feed(const char* p, std::size_t n) noexcept;
     int Depth() const noexcept { return depth_; }
-    // Whether an escape may have given a NUL character: \'00, or \uN with N a multiple of
-    // 65536 or out of range.
-    bool MayHoldNul() const noexcept { return mayHoldNul_; }
 
   private:
     enum class TState { Text, Escape, Word, Parameter, Binary, Hex1, Hex2 };
@@ -45,8 +45,52 @@ class TRtfGroupDepth {
     bool negative_ = false;
     unsigned long long parameter_ = 0;
     unsigned long long binaryLeft_ = 0;
-    bool hexZero_ = false;
-    bool mayHoldNul_ = false;
+};
+
+// Takes out of rich text, as its bytes arrive, the escapes that give the control's reader a
+// NUL character: \uN with N a multiple of 65536 (the reader keeps the low 16 bits), together
+// with the fallback it skips after it, and \'00 (which the reader passes over anyway). The
+// reader sees the rest as it would have: where the NUL split a double-byte character the reader
+// was gathering, an empty group "{}" takes its place (unless it would nest deeper than the
+// reader takes); where it ended the skipping of another \uN's fallback, an unknown control
+// word; a control word it ended gets a space. The font, colour and style tables are left as
+// they are: their reader reads \u as a word of the table.
+class TRtfNulEscapes {
+  public:
+    // Appends what n more bytes give to out; an escape still undecided waits for the next bytes.
+    void Feed(const char* p, std::size_t n, std::string& out);
+    // The end of the document: what waits goes out.
+    void Finish(std::string& out);
+
+  private:
+    enum class TState { Text, Escape, Word, Parameter, Hex1, Hex2, Verbatim };
+    struct TGroup {
+        long long fallback = 1; // \ucN: the text tokens the reader skips after \uN
+        bool table = false;     // the reader reads the group as a font, colour or style table
+    };
+    // The reader's tokens, once complete: held_ holds their bytes.
+    void Text(unsigned value, std::string& out);
+    void Control(std::string& out);
+    void Word(bool delimited, std::string& out);
+    void Group(bool open, std::string& out);
+    void Keep(std::string& out, bool openWord = false);
+    void Drop(std::string& out, const char* separator = nullptr);
+    TGroup& Top() noexcept { return groups_.back(); }
+
+    TState state_ = TState::Text;
+    std::string held_; // the bytes of the token being read
+    char word_[11]{};  // the start of the control word being read
+    std::size_t wordLength_ = 0;
+    bool negative_ = false;
+    bool digits_ = false;
+    std::uint32_t parameter_ = 0; // as the reader adds it up: wrapping
+    unsigned hex_ = 0;
+    std::vector<TGroup> groups_{TGroup{}};
+    std::size_t untracked_ = 0; // groups deeper than groups_ keeps
+    long long skipLeft_ = 0;    // fallback tokens of a kept \uN the reader still skips
+    long long dropLeft_ = 0;    // fallback tokens of a dropped \uN still to drop
+    bool wordOpen_ = false;     // what went out last is a control word without its delimiter
+    bool leadMayWait_ = false;  // the reader may be gathering a multi-byte character
 };
 
 // The group nesting went deeper than the rich-text reader takes.
@@ -68,12 +112,12 @@ class TConversion {
     // capacity of 3 on, the whole conversion of each read fits the piece, so at most one
     // held-back lead byte waits between pieces and a CR LF is never split.
     std::size_t NextPiece(char* out, std::size_t capacity);
-    // Rich text: whether the document read so far may hold NUL characters.
-    bool MayHoldNul() const noexcept { return groups_.MayHoldNul(); }
 
   private:
     // Converts raw source bytes and appends them to pending_.
     void Convert(const char* data, std::size_t size);
+    // Appends bytes to pending_, line breaks as CR LF, without NUL bytes.
+    void Pass(const char* data, std::size_t size);
 
     TByteSource source_;
     std::string pending_;       // converted bytes not handed over yet
@@ -87,6 +131,8 @@ class TConversion {
     bool watchGroups_ = false;
     std::string head_; // the first bytes, until they tell whether the document is rich text
     TRtfGroupDepth groups_;
+    TRtfNulEscapes nulEscapes_;
+    std::string filtered_; // rich text: the bytes of a read once nulEscapes_ has seen them
 };
 
 } // namespace dodir

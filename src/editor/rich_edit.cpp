@@ -313,17 +313,6 @@ void TRichEdit::ReplaceSpan(TSpan span, const std::string& text) {
     Send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-void TRichEdit::DropNulCharacters() {
-    const std::string text = Text();
-    // From the end, so that the positions before stay where they are.
-    for (auto at = text.size(); at-- > 0;) {
-        if (text[at] != '\0') continue;
-        const int byte = static_cast<int>(at);
-        ReplaceSpan({NativeFromByte(byte), NativeFromByte(byte + 1)}, "");
-    }
-    SetSelectionStart(0);
-}
-
 void TRichEdit::Focus() {
     if (!::IsWindowVisible(Handle()) || !::IsWindowEnabled(Handle()))
         throw EInvalidOperation("無効/非表示ウィンドウにはフォーカスを設定できません");

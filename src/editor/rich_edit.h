@@ -134,8 +134,6 @@ class TRichEdit : public win::TSubclassedControl {
     void SelectSpan(TSpan span);
     // Replaces a span, leaving the caret after the new text; not recorded for undo.
     void ReplaceSpan(TSpan span, const std::string& text);
-    // Removes NUL characters (which no file keeps), leaving the caret at the start.
-    void DropNulCharacters();
     void Focus();
 
     TColor Color() const noexcept { return color_; }

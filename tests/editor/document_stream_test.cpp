@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -209,6 +210,52 @@ TEST_F(DocumentStreamTest, RtfFileIsReadAsRichText) {
     EXPECT_EQ(text.find("colortbl"), std::string::npos) << text;
     EXPECT_EQ(TextColorOf(FormatAt(*editor_, 6)), static_cast<long long>(RGB(255, 0, 0)));
     EXPECT_EQ(TextColorOf(FormatAt(*editor_, 0)), -1);
+}
+
+// The escapes that spell NUL characters are taken out before the control reads the file
+// (LoadConversion pins the rule): the text is what the control makes of the bytes as they
+// are, less its NUL characters, for each shape of fallback, group, table and code page.
+TEST_F(DocumentStreamTest, RichTextLosesOnlyTheNulCharactersItSpells) {
+    const std::string head =
+        "{\\rtf1\\ansi\\ansicpg932\\deff0{\\fonttbl{\\f0\\fnil\\fcharset128 IPAGothic;}}\\f0 ";
+    const char* bodies[] = {
+        "a\\'00b\\'00",
+        "a\\u0?b\\u65536?c\\u-65536 d\\u4294967296?e\\u99999999999?f\\u-3?g\\ul0 h\\'0a\\'0di",
+        "\\u1000000000000000000000?x\\u100000000000000000001?y",
+        "a\\uc0\\u0?b\\uc2\\u0?xc{\\uc3 d\\u0???}\\u0?ye\\uc\\u0?f\\uc-1\\u0?g",
+        "\\b\\'00x\\f0\\'001\\b\r\n\\'00y\\i\\u0?z",
+        "\\u0\r\n?b\\u0\\'00?c\\u0\\par d\\u0\\{e\\u0\tf",
+        "\\u0\\'82\\'a0b\\'82\\u0?\\'a0c\\u12354\\u0?x\\u12354\\'00?y\\'82\\'82\\'82\\u0?\\'a0z",
+        "\\'93\\u0?\\'fa\\'96\\u0 \\'7b{\\'82}\\'a0",
+        "{\\fonttbl{\\f1\\fcharset128 A\\u0?\\'00B;}}{\\colortbl;\\u0;\\red255\\green0\\blue0;}\\f1\\cf1 "
+        "x\\u0?y",
+        "x\\bin3 \\u0?z{\\*\\dodir \\u0?w}v",
+        "end\\u0",
+    };
+    struct Bytes {
+        std::string data;
+        std::size_t at = 0;
+    };
+    const auto read = [](DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) -> DWORD {
+        auto& bytes = *reinterpret_cast<Bytes*>(cookie);
+        const std::size_t n = std::min(static_cast<std::size_t>(cb), bytes.data.size() - bytes.at);
+        std::memcpy(buf, bytes.data.data() + bytes.at, n);
+        bytes.at += n;
+        *pcb = static_cast<LONG>(n);
+        return 0;
+    };
+    HostedEditor bare;
+    const std::string p = Path("spelled.rtf");
+    for (const char* body : bodies) {
+        Bytes rtf{head + body + "}"};
+        EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&rtf), 0, read};
+        ::SendMessageA(bare->Handle(), EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&es));
+        std::string expected = bare->Text();
+        expected.erase(std::remove(expected.begin(), expected.end(), '\0'), expected.end());
+        ASSERT_TRUE(WriteFileBytes(p, rtf.data));
+        LoadDocument(*editor_, p);
+        EXPECT_EQ(editor_->Text(), expected) << body;
+    }
 }
 
 TEST_F(DocumentStreamTest, SavedFileIsRtfEvenUnderATxtName) {

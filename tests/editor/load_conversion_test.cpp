@@ -354,14 +354,38 @@ TEST(LoadConversion, ARichTextReadNestingTooDeepStopsBeforeAnyOfItsBytesAndPlain
     EXPECT_EQ(textRead.NextPiece(out, sizeof out), deep.size());
 }
 
-TEST(RtfGroupDepth, EscapesThatMaySpellANulAreNoticed) {
-    const auto mayHoldNul = [](const std::string& rtf) {
-        dodir::TRtfGroupDepth scan;
-        scan.Feed(rtf.data(), rtf.size());
-        return scan.MayHoldNul();
+// Escapes that give the rich-text reader a NUL character go, with the fallback the reader
+// skips after \uN; the reader reads the rest as it would have (checked against the control
+// by DocumentStreamTest.RichTextLosesOnlyTheNulCharactersItSpells). Whole and split reads.
+TEST(LoadConversion, RichTextLosesTheEscapesThatSpellNulCharacters) {
+    const std::string open = std::string(31, '{'), close = std::string(31, '}'); // 32 levels deep
+    const struct {
+        std::string in, out;
+    } cases[] = {
+        {"a\\'00b\\'00", "ab"},
+        {"a\\u0?b\\u65536?c\\u-65536 d\\u4294967296?e\\u0", "abce"},
+        {"a\\u99999999999?b\\u-3?c\\ul0 d\\'0a\\'0d", "a\\u99999999999?b\\u-3?c\\ul0 d\\'0a\\'0d"},
+        {"\\u" + std::string(30, '0') + "?x\\u100000000000000000001?y", "x\\u1661992961?y"},
+        {"a\\uc0\\u0?b\\uc2\\u0?xc{\\uc3 d}\\u0?ye", "a\\uc0 ?b\\uc2 c{\\uc3 d}e"},
+        {"\\uc\\u0?x\\uc-1\\u0?y", "\\uc ?x\\uc-1 ?y"},
+        {"\\b\\'00x\\f1\\'002\\b\r\n\\'00y", "\\b x\\f1 2\\b\r\ny"},
+        {"\\u0\r\n?b\\u0\\'00?c\\u0\\par d\\u0\\{e", "\r\nbc\\par de"},
+        {"\\u0\\'82\\'a0b\\'82\\u0?\\'a0c\\u12354\\u0?x\\u12354\\'00?y",
+         "\\'a0b\\'82{}\\'a0c\\u12354\\dodirnul x\\u12354 ?y"},
+        {"{\\fonttbl{\\f0 A\\u0?\\'00B;}}{\\colortbl;\\u0;}\\u0?",
+         "{\\fonttbl{\\f0 A\\u0?\\'00B;}}{\\colortbl;\\u0;}"},
+        {open + "\\'82\\u0?\\'a0" + close, open + "\\'82\\'a0" + close}, // no room for a group
+        {"a\\'zz\\u0?\\'00", "a\\'zz\\u0?\\'00"},
     };
-    for (const char* nul : {"\\'00", "\\u0?", "\\u65536?", "\\u-65536 ", "\\u99999999999?"})
-        EXPECT_TRUE(mayHoldNul(std::string("{\\rtf1 a") + nul + "b}")) << nul;
-    for (const char* other : {"\\'82\\'a0", "\\u12354?", "\\u-3?", "\\'0a", "00", "\\ul0 x"})
-        EXPECT_FALSE(mayHoldNul(std::string("{\\rtf1 a") + other + "b}")) << other;
+    for (const auto& c : cases) {
+        const std::string in = "{\\rtf1 " + c.in + "}", out = "{\\rtf1 " + c.out + "}";
+        for (const std::size_t maxRead : {std::size_t{4096}, std::size_t{1}, std::size_t{3}}) {
+            StringSource source(in, maxRead);
+            TConversion conv(std::ref(source), true);
+            std::string joined;
+            char buf[64];
+            while (const std::size_t n = conv.NextPiece(buf, sizeof buf)) joined.append(buf, n);
+            EXPECT_EQ(joined, out) << "reads of " << maxRead;
+        }
+    }
 }

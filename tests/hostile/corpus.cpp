@@ -96,6 +96,13 @@ std::vector<TCorpusFile> MakeCorpus(const std::string& savedRtf, bool small, uns
     add("utf16be.txt", Utf16(wide, true, false));
     add("utf16be-bom.txt", Utf16(wide, true, true));
     add("nul-heavy.txt", Repeat(std::string("a\0\0\0", 4), 2000) + std::string(5000, '\0') + "end");
+    // Rich text spelling NUL characters: many in one long paragraph, one in each of many paragraphs.
+    if (!small) {
+        std::string letters(30000, 'x');
+        for (std::size_t i = 0; i < letters.size(); i += 7) letters[i] = static_cast<char>('a' + i % 26);
+        add("hex-nuls.rtf", "{\\rtf1 " + letters + Repeat("\\'00", 2000) + "}");
+        add("unicode-nuls.rtf", "{\\rtf1 " + Repeat("x\\u0?y\\par ", 20000) + "}");
+    }
     add("lone-lead.txt", "text\x82");
     add("lead-then-controls.txt", "a\x82\r\nb\x82\tc\x82\x01"
                                   "d\x81\x00"

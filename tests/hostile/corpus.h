@@ -1,6 +1,6 @@
 // Hostile files for the Open command: random bytes, rich text cut at every structural
 // point, nesting, binary counts, odd Unicode escapes, objects, pictures, other encodings,
-// NULs, broken double-byte text, huge lines, control characters.
+// NULs (also spelled in rich text), broken double-byte text, huge lines, control characters.
 #pragma once
 #include <string>
 #include <vector>
