@@ -163,6 +163,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!wholeOk && input.starts_with("{\\rtf")) Fail("too deep but converted", 0);
     } catch (const dodir::TTooDeep&) {
         if (wholeOk) Fail("too deep without a group too deep", 0);
+    } catch (const dodir::TNotRichText&) {
+        if (input.starts_with("{\\rtf") || input.starts_with("{\\urtf")) Fail("rich text refused", 0);
     }
     return 0;
 }

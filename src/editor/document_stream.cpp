@@ -63,6 +63,9 @@ DWORD CALLBACK FileInCallback(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) 
         in.readFailed = true;
     } catch (const TTooDeep&) {
         in.readFailed = true; // the reader would not survive the rest
+    } catch (const TNotRichText&) {
+        // Refused as the control refuses what is not rich text: the load reads it again as
+        // plain text.
     } catch (...) {
         in.error = std::current_exception();
     }

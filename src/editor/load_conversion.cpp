@@ -33,29 +33,13 @@ constexpr const char* kBrokenCharacter = "\x81\x45";
 } // namespace
 
 bool TRtfGroupDepth::Feed(const char* p, std::size_t n) noexcept {
-    const auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
-    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
     for (std::size_t i = 0; i < n; ++i) {
         const char c = p[i];
         switch (state_) {
-        case TState::Binary:
-            // Skips what is left of the raw bytes at once.
-            if (const std::size_t skip =
-                    static_cast<std::size_t>(std::min<unsigned long long>(binaryLeft_, n - i));
-                skip > 0) {
-                binaryLeft_ -= skip;
-                i += skip - 1;
-            }
-            if (binaryLeft_ == 0) state_ = TState::Text;
-            continue;
         case TState::Escape:
-            if (isLetter(c)) {
-                state_ = TState::Word;
-                wordLength_ = 0;
-                word_[wordLength_++] = c;
-            } else {
-                state_ = c == '\'' ? TState::Hex1 : TState::Text; // a control symbol: \{ \} \\ \'
-            }
+            // A control word's letters and digits are no braces; a control symbol (\{ \} \\)
+            // is consumed here, \' starts two hex digits.
+            state_ = c == '\'' ? TState::Hex1 : TState::Text;
             continue;
         case TState::Hex1:
         case TState::Hex2:
@@ -66,44 +50,10 @@ bool TRtfGroupDepth::Feed(const char* p, std::size_t n) noexcept {
             }
             state_ = TState::Text;
             break;
-        case TState::Word:
-            if (isLetter(c)) {
-                if (wordLength_ < sizeof word_) word_[wordLength_] = c;
-                ++wordLength_;
-                continue;
-            }
-            negative_ = c == '-';
-            parameter_ = 0;
-            if (negative_ || isDigit(c)) {
-                if (!negative_) parameter_ = static_cast<unsigned long long>(c - '0');
-                state_ = TState::Parameter;
-                continue;
-            }
-            state_ = TState::Text;
-            if (c == ' ') continue; // the word's delimiter
-            break;
-        case TState::Parameter:
-            if (isDigit(c)) {
-                const auto digit = static_cast<unsigned long long>(c - '0');
-                constexpr auto kMax = ~0ULL;
-                parameter_ = parameter_ > (kMax - digit) / 10 ? kMax : parameter_ * 10 + digit;
-                continue;
-            }
-            state_ = TState::Text;
-            if (wordLength_ == 3 && word_[0] == 'b' && word_[1] == 'i' && word_[2] == 'n' && !negative_ &&
-                parameter_ > 0) {
-                binaryLeft_ = parameter_;
-                state_ = TState::Binary;
-                if (c == ' ') continue; // the delimiter is not one of the raw bytes
-                --i;                    // this byte is the first raw one
-                continue;
-            }
-            if (c == ' ') continue;
-            break;
         case TState::Text:
             break;
         }
-        // Text, or a byte that ended a control word.
+        // The bytes after \binN count as well: Wine's reader reads them as rich text.
         if (c == '\\')
             state_ = TState::Escape;
         else if (c == '{' && ++depth_ > kMaxDepth)
@@ -328,14 +278,16 @@ void TRtfNulEscapes::Drop(std::string& out, const char* separator) {
 }
 
 void TConversion::Convert(const char* data, std::size_t size) {
-    if (watchGroups_) {
+    if (richText_) {
         // Only a document that starts as rich text does is read as rich text.
         if (head_.size() < 6) head_.append(data, std::min(size, 6 - head_.size()));
         const bool richText = head_.starts_with("{\\rtf") || head_.starts_with("{\\urtf");
         const bool undecided = head_.size() < 6 && (std::string_view("{\\urtf").starts_with(head_) ||
                                                     std::string_view("{\\rtf").starts_with(head_));
-        if (!undecided && !richText) watchGroups_ = false;
-        if (watchGroups_ && !groups_.Feed(data, size)) throw TTooDeep{};
+        // Wine's reader would take any document that starts with a brace for rich text, and a
+        // text file of braces nested too deep would bring it down.
+        if (!undecided && !richText) throw TNotRichText{};
+        if (!groups_.Feed(data, size)) throw TTooDeep{};
     }
     if (richText_) {
         filtered_.clear();

@@ -6,10 +6,10 @@
 // text, a lead byte that is not followed by a second byte of a character becomes the broken-
 // character mark "・" (the byte after it is kept); one at the very end is kept as it is.
 //
-// A conversion for the rich-text reader also follows the group nesting of a document that
-// starts as rich text does: a group opening deeper than the reader can take stops the
-// conversion (TTooDeep) before the reader sees it. And it takes out the escapes that spell NUL
-// characters (TRtfNulEscapes), which no file keeps: the control gets the text it would have
+// A conversion for the rich-text reader takes only a document that starts as rich text does
+// (TNotRichText otherwise) and follows its group nesting: a group opening deeper than the
+// reader can take stops the conversion (TTooDeep) before the reader sees it. And it takes out the escapes
+// that spell NUL characters (TRtfNulEscapes), which no file keeps: the control gets the text it would have
 // read, less those characters.
 #pragma once
 #include <cstddef>
@@ -25,8 +25,9 @@ namespace dodir {
 // end of the source. May throw; the conversion is then unusable.
 using TByteSource = std::function<std::size_t(char* buf, std::size_t size)>;
 
-// Follows the group nesting of rich text as its bytes arrive: braces escaped as \{ and \}
-// and the raw bytes of \binN open and close nothing.
+// Follows the group nesting of rich text as its bytes arrive, as Wine's reader reads it:
+// braces escaped as \{ and \} open and close nothing; the bytes after \binN are read as rich
+// text like any others.
 class TRtfGroupDepth {
   public:
     // The deepest nesting the control's reader takes, the document's own group counting one.
@@ -37,14 +38,9 @@ class TRtfGroupDepth {
     int Depth() const noexcept { return depth_; }
 
   private:
-    enum class TState { Text, Escape, Word, Parameter, Binary, Hex1, Hex2 };
+    enum class TState { Text, Escape, Hex1, Hex2 };
     TState state_ = TState::Text;
     int depth_ = 0;
-    char word_[4]{}; // the start of the control word being read
-    std::size_t wordLength_ = 0;
-    bool negative_ = false;
-    unsigned long long parameter_ = 0;
-    unsigned long long binaryLeft_ = 0;
 };
 
 // Takes out of rich text, as its bytes arrive, the escapes that give the control's reader a
@@ -95,13 +91,16 @@ class TRtfNulEscapes {
 
 // The group nesting went deeper than the rich-text reader takes.
 struct TTooDeep {};
+// The document does not start as rich text does ("{\rtf" or "{\urtf"): it is plain text.
+struct TNotRichText {};
 
 class TConversion {
   public:
     explicit TConversion(TByteSource source) : source_(std::move(source)) {}
-    // forRichText: the conversion guards the rich-text reader's group nesting.
-    TConversion(TByteSource source, bool forRichText)
-        : source_(std::move(source)), richText_(forRichText), watchGroups_(forRichText) {}
+    // forRichText: the conversion is for the rich-text reader, which it guards: a document
+    // that does not start as rich text stops it (TNotRichText), and so does a group nesting
+    // too deep (TTooDeep).
+    TConversion(TByteSource source, bool forRichText) : source_(std::move(source)), richText_(forRichText) {}
 
     // Writes the next piece into out (capacity bytes) and gives its length; 0 at the end of
     // the document and for a capacity of 0. Each read of the source asks for at most half
@@ -128,7 +127,6 @@ class TConversion {
     bool heldLead_ = false; // plain text: leadByte_ waits for the byte after it
     char leadByte_ = 0;
     bool richText_ = false;
-    bool watchGroups_ = false;
     std::string head_; // the first bytes, until they tell whether the document is rich text
     TRtfGroupDepth groups_;
     TRtfNulEscapes nulEscapes_;

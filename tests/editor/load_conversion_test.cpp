@@ -324,30 +324,34 @@ TEST(RtfGroupDepth, ThirtyTwoLevelsPassTheThirtyThirdIsRefused) {
     EXPECT_EQ(DepthAfter("{\\rtf1{\\b x}}}}"), 0); // stray closers do not go below zero
 }
 
-TEST(RtfGroupDepth, EscapedBracesAndBinaryBytesOpenNothing) {
+// Wine's reader reads the bytes after \binN as rich text: their braces count.
+TEST(RtfGroupDepth, EscapedBracesOpenNothingAndBinaryBytesCount) {
     EXPECT_EQ(DepthAfter("{\\rtf1 \\{\\{\\}"), 1);
-    EXPECT_EQ(DepthAfter("{\\rtf1 \\\\{"), 2);       // an escaped backslash, then a real brace
-    EXPECT_EQ(DepthAfter("{\\rtf1\\b{x"), 2);        // a brace ends a control word and counts
-    EXPECT_EQ(DepthAfter("{\\rtf1\\'7b{"), 2);       // hex digits are text
-    EXPECT_EQ(DepthAfter("{\\rtf1\\bin4 {{{{{"), 2); // the space delimits; four raw bytes
-    EXPECT_EQ(DepthAfter("{\\rtf1\\bin3{{{{"), 2);   // no delimiter: raw bytes start at once
-    EXPECT_EQ(DepthAfter("{\\rtf1\\bin99999999999999999999999 " + std::string(100, '{')), 1);
+    EXPECT_EQ(DepthAfter("{\\rtf1 \\\\{"), 2); // an escaped backslash, then a real brace
+    EXPECT_EQ(DepthAfter("{\\rtf1\\b{x"), 2);  // a brace ends a control word and counts
+    EXPECT_EQ(DepthAfter("{\\rtf1\\'7b{"), 2); // hex digits are text
+    EXPECT_EQ(DepthAfter("{\\rtf1\\bin4 {{{{{"), 6);
+    EXPECT_EQ(DepthAfter("{\\rtf1\\bin3{{{{"), 5);
+    EXPECT_EQ(DepthAfter("{\\rtf1\\bin99999999999999999999999 " + std::string(100, '{')), -1);
     EXPECT_EQ(DepthAfter("{\\rtf1\\bin-3 {"), 2); // not a binary count
     EXPECT_EQ(DepthAfter("{\\rtf1\\binx3 {"), 2); // another word
     EXPECT_EQ(DepthAfter("{\\rtf1\\bin0 {"), 2);
 }
 
-TEST(LoadConversion, ARichTextReadNestingTooDeepStopsBeforeAnyOfItsBytesAndPlainTextIsNotWatched) {
+// Wine's reader takes any document that starts with a brace for rich text; only one that starts
+// as rich text does goes to it.
+TEST(LoadConversion, ARichTextReadNestingTooDeepOrNotRichTextStopsBeforeAnyOfItsBytes) {
     const std::string deep = Nested(33) + "x";
     StringSource rtf(deep);
     TConversion guarded(std::ref(rtf), true);
     char out[4096];
     EXPECT_THROW(guarded.NextPiece(out, sizeof out), dodir::TTooDeep);
 
-    for (const std::string& text : {std::string(40, '{'), "{\\rt" + std::string(40, '{')}) {
+    for (const std::string& text :
+         {std::string(40, '{'), "{\\rt" + std::string(40, '{'), std::string("ab")}) {
         StringSource plain(text);
-        TConversion unguarded(std::ref(plain), true);
-        EXPECT_EQ(unguarded.NextPiece(out, sizeof out), text.size());
+        TConversion notRich(std::ref(plain), true);
+        EXPECT_THROW(notRich.NextPiece(out, sizeof out), dodir::TNotRichText) << text;
     }
     StringSource asText(deep);
     TConversion textRead(std::ref(asText));

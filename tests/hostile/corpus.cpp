@@ -70,6 +70,8 @@ std::vector<TCorpusFile> MakeCorpus(const std::string& savedRtf, bool small, uns
     add("nest50bold.rtf", "{\\rtf1" + Repeat("{\\b ", 49) + "x" + Repeat("}", 50));
     add("nest10000.rtf", "{\\rtf1" + Repeat("{", 9999) + "x" + Repeat("}", 10000));
     add("nest10000open.rtf", "{\\rtf1" + Repeat("{", 9999));
+    add("braces50.txt", Repeat("{", 50) + "x");
+    add("bin-braces.rtf", "{\\rtf1\\bin100 " + Repeat("{", 40) + "x}");
     add("bin-huge.rtf", "{\\rtf1 a\\bin99999999999999999999 bc}");
     add("bin-2g.rtf", "{\\rtf1 a\\bin2147483648 bc}");
     add("bin-short.rtf", "{\\rtf1 a\\bin10 {{}");
