@@ -110,10 +110,14 @@ void TRichEdit::ApplyLeftOverhang(HWND wnd) const {
     auto setRect = [wnd](WPARAM mode, RECT r) {
         ::SendMessageA(wnd, EM_SETRECT, mode, reinterpret_cast<LPARAM>(&r));
     };
-    // The control's own rectangle keeps its top, right and bottom, so rows that fit stay
-    // exactly where they were.
+    // The control's own rectangle keeps its top and bottom. Its right edge stays inside the
+    // client area: Wine's control took its width from the whole window, border included, when
+    // it was created, and would lay right-aligned text out past its visible edge.
     RECT wanted = rectOf();
+    RECT client{};
+    ::GetClientRect(wnd, &client);
     wanted.left -= leftOverhang_;
+    wanted.right = std::min(wanted.right, client.right - 1);
     setRect(0, wanted);
     RECT got = rectOf();
     if (::EqualRect(&got, &wanted)) return;

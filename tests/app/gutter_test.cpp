@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/form1.h"
+#include "base/win/font.h"
 #include "wine_support.h"
 
 using namespace dodir;
@@ -181,11 +182,21 @@ TEST_F(GutterTest, AHundredThousandLinesRefreshWithoutAnError) {
         EXPECT_EQ(form_->RichEdit2->LineTop(row), form_->RichEdit1->LineTop(first + row)) << row;
     }
     // Cut at the left, the last digits stay in view: on screen, every row reads differently
-    // from the one above it.
+    // from the one above it, and no last digit runs past the right edge (the last column of
+    // pixels is paper).
     ::UpdateWindow(form_->RichEdit2->Handle());
+    RECT client{};
+    ::GetClientRect(form_->RichEdit2->Handle(), &client);
+    const COLORREF paper = win::ColorToRGB(form_->RichEdit2->Color());
     for (int row = 1;
-         row + 1 < numbers && form_->RichEdit2->LineTop(row + 1) < form_->RichEdit2->ClientHeight(); ++row)
-        EXPECT_TRUE(RowPixels(row - 1) != RowPixels(row)) << form_->RichEdit2->Lines.LineAt(row);
+         row + 1 < numbers && form_->RichEdit2->LineTop(row + 1) < form_->RichEdit2->ClientHeight(); ++row) {
+        const std::vector<COLORREF> pixels = RowPixels(row);
+        EXPECT_TRUE(RowPixels(row - 1) != pixels) << form_->RichEdit2->Lines.LineAt(row);
+        bool edgeIsPaper = true;
+        for (auto at = static_cast<std::size_t>(client.right) - 1; at < pixels.size(); at += client.right)
+            edgeIsPaper = edgeIsPaper && pixels[at] == paper;
+        EXPECT_TRUE(edgeIsPaper) << form_->RichEdit2->Lines.LineAt(row);
+    }
 }
 
 TEST_F(GutterTest, ThePartlyShownLastRowGetsItsNumberToo) {
