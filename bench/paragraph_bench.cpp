@@ -16,15 +16,9 @@
 #include "base/win/handles.h"
 #include "editor/document_stream.h"
 #include "editor/rich_edit.h"
+#include "bench_clock.h"
 
 namespace {
-
-double Now() {
-    LARGE_INTEGER f, c;
-    ::QueryPerformanceFrequency(&f);
-    ::QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 bool WriteAll(const std::string& path, const std::string& bytes) {
     dodir::win::UniqueFile f(

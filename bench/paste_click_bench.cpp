@@ -15,16 +15,9 @@
 
 #include "app/form1.h"
 #include "ui/application.h"
+#include "bench_clock.h"
 
 namespace {
-
-LARGE_INTEGER g_freq;
-
-double Now() {
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(g_freq.QuadPart);
-}
 
 void Pump(dodir::TApplication& app) {
     while (app.ProcessMessage()) {
@@ -54,7 +47,6 @@ template <class F> void Step(dodir::TApplication& app, const char* what, F&& f) 
 } // namespace
 
 int main(int argc, char** argv) {
-    ::QueryPerformanceFrequency(&g_freq);
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&icc);
     dodir::TApplication app;

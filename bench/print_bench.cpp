@@ -27,17 +27,11 @@
 #include "printing/print_document.h"
 #include "printing/printer.h"
 #include "ui/application.h"
+#include "bench_clock.h"
 
 namespace {
 
 constexpr char kTitle[] = "dodir print bench";
-
-double Now() {
-    LARGE_INTEGER f, c;
-    ::QueryPerformanceFrequency(&f);
-    ::QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 double Seconds(const std::function<void()>& work) {
     const double a = Now();

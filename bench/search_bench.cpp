@@ -18,15 +18,9 @@
 #include "base/win/handles.h"
 #include "editor/rich_edit.h"
 #include "search/search.h"
+#include "bench_clock.h"
 
 namespace {
-
-double Now() {
-    LARGE_INTEGER f, c;
-    ::QueryPerformanceFrequency(&f);
-    ::QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 double MedianSeconds(int repetitions, const std::function<void()>& work) {
     std::vector<double> t;

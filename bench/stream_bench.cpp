@@ -21,17 +21,11 @@
 #include "base/win/handles.h"
 #include "editor/document_stream.h"
 #include "editor/rich_edit.h"
+#include "bench_clock.h"
 
 namespace {
 
 using dodir::win::UniqueFile;
-
-double Now() {
-    LARGE_INTEGER f, c;
-    ::QueryPerformanceFrequency(&f);
-    ::QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 double MedianSeconds(int repetitions, const std::function<void()>& prepare,
                      const std::function<void()>& work) {

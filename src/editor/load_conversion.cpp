@@ -288,8 +288,6 @@ void TConversion::Convert(const char* data, std::size_t size) {
         // text file of braces nested too deep would bring it down.
         if (!undecided && !richText) throw TNotRichText{};
         if (!groups_.Feed(data, size)) throw TTooDeep{};
-    }
-    if (richText_) {
         filtered_.clear();
         nulEscapes_.Feed(data, size, filtered_);
         Pass(filtered_.data(), filtered_.size());

@@ -471,6 +471,10 @@ const Step* row = nullptr;
 int replaceCalls = 0;
 std::thread holder;
 
+BOOL Refused(DWORD error) {
+    ::SetLastError(error);
+    return FALSE;
+}
 BOOL Replace(const wchar_t* target, const wchar_t* replacement, const wchar_t* backup) {
     if (row->replaceError == 0 || ++replaceCalls > row->replaceFailures)
         return win::TReplacementFile::kPlatformSteps.replace(target, replacement, backup);
@@ -485,13 +489,11 @@ BOOL Replace(const wchar_t* target, const wchar_t* replacement, const wchar_t* b
             ::CloseHandle(held);
         });
     }
-    ::SetLastError(row->replaceError);
-    return FALSE;
+    return Refused(row->replaceError);
 }
 BOOL Move(const wchar_t* from, const wchar_t* to) {
     if (row->moveError == 0) return win::TReplacementFile::kPlatformSteps.move(from, to);
-    ::SetLastError(row->moveError);
-    return FALSE;
+    return Refused(row->moveError);
 }
 HANDLE Create(const wchar_t* path, DWORD disposition) {
     const DWORD error = disposition == CREATE_NEW ? row->temporaryError : row->inPlaceError;
@@ -504,45 +506,31 @@ const win::TReplacementFile::Steps kSteps{&Replace, &Move, &Create};
 
 TEST_F(DocumentStreamTest, EachStepRefusedEndsInTheNewTargetOrTheOldOne) {
     using seam::Step;
+    constexpr DWORD k1176 = ERROR_UNABLE_TO_MOVE_REPLACEMENT, k1177 = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2,
+                    kDenied = ERROR_ACCESS_DENIED, kSharing = ERROR_SHARING_VIOLATION;
+    constexpr auto kSaved = Step::kSaved, kRefused = Step::kRefused, kKept = Step::kKept;
+    // clang-format off
     const Step steps[] = {
-        {.what = "1176, the new file held 200 ms",
-         .replaceError = ERROR_UNABLE_TO_MOVE_REPLACEMENT,
-         .holdReplacement = true},
-        {.what = "1177", .replaceError = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2},
-        {.what = "1176, the move fails",
-         .replaceError = ERROR_UNABLE_TO_MOVE_REPLACEMENT,
-         .blockTarget = true,
-         .expected = Step::kKept},
-        {.what = "1177, the move fails",
-         .replaceError = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2,
-         .blockTarget = true,
-         .expected = Step::kKept},
-        {.what = "1177, the move refused",
-         .replaceError = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2,
-         .moveError = ERROR_ACCESS_DENIED,
-         .expected = Step::kRefused},
-        {.what = "sharing violations", .replaceError = ERROR_SHARING_VIOLATION, .replaceFailures = 3},
-        {.what = "sharing violations for good",
-         .replaceError = ERROR_SHARING_VIOLATION,
-         .replaceFailures = seam::kAlways,
-         .expected = Step::kRefused},
+        {.what = "1176, the new file held 200 ms", .replaceError = k1176, .holdReplacement = true},
+        {.what = "1177", .replaceError = k1177},
+        {.what = "1176, the move fails", .replaceError = k1176, .blockTarget = true, .expected = kKept},
+        {.what = "1177, the move fails", .replaceError = k1177, .blockTarget = true, .expected = kKept},
+        {.what = "1177, the move refused", .replaceError = k1177, .moveError = kDenied, .expected = kRefused},
+        {.what = "sharing violations", .replaceError = kSharing, .replaceFailures = 3},
+        {.what = "sharing violations for good", .replaceError = kSharing, .replaceFailures = seam::kAlways,
+         .expected = kRefused},
         {.what = "no replace: invalid function", .replaceError = ERROR_INVALID_FUNCTION},
         {.what = "no replace: not supported", .replaceError = ERROR_NOT_SUPPORTED},
-        {.what = "no replace: access denied",
-         .replaceError = ERROR_ACCESS_DENIED,
-         .replaceFailures = seam::kAlways},
-        {.what = "no replace, no rename",
-         .replaceError = ERROR_NOT_SUPPORTED,
-         .moveError = ERROR_ACCESS_DENIED,
-         .expected = Step::kRefused},
-        {.what = "a replace failing", .replaceError = ERROR_DISK_FULL, .expected = Step::kRefused},
-        {.what = "no temporary file", .temporaryError = ERROR_ACCESS_DENIED},
-        {.what = "no temporary file, no write",
-         .temporaryError = ERROR_ACCESS_DENIED,
-         .inPlaceError = ERROR_ACCESS_DENIED,
-         .expected = Step::kRefused},
-        {.what = "a temporary file failing", .temporaryError = ERROR_DISK_FULL, .expected = Step::kRefused},
+        {.what = "no replace: access denied", .replaceError = kDenied, .replaceFailures = seam::kAlways},
+        {.what = "no replace, no rename", .replaceError = ERROR_NOT_SUPPORTED, .moveError = kDenied,
+         .expected = kRefused},
+        {.what = "a replace failing", .replaceError = ERROR_DISK_FULL, .expected = kRefused},
+        {.what = "no temporary file", .temporaryError = kDenied, .expected = kSaved},
+        {.what = "no temporary file, no write", .temporaryError = kDenied, .inPlaceError = kDenied,
+         .expected = kRefused},
+        {.what = "a temporary file failing", .temporaryError = ERROR_DISK_FULL, .expected = kRefused},
     };
+    // clang-format on
     // The old file is longer than the new one: no part of it may stay behind the new content.
     const std::string p = Path("doc.rtf"), old = "{\\rtf1 " + std::string(600, 'o') + "}";
     const std::string keptPrefix = "保存した内容はファイル ", keptSuffix = " に残っています";
