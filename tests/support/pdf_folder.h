@@ -54,17 +54,16 @@ class PdfFolder {
         const auto count = at == std::string::npos ? at : bytes.find("/Count ", at);
         if (count != std::string::npos) pdf.pages = std::atoi(bytes.c_str() + count + 7);
         if (!name.empty()) {
-            std::vector<std::string> page;
+            pdf.pageLines.emplace_back();
             for (const auto& line : Lines(UnixOutput("pdftotext -enc UTF-8 $0 $1", name))) {
-                if (line != "\f") {
-                    pdf.lines.push_back(line);
-                    page.push_back(line);
+                if (line == "\f") {
+                    pdf.pageLines.emplace_back();
                     continue;
                 }
-                pdf.pageLines.push_back(page);
-                page.clear();
+                pdf.pageLines.back().push_back(line);
+                pdf.lines.push_back(line);
             }
-            if (!page.empty()) pdf.pageLines.push_back(page);
+            if (pdf.pageLines.back().empty()) pdf.pageLines.pop_back();
         }
         if (render && !name.empty())
             pdf.darkPixels =
