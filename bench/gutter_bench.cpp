@@ -71,7 +71,9 @@ double MedianKeyMicros(dodir::TForm1& form, int lines, bool atTop) {
         afterEdit("FirstVisibleLine", [&] { form.RichEdit1->FirstVisibleLine(); });
         afterEdit("LineCount", [&] { form.RichEdit1->Lines.LineCount(); });
         afterEdit("ClearAll gutter", [&] { form.RichEdit2->Lines.ClearAll(); });
-        afterEdit("Panel3", [&] { form.StatusBar1->SetPanelText(3, std::to_string(::GetTickCount())); });
+        afterEdit("Panel3", [&] {
+            form.StatusBar1->SetPanelText(dodir::TStatusPanel::Caret, std::to_string(::GetTickCount()));
+        });
         afterEdit("Refresh", [&] { form.RefreshLineNumbers(); });
         time("CaretLine", [&] { form.RichEdit1->CaretLine(); });
         time("FirstVisibleLine", [&] { form.RichEdit1->FirstVisibleLine(); });

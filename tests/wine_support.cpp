@@ -234,9 +234,9 @@ ShownForm1::ShownForm1() {
     PumpUntil([] { return ::GetFocus() != nullptr; });
 }
 
-std::string ShownForm1::Panel(int index) const {
+std::string ShownForm1::Panel(TStatusPanel panel) const {
     char buf[256]{};
-    ::SendMessageA(form_->StatusBar1->Handle(), SB_GETTEXTA, static_cast<WPARAM>(index),
+    ::SendMessageA(form_->StatusBar1->Handle(), SB_GETTEXTA, static_cast<WPARAM>(panel),
                    reinterpret_cast<LPARAM>(buf));
     return buf;
 }

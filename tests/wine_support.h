@@ -185,7 +185,7 @@ class ShownForm1 {
     TForm1* operator->() const noexcept { return form_.get(); }
     TForm1& operator*() const noexcept { return *form_; }
     // Text of a status bar panel.
-    std::string Panel(int index) const;
+    std::string Panel(TStatusPanel panel) const;
     // The command of the toolbar's button ToolButtonN, as a click on it sends it.
     void ToolButton(int number) const;
     void Destroy();

@@ -43,7 +43,7 @@ TAboutBox::TAboutBox(TApplication& app) : TCustomForm(app) {
     panel_ = std::make_unique<TPanel>(Handle(), kPanelId, kPanel, [this](HDC dc) { PaintPanel(dc); });
     OKButton = std::make_unique<TButton>(Handle(), IDOK, RECT{359, 332, 359 + 75, 332 + 25}, "OK",
                                          windowFont_.get(), true);
-    OKButton->OnClick = [this] { OKButtonClick(); };
+    OnCommand(IDOK, BN_CLICKED, [this] { OKButtonClick(); });
     SetTabOrder({panel_->Handle(), OKButton->Handle()});
     AboutBox = this;
 }
@@ -124,9 +124,6 @@ LRESULT TAboutBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         // The box is not the main form: closing hides it.
         Hide();
-        return 0;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK && HIWORD(wParam) == BN_CLICKED) OKButton->Click();
         return 0;
     default:
         return TCustomForm::HandleMessage(msg, wParam, lParam);

@@ -7,8 +7,7 @@
 
 #include "about/about_box.h"
 #include "base/errors.h"
-#include "base/gutter.h"
-#include "base/texts.h"
+#include "app/gutter_numbers.h"
 #include "base/win/font.h"
 #include "dialogs/message_form.h"
 #include "printing/print_document.h"
@@ -58,27 +57,6 @@ const ToolRow kToolRows[] = {
     {{.number = 13, .imageIndex = 17}, &TForm1::ToolButton13Click},
     {{.number = 16, .imageIndex = 3, .visible = false}, &TForm1::ToolButton16Click},
 };
-
-// Every command of the window: the controls' notifications and the toolbar's buttons.
-struct CommandRow {
-    int id;
-    int notification;
-    void (TForm1::*handler)();
-};
-const std::vector<CommandRow>& CommandRows() {
-    static const std::vector<CommandRow> rows = [] {
-        std::vector<CommandRow> all{
-            {idButton1, BN_CLICKED, &TForm1::Button1Click},
-            {idButton2, BN_CLICKED, &TForm1::Button2Click},
-            {idComboBox1, CBN_SELCHANGE, &TForm1::ComboBox1Change},
-            {idComboBox2, CBN_SELCHANGE, &TForm1::ComboBox2Change},
-        };
-        for (const auto& tool : kToolRows)
-            if (tool.click) all.push_back({TToolBar::CommandOf(tool.button.number), BN_CLICKED, tool.click});
-        return all;
-    }();
-    return rows;
-}
 
 HIMAGELIST LoadToolImages() {
     // Room for 24 pictures, growing by 4; the pictures carry transparency masks.
@@ -191,6 +169,15 @@ void TForm1::CreateControls() {
         RichEdit1MouseDown(b, s, x, y);
     };
     RichEdit1->OnMouseMove = [this](unsigned s, int x, int y) { RichEdit1Move(s, x, y); };
+
+    OnCommand(idButton1, BN_CLICKED, [this] { Button1Click(); });
+    OnCommand(idButton2, BN_CLICKED, [this] { Button2Click(); });
+    OnCommand(idComboBox1, CBN_SELCHANGE, [this] { ComboBox1Change(); });
+    OnCommand(idComboBox2, CBN_SELCHANGE, [this] { ComboBox2Change(); });
+    for (const auto& tool : kToolRows)
+        if (tool.click)
+            OnCommand(TToolBar::CommandOf(tool.button.number), BN_CLICKED,
+                      [this, &tool] { (this->*tool.click)(); });
 }
 
 void TForm1::FormCreate() {
@@ -198,7 +185,7 @@ void TForm1::FormCreate() {
     StatusBar1->SetPanelText(StatusPanelOf(Text), appearance::ColorStatusText(Text, 0, 0, 0));
     StatusBar1->SetPanelText(StatusPanelOf(Background),
                              appearance::ColorStatusText(Background, 255, 255, 255));
-    StatusBar1->SetPanelText(3, CaretLineText(0));
+    StatusBar1->SetPanelText(TStatusPanel::Caret, CaretLineText(0));
 }
 
 void TForm1::ComboBox1Change() { ApplyPresetColor(appearance::TColorTarget::Background, *ComboBox1); }
@@ -232,7 +219,7 @@ void TForm1::SetColorOf(appearance::TColorTarget target, TColor color) {
 
 void TForm1::RefreshLineNumbers() {
     const int ln = RichEdit1->CaretLine();
-    StatusBar1->SetPanelText(3, CaretLineText(ln));
+    StatusBar1->SetPanelText(TStatusPanel::Caret, CaretLineText(ln));
     const int f = RichEdit1->FirstVisibleLine();
     RichEdit2->Lines.ClearAll();
     const int n = RichEdit1->Lines.LineCount();
@@ -261,11 +248,8 @@ void TForm1::RichEdit1KeyPress(char&) { RefreshLineNumbers(); }
 
 void TForm1::RichEdit1MouseDown(TMouseButton, unsigned, int, int) { RefreshLineNumbers(); }
 
-void TForm1::RichEdit1Move(unsigned, int x, int y) { StatusBar1->SetPanelText(2, MousePositionText(x, y)); }
-
-void TForm1::RunCommand(int id, int notification) {
-    for (const auto& row : CommandRows())
-        if (row.id == id && row.notification == notification) (this->*row.handler)();
+void TForm1::RichEdit1Move(unsigned, int x, int y) {
+    StatusBar1->SetPanelText(TStatusPanel::Mouse, MousePositionText(x, y));
 }
 
 void TForm1::ToolButton1Click() {
@@ -342,9 +326,6 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         PaintLabels(dc.get(), kLabels, windowFont_.get(), labelFont_.get());
         return 0;
     }
-    case WM_COMMAND:
-        RunCommand(LOWORD(wParam), HIWORD(wParam));
-        return 0;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
         if (reinterpret_cast<HWND>(lParam) != ComboBox1->Handle() &&

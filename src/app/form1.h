@@ -9,7 +9,7 @@
 #include "app/control_ids.h"
 #include "app/status_bar.h"
 #include "app/tool_bar.h"
-#include "appearance/colors.h"
+#include "appearance/color_rules.h"
 #include "base/win/handles.h"
 #include "dialogs/common_dialogs.h"
 #include "document/document_file.h"
@@ -90,7 +90,6 @@ class TForm1 : public TCustomForm {
 
   private:
     void CreateControls();
-    void RunCommand(int id, int notification);
     void ApplyPresetColor(appearance::TColorTarget target, const TComboBox& list);
     void ApplyCustomColor(appearance::TColorTarget target);
     void SetColorOf(appearance::TColorTarget target, TColor color);

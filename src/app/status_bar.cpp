@@ -15,17 +15,17 @@ TStatusBar::TStatusBar(HWND parent, int id, const RECT& b) {
         font_.reset(::CreateFontIndirectA(&ncm.lfStatusFont));
         ::SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     }
-    const int edges[kPanelCount] = {150, 300, 450, -1};
-    ::SendMessageA(Handle(), SB_SETPARTS, kPanelCount, reinterpret_cast<LPARAM>(edges));
+    // The right edge of each panel, the last one reaching the bar's end.
+    const int edges[kStatusPanelCount] = {150, 300, 450, -1};
+    ::SendMessageA(Handle(), SB_SETPARTS, kStatusPanelCount, reinterpret_cast<LPARAM>(edges));
 }
 
-void TStatusBar::SetPanelText(int index, const std::string& text) {
-    auto& current = texts_.at(static_cast<std::size_t>(index));
+void TStatusBar::SetPanelText(TStatusPanel panel, const std::string& text) {
+    auto& current = texts_.at(IndexOf(panel));
     if (current == text) return;
     current = text;
     // Lowered bevel and left alignment are the flags 0; the control repaints on its own.
-    ::SendMessageA(Handle(), SB_SETTEXTA, static_cast<WPARAM>(index),
-                   reinterpret_cast<LPARAM>(current.c_str()));
+    ::SendMessageA(Handle(), SB_SETTEXTA, IndexOf(panel), reinterpret_cast<LPARAM>(current.c_str()));
 }
 
 } // namespace dodir

@@ -5,6 +5,7 @@
 #include <array>
 #include <string>
 
+#include "app/status_panels.h"
 #include "base/win/handles.h"
 #include "base/win/window.h"
 
@@ -12,16 +13,15 @@ namespace dodir {
 
 class TStatusBar : public win::TSubclassedControl {
   public:
-    static constexpr int kPanelCount = 4;
-
     TStatusBar(HWND parent, int id, const RECT& bounds);
-    const std::string& PanelText(int index) const { return texts_.at(static_cast<std::size_t>(index)); }
+    const std::string& PanelText(TStatusPanel panel) const { return texts_.at(IndexOf(panel)); }
     // Hands the text to the control only when it differs from what the panel shows.
-    void SetPanelText(int index, const std::string& text);
+    void SetPanelText(TStatusPanel panel, const std::string& text);
 
   private:
+    static std::size_t IndexOf(TStatusPanel panel) { return static_cast<std::size_t>(panel); }
     win::UniqueFont font_;
-    std::array<std::string, kPanelCount> texts_;
+    std::array<std::string, kStatusPanelCount> texts_;
 };
 
 } // namespace dodir

@@ -11,10 +11,4 @@ std::string ErrorBoxText(const std::string& message) {
     return message;
 }
 
-std::string MousePositionText(int x, int y) { return "  X:" + std::to_string(x) + " Y:" + std::to_string(y); }
-
-std::string CaretLineText(int caretLine) {
-    return " 行：" + std::to_string(static_cast<long long>(caretLine) + 1);
-}
-
 } // namespace dodir

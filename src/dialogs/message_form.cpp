@@ -167,7 +167,11 @@ void TMessageForm::CreateParts() {
         // BN_SETFOCUS and BN_KILLFOCUS let the focused button wear the default frame.
         HWND wnd = button->Handle();
         ::SetWindowLongPtrA(wnd, GWL_STYLE, ::GetWindowLongPtrA(wnd, GWL_STYLE) | BS_NOTIFY);
-        button->OnClick = [this, kind] { Press(kind); };
+        // A posted IDOK, IDYES ... (no control handle) presses its button too, as it would in
+        // the platform's box.
+        OnCommand(ButtonId(kind), BN_CLICKED, [this, kind] { Press(kind); });
+        OnCommand(ButtonId(kind), BN_SETFOCUS, [this, wnd] { ShowFocusAsDefault(wnd); });
+        OnCommand(ButtonId(kind), BN_KILLFOCUS, [this] { ShowFocusAsDefault(nullptr); });
         tabOrder.push_back(wnd);
         buttonControls_[static_cast<std::size_t>(kind)] = std::move(button);
     }
@@ -315,33 +319,6 @@ int TMessageForm::ShowModal() {
 
 LRESULT TMessageForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_COMMAND: {
-        // Also taken without a control handle (lParam 0): a posted IDOK, IDYES ... presses
-        // that button as it would in the platform's box.
-        MessageButton button{};
-        bool found = false;
-        for (const auto& info : MessageButtonTable())
-            if (ButtonHandle(info.button) && ButtonId(info.button) == LOWORD(wParam)) {
-                button = info.button;
-                found = true;
-                break;
-            }
-        if (!found) return 0;
-        switch (HIWORD(wParam)) {
-        case BN_CLICKED:
-            buttonControls_[static_cast<std::size_t>(button)]->Click();
-            break;
-        case BN_SETFOCUS:
-            ShowFocusAsDefault(ButtonHandle(button));
-            break;
-        case BN_KILLFOCUS:
-            ShowFocusAsDefault(nullptr);
-            break;
-        default:
-            break;
-        }
-        return 0;
-    }
     case WM_CLOSE:
         // Title bar, system menu, Alt+F4: the box ends with Cancel's result.
         modalResult_ = kResultCancel;

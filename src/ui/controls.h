@@ -49,11 +49,6 @@ class TButton : public win::TSubclassedControl {
   public:
     TButton(HWND parent, int id, const RECT& bounds, const std::string& caption, HFONT font,
             bool isDefault = false);
-    std::function<void()> OnClick;
-    // Runs OnClick; called by the parent on BN_CLICKED.
-    void Click() {
-        if (OnClick) OnClick();
-    }
 };
 
 // A drop-down list without free typing, sized to show `dropDownCount` rows at once.

@@ -36,6 +36,10 @@ void TCustomForm::SelectNext(HWND from, bool forward, bool tabStopsOnly) {
     }
 }
 
+void TCustomForm::OnCommand(int id, int notification, std::function<void()> handler) {
+    commands_.push_back({id, notification, std::move(handler)});
+}
+
 bool TCustomForm::DialogKey(const MSG& msg) {
     if (msg.message != WM_KEYDOWN) return false;
     const bool ctrlOrAlt = ::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0;
@@ -80,6 +84,14 @@ LRESULT TCustomForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     switch (msg) {
+    case WM_COMMAND:
+        // Also taken without a control handle (lParam 0): a posted command runs as a click.
+        for (const auto& command : commands_)
+            if (command.id == LOWORD(wParam) && command.notification == HIWORD(wParam)) {
+                command.handler();
+                return 0;
+            }
+        return DefaultHandler(msg, wParam, lParam);
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE) {
             HWND focus = ::GetFocus();

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -33,6 +34,10 @@ class TCustomForm : public win::TWindow {
 
     TApplication& Application() const noexcept { return app_; }
 
+    // Runs `handler` whenever the control `id` reports `notification` (BN_CLICKED,
+    // CBN_SELCHANGE ...); the one way a control's command reaches the form's code.
+    void OnCommand(int id, int notification, std::function<void()> handler);
+
   protected:
     // The form's controls in tab order, tab stops and others alike.
     void SetTabOrder(std::vector<HWND> controls) { tabOrder_ = std::move(controls); }
@@ -45,11 +50,17 @@ class TCustomForm : public win::TWindow {
     void MakeClientSize(int width, int height);
 
   private:
+    struct TCommand {
+        int id;
+        int notification;
+        std::function<void()> handler;
+    };
     void TrimSystemMenu();
     bool CanFocus(HWND control) const;
     TApplication& app_;
     HWND activeControl_ = nullptr;
     std::vector<HWND> tabOrder_;
+    std::vector<TCommand> commands_;
 };
 
 // A caption the form paints itself, in the window's background, in the form's regular

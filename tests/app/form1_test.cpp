@@ -129,10 +129,10 @@ TEST_F(Form1Test, LaterControlsLieOnTop) {
 }
 
 TEST_F(Form1Test, StartUpStatusTexts) {
-    EXPECT_EQ(form_.Panel(0), "背景色R:255 G:255 B:255");
-    EXPECT_EQ(form_.Panel(1), "文字色R:0 G:0 B:0");
-    EXPECT_EQ(form_.Panel(2), "");
-    EXPECT_EQ(form_.Panel(3), " 行：1");
+    EXPECT_EQ(form_.Panel(TStatusPanel::Background), "背景色R:255 G:255 B:255");
+    EXPECT_EQ(form_.Panel(TStatusPanel::Text), "文字色R:0 G:0 B:0");
+    EXPECT_EQ(form_.Panel(TStatusPanel::Mouse), "");
+    EXPECT_EQ(form_.Panel(TStatusPanel::Caret), " 行：1");
     int edges[4]{};
     ASSERT_EQ(::SendMessageA(form_->StatusBar1->Handle(), SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)),
               4);
@@ -144,22 +144,22 @@ TEST_F(Form1Test, StartUpStatusTexts) {
 
 TEST_F(Form1Test, SettingAPanelToItsOwnTextChangesNothing) {
     MessageCounter sets(form_->StatusBar1->Handle(), SB_SETTEXTA);
-    form_->StatusBar1->SetPanelText(2, "  X:1 Y:2");
+    form_->StatusBar1->SetPanelText(TStatusPanel::Mouse, "  X:1 Y:2");
     EXPECT_EQ(sets.count, 1);
-    form_->StatusBar1->SetPanelText(2, "  X:1 Y:2");
+    form_->StatusBar1->SetPanelText(TStatusPanel::Mouse, "  X:1 Y:2");
     EXPECT_EQ(sets.count, 1);
-    form_->StatusBar1->SetPanelText(2, "  X:1 Y:3");
+    form_->StatusBar1->SetPanelText(TStatusPanel::Mouse, "  X:1 Y:3");
     EXPECT_EQ(sets.count, 2);
-    EXPECT_EQ(form_.Panel(2), "  X:1 Y:3");
+    EXPECT_EQ(form_.Panel(TStatusPanel::Mouse), "  X:1 Y:3");
 }
 
 TEST_F(Form1Test, MouseMoveOverTheEditorShowsInPanel2) {
     ::SendMessageA(form_->RichEdit1->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(0, 0));
-    EXPECT_EQ(form_.Panel(2), "  X:0 Y:0");
+    EXPECT_EQ(form_.Panel(TStatusPanel::Mouse), "  X:0 Y:0");
     ::SendMessageA(form_->RichEdit1->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-12, 500));
-    EXPECT_EQ(form_.Panel(2), "  X:-12 Y:500");
+    EXPECT_EQ(form_.Panel(TStatusPanel::Mouse), "  X:-12 Y:500");
     ::SendMessageA(form_->RichEdit2->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
-    EXPECT_EQ(form_.Panel(2), "  X:-12 Y:500");
+    EXPECT_EQ(form_.Panel(TStatusPanel::Mouse), "  X:-12 Y:500");
 }
 
 TEST_F(Form1Test, StartUpFocusIsEdit1WithItsTextSelected) {

@@ -17,7 +17,7 @@ namespace {
 class GutterTest : public ::testing::Test {
   protected:
     HWND Editor() const { return form_->RichEdit1->Handle(); }
-    std::string Panel3() const { return form_.Panel(3); }
+    std::string Panel3() const { return form_.Panel(TStatusPanel::Caret); }
     std::string Gutter() { return form_->RichEdit2->Text(); }
     void SetText(const std::string& text) { SetTextAndPump(Editor(), text); }
     LPARAM PointOfLine(int line) {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "appearance/colors.h"
+#include "appearance/color_rules.h"
 #include "base/errors.h"
 
 using namespace dodir;
@@ -39,8 +39,6 @@ TEST(PresetColors, EachItemGivesItsValuesAndStatusTextForEitherTarget) {
     // No item selected (-1) or past the list: nothing to apply.
     EXPECT_FALSE(PresetColor(TColorTarget::Background, -1));
     EXPECT_FALSE(PresetColor(TColorTarget::Text, 8));
-    EXPECT_EQ(StatusPanelOf(TColorTarget::Background), 0);
-    EXPECT_EQ(StatusPanelOf(TColorTarget::Text), 1);
 }
 
 TEST(CustomColors, ValuesFrom0To255MakeTheColourWhateverTheNotation) {

@@ -77,8 +77,8 @@ TEST_F(ColorsTest, BackgroundListSetsTheEditorBackgroundAndPanel0) {
     for (auto it = std::rbegin(kPresetRows); it != std::rend(kPresetRows); ++it) {
         Pick(*form_->ComboBox1, it->index);
         EXPECT_EQ(ControlBackground(), RGB(it->red, it->green, it->blue)) << it->index;
-        EXPECT_EQ(form_.Panel(0), it->background);
-        EXPECT_EQ(form_.Panel(1), "文字色R:0 G:0 B:0"); // the other panel is left alone
+        EXPECT_EQ(form_.Panel(TStatusPanel::Background), it->background);
+        EXPECT_EQ(form_.Panel(TStatusPanel::Text), "文字色R:0 G:0 B:0"); // the other panel is left alone
     }
 }
 
@@ -87,8 +87,8 @@ TEST_F(ColorsTest, TextListColoursTheSelectionAndPanel1) {
         Pick(*form_->ComboBox2, row.index);
         EXPECT_EQ(SelectionTextColor(), static_cast<long long>(RGB(row.red, row.green, row.blue)))
             << row.index;
-        EXPECT_EQ(form_.Panel(1), row.text);
-        EXPECT_EQ(form_.Panel(0), "背景色R:255 G:255 B:255");
+        EXPECT_EQ(form_.Panel(TStatusPanel::Text), row.text);
+        EXPECT_EQ(form_.Panel(TStatusPanel::Background), "背景色R:255 G:255 B:255");
     }
     // The background stays the window colour.
     EXPECT_EQ(ControlBackground(), ::GetSysColor(COLOR_WINDOW));
@@ -100,17 +100,17 @@ TEST_F(ColorsTest, PickingByKeyboardRaisesTheChange) {
     ::SendMessageA(form_->ComboBox1->Handle(), WM_KEYDOWN, VK_DOWN, 1); // 青 -> 緑
     Pump();
     EXPECT_EQ(form_->ComboBox1->ItemIndex(), 4);
-    EXPECT_EQ(form_.Panel(0), "背景色R:0 G:128 B:0");
+    EXPECT_EQ(form_.Panel(TStatusPanel::Background), "背景色R:0 G:128 B:0");
     EXPECT_EQ(ControlBackground(), RGB(0, 128, 0));
 }
 
 TEST_F(ColorsTest, ListChangeWithoutASelectionChangesNothing) {
     Pick(*form_->ComboBox1, 2);
     Pick(*form_->ComboBox1, -1);
-    EXPECT_EQ(form_.Panel(0), "背景色R:255 G:0 B:0");
+    EXPECT_EQ(form_.Panel(TStatusPanel::Background), "背景色R:255 G:0 B:0");
     EXPECT_EQ(ControlBackground(), RGB(255, 0, 0));
     Pick(*form_->ComboBox2, -1);
-    EXPECT_EQ(form_.Panel(1), "文字色R:0 G:0 B:0");
+    EXPECT_EQ(form_.Panel(TStatusPanel::Text), "文字色R:0 G:0 B:0");
     EXPECT_EQ(SelectionTextColor(), -1);
 }
 
@@ -120,18 +120,18 @@ TEST_F(ColorsTest, Button1AppliesTheTripleAsBackgroundAndEchoesTheTextsAsTyped) 
     SetEdits("$FF", "0", "0");
     Click(*form_->Button1);
     EXPECT_EQ(ControlBackground(), RGB(255, 0, 0));
-    EXPECT_EQ(form_.Panel(0), "  背景色R:$FF G:0 B:0");
+    EXPECT_EQ(form_.Panel(TStatusPanel::Background), "  背景色R:$FF G:0 B:0");
 
     SetEdits(" 12", "0x80", "+5");
     Click(*form_->Button1);
     EXPECT_EQ(ControlBackground(), RGB(12, 128, 5));
-    EXPECT_EQ(form_.Panel(0), "  背景色R: 12 G:0x80 B:+5");
+    EXPECT_EQ(form_.Panel(TStatusPanel::Background), "  背景色R: 12 G:0x80 B:+5");
 
     SetEdits("xff", "0255", "0");
     Click(*form_->Button1);
     EXPECT_EQ(ControlBackground(), RGB(255, 255, 0));
-    EXPECT_EQ(form_.Panel(0), "  背景色R:xff G:0255 B:0");
-    EXPECT_EQ(form_.Panel(1), "文字色R:0 G:0 B:0");
+    EXPECT_EQ(form_.Panel(TStatusPanel::Background), "  背景色R:xff G:0255 B:0");
+    EXPECT_EQ(form_.Panel(TStatusPanel::Text), "文字色R:0 G:0 B:0");
     EXPECT_EQ(SelectionTextColor(), -1); // the text colour is untouched
 }
 
@@ -139,13 +139,13 @@ TEST_F(ColorsTest, Button2ColoursTheSelectionAndWritesPanel1) {
     SetEdits("0", "0", "0");
     Click(*form_->Button2);
     EXPECT_EQ(SelectionTextColor(), static_cast<long long>(RGB(0, 0, 0)));
-    EXPECT_EQ(form_.Panel(1), "  文字色R:0 G:0 B:0");
+    EXPECT_EQ(form_.Panel(TStatusPanel::Text), "  文字色R:0 G:0 B:0");
 
     SetEdits("10", "$14", "0x1e");
     Click(*form_->Button2);
     EXPECT_EQ(SelectionTextColor(), static_cast<long long>(RGB(10, 20, 30)));
-    EXPECT_EQ(form_.Panel(1), "  文字色R:10 G:$14 B:0x1e");
-    EXPECT_EQ(form_.Panel(0), "背景色R:255 G:255 B:255");
+    EXPECT_EQ(form_.Panel(TStatusPanel::Text), "  文字色R:10 G:$14 B:0x1e");
+    EXPECT_EQ(form_.Panel(TStatusPanel::Background), "背景色R:255 G:255 B:255");
     EXPECT_EQ(ControlBackground(), ::GetSysColor(COLOR_WINDOW));
 }
 
@@ -154,7 +154,7 @@ TEST_F(ColorsTest, OutOfRangeShowsRedGreenBlueInOrderOneAtATimeAndChangesNothing
     const COLORREF before = ControlBackground();
     SetEdits("300", "-5", "999");
     BoxWatcher boxes(std::vector(3, BoxWatcher::MessageForm(BoxWatcher::Key(VK_RETURN))),
-                     [&] { return form_.Panel(0) == "背景色R:128 G:0 B:128"; });
+                     [&] { return form_.Panel(TStatusPanel::Background) == "背景色R:128 G:0 B:128"; });
     Click(*form_->Button1);
     const auto& seen = boxes.Seen();
     ASSERT_EQ(seen.size(), 3u);
@@ -167,7 +167,7 @@ TEST_F(ColorsTest, OutOfRangeShowsRedGreenBlueInOrderOneAtATimeAndChangesNothing
         EXPECT_TRUE(box.probe) << "panel 0 changed while a message was up";
     }
     EXPECT_EQ(ControlBackground(), before);
-    EXPECT_EQ(form_.Panel(0), "背景色R:128 G:0 B:128");
+    EXPECT_EQ(form_.Panel(TStatusPanel::Background), "背景色R:128 G:0 B:128");
     EXPECT_EQ(form_->Edit1->Text(), "300"); // nothing corrected
     EXPECT_EQ(form_->Edit2->Text(), "-5");
     EXPECT_EQ(form_->Edit3->Text(), "999");
@@ -181,6 +181,6 @@ TEST_F(ColorsTest, ConversionErrorGoesToTheErrorBoxBeforeAnyRangeCheck) {
     ASSERT_EQ(boxes.Seen().size(), 1u);
     EXPECT_EQ(boxes.Seen()[0].text, "'abc' は整数ではありません.");
     EXPECT_EQ(boxes.Seen()[0].caption, "ミルテ");
-    EXPECT_EQ(form_.Panel(0), "背景色R:255 G:255 B:255");
+    EXPECT_EQ(form_.Panel(TStatusPanel::Background), "背景色R:255 G:255 B:255");
     EXPECT_EQ(ControlBackground(), ::GetSysColor(COLOR_WINDOW));
 }

@@ -34,18 +34,7 @@ TEST(ErrorBoxText, ConversionMessageWithEmptyEntry) {
     EXPECT_EQ(ErrorBoxText(FormatMessage1("'%s' は整数ではありません", "")), "'' は整数ではありません.");
 }
 
-TEST(StatusTexts, MousePositionWithSignsAndNoPadding) {
-    EXPECT_EQ(MousePositionText(0, 0), "  X:0 Y:0");
-    EXPECT_EQ(MousePositionText(123, 45), "  X:123 Y:45");
-    EXPECT_EQ(MousePositionText(-7, 1000), "  X:-7 Y:1000");
-}
-
-TEST(StatusTexts, CaretLineCountsFromOne) {
-    EXPECT_EQ(CaretLineText(0), " 行：1");
-    EXPECT_EQ(CaretLineText(41), " 行：42");
-}
-
-TEST(StatusTexts, MessageTemplateTakesTheArgumentVerbatim) {
+TEST(MessageTemplate, TakesTheArgumentVerbatim) {
     EXPECT_EQ(FormatMessage1("ファイル %s は開けません", "C:\\a%s.txt"), "ファイル C:\\a%s.txt は開けません");
     EXPECT_EQ(FormatMessage1("no slot", "x"), "no slot");
 }

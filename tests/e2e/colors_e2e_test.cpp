@@ -51,7 +51,7 @@ TEST(ColoursThroughRealInput, OutOfRangeValuesGiveRedGreenBlueMessagesInOrderAnd
         ASSERT_NE(box, nullptr) << "message " << i;
         EXPECT_EQ(BoxText(box), expected[i]);
         EXPECT_FALSE(::IsWindowEnabled(main)); // the main window takes no input meanwhile
-        EXPECT_EQ(StatusPanelText(bar, 0), "背景色R:255 G:255 B:255");
+        EXPECT_EQ(StatusPanelText(bar, TStatusPanel::Background), "背景色R:255 G:255 B:255");
         ::Sleep(100);
         if (i == 1) {
             PressKey(VK_RETURN);
@@ -65,8 +65,8 @@ TEST(ColoursThroughRealInput, OutOfRangeValuesGiveRedGreenBlueMessagesInOrderAnd
     ::Sleep(300);
     EXPECT_EQ(VisibleMessageForm(program, 0), nullptr);
     EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main) != FALSE; }));
-    EXPECT_EQ(StatusPanelText(bar, 0), "背景色R:255 G:255 B:255");
-    EXPECT_EQ(StatusPanelText(bar, 1), "文字色R:0 G:0 B:0");
+    EXPECT_EQ(StatusPanelText(bar, TStatusPanel::Background), "背景色R:255 G:255 B:255");
+    EXPECT_EQ(StatusPanelText(bar, TStatusPanel::Text), "文字色R:0 G:0 B:0");
     EXPECT_EQ(PixelAt(editor, kEditorX, kEditorY), background);
     EXPECT_EQ(TextOf(program.Control(idEdit1)), "300");
 }
@@ -86,7 +86,7 @@ TEST(ColoursThroughRealInput, TextThatIsNoNumberShowsTheErrorBox) {
     EXPECT_TRUE(WaitFor([&] { return Gone(box); }));
     // The conversion error comes first: no range message for the 300.
     EXPECT_EQ(VisibleMessageForm(program, 500), nullptr);
-    EXPECT_EQ(StatusPanelText(bar, 0), "背景色R:255 G:255 B:255");
+    EXPECT_EQ(StatusPanelText(bar, TStatusPanel::Background), "背景色R:255 G:255 B:255");
 }
 
 TEST(ColoursThroughRealInput, PickingGreenWithTheMouseColoursTheBackground) {
@@ -99,12 +99,12 @@ TEST(ColoursThroughRealInput, PickingGreenWithTheMouseColoursTheBackground) {
     const auto rowHeight = static_cast<int>(::SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
     ASSERT_GT(rowHeight, 0);
     Click(list, 20, 4 * rowHeight + rowHeight / 2); // row 4: 緑
-    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 0) == "背景色R:0 G:128 B:0"; }))
-        << StatusPanelText(bar, 0);
+    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, TStatusPanel::Background) == "背景色R:0 G:128 B:0"; }))
+        << StatusPanelText(bar, TStatusPanel::Background);
     EXPECT_EQ(TextOf(program.Control(idComboBox1)), "緑");
     EXPECT_TRUE(WaitFor([&] { return PixelAt(editor, kEditorX, kEditorY) == RGB(0, 128, 0); }))
         << std::hex << PixelAt(editor, kEditorX, kEditorY);
-    EXPECT_EQ(StatusPanelText(bar, 1), "文字色R:0 G:0 B:0");
+    EXPECT_EQ(StatusPanelText(bar, TStatusPanel::Text), "文字色R:0 G:0 B:0");
 }
 
 TEST(ColoursThroughRealInput, PickingWithTheKeyboardInComboBox2ChangesPanel1) {
@@ -116,16 +116,16 @@ TEST(ColoursThroughRealInput, PickingWithTheKeyboardInComboBox2ChangesPanel1) {
     // From Edit1 the sixth Tab reaches ComboBox2.
     for (int i = 0; i < 6; ++i) PressKey(VK_TAB);
     PressKey(VK_DOWN); // nothing selected -> 黒
-    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 1) == "文字色R:0 G:0 B:0"; }));
+    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, TStatusPanel::Text) == "文字色R:0 G:0 B:0"; }));
     EXPECT_EQ(TextOf(combo), "黒");
     for (int i = 0; i < 4; ++i) PressKey(VK_DOWN);
-    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 1) == "文字色R:0 G:128 B:0"; }))
-        << StatusPanelText(bar, 1);
+    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, TStatusPanel::Text) == "文字色R:0 G:128 B:0"; }))
+        << StatusPanelText(bar, TStatusPanel::Text);
     EXPECT_EQ(TextOf(combo), "緑");
     PressKey(VK_UP);
-    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 1) == "文字色R:0 G:0 B:255"; }))
-        << StatusPanelText(bar, 1);
-    EXPECT_EQ(StatusPanelText(bar, 0), "背景色R:255 G:255 B:255");
+    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, TStatusPanel::Text) == "文字色R:0 G:0 B:255"; }))
+        << StatusPanelText(bar, TStatusPanel::Text);
+    EXPECT_EQ(StatusPanelText(bar, TStatusPanel::Background), "背景色R:255 G:255 B:255");
 }
 
 TEST(ColoursThroughRealInput, HexadecimalRedIsAppliedAndEchoedAsTyped) {
@@ -136,15 +136,15 @@ TEST(ColoursThroughRealInput, HexadecimalRedIsAppliedAndEchoedAsTyped) {
     Retype(program.Control(idEdit2), "0");
     ASSERT_EQ(TextOf(program.Control(idEdit1)), "$FF");
     ClickMiddle(program.Control(idButton1));
-    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 0) == "  背景色R:$FF G:0 B:255"; }))
-        << StatusPanelText(bar, 0);
+    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, TStatusPanel::Background) == "  背景色R:$FF G:0 B:255"; }))
+        << StatusPanelText(bar, TStatusPanel::Background);
     EXPECT_TRUE(WaitFor([&] { return PixelAt(editor, kEditorX, kEditorY) == RGB(255, 0, 255); }))
         << std::hex << PixelAt(editor, kEditorX, kEditorY);
 
     Retype(program.Control(idEdit2), "255");
     ClickMiddle(program.Control(idButton1));
-    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 0) == "  背景色R:$FF G:255 B:255"; }))
-        << StatusPanelText(bar, 0);
+    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, TStatusPanel::Background) == "  背景色R:$FF G:255 B:255"; }))
+        << StatusPanelText(bar, TStatusPanel::Background);
     EXPECT_TRUE(WaitFor([&] { return PixelAt(editor, kEditorX, kEditorY) == RGB(255, 255, 255); }));
 }
 
@@ -169,5 +169,5 @@ TEST(ColoursThroughRealInput, CtrlCCopiesTheMessageBoxAndLeavesItOpen) {
     EXPECT_TRUE(::IsWindowVisible(box));
     PressKey(VK_ESCAPE); // Esc presses OK, the cancel button of a notice
     EXPECT_TRUE(WaitFor([&] { return Gone(box); }));
-    EXPECT_EQ(StatusPanelText(program.Control(idStatusBar1), 1), "文字色R:0 G:0 B:0");
+    EXPECT_EQ(StatusPanelText(program.Control(idStatusBar1), TStatusPanel::Text), "文字色R:0 G:0 B:0");
 }

@@ -131,12 +131,12 @@ TEST(DocumentsThroughRealInput, ALongDocumentOpenedOpenedAgainAndEmptiedWithNew)
         Click(program.Control(idRichEdit1), 100, 5);
         PressKey(VK_END, false, true);
         TypeText("x");
-        EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 3) == " 行：30001"; }))
-            << StatusPanelText(bar, 3);
+        EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, TStatusPanel::Caret) == " 行：30001"; }))
+            << StatusPanelText(bar, TStatusPanel::Caret);
     }
     ClickToolButton(toolbar, kNew);
     ASSERT_TRUE(WaitFor([&] { return TextOf(program.Control(idRichEdit1)).empty(); }, 30000));
     TypeText("abc");
     EXPECT_TRUE(WaitFor([&] { return TextOf(program.Control(idRichEdit1)) == "abc"; }));
-    EXPECT_EQ(StatusPanelText(bar, 3), " 行：1");
+    EXPECT_EQ(StatusPanelText(bar, TStatusPanel::Caret), " 行：1");
 }

@@ -155,7 +155,7 @@ bool SendWithRemoteBuffer(HWND wnd, UINT msg, WPARAM wParam, void* buf, SIZE_T s
     return sent;
 }
 
-std::string StatusPanelText(HWND bar, int panel) {
+std::string StatusPanelText(HWND bar, dodir::TStatusPanel panel) {
     std::vector<char> buf(1024, '\0');
     if (!SendWithRemoteBuffer(bar, SB_GETTEXTA, static_cast<WPARAM>(panel), buf.data(), buf.size()))
         return "<no access>";

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/status_panels.h"
 #include "support/win_helpers.h"
 
 namespace e2e {
@@ -48,7 +49,7 @@ RECT ClientRectOnScreen(HWND wnd);
 // own process (messages other than the system's own are not carried across processes).
 bool SendWithRemoteBuffer(HWND wnd, UINT msg, WPARAM wParam, void* buf, SIZE_T size);
 // The text of a status bar panel of another process.
-std::string StatusPanelText(HWND statusBar, int panel);
+std::string StatusPanelText(HWND statusBar, dodir::TStatusPanel panel);
 
 // The message text of a box, ours and the platform's alike.
 inline std::string BoxText(HWND box) { return TextOf(::GetDlgItem(box, 0xFFFF)); }

@@ -48,13 +48,13 @@ TEST(MainWindow, MouseMoveOverTheEditorShowsInPanel2) {
     HWND editor = program.Control(idRichEdit1);
     HWND bar = program.Control(idStatusBar1);
     MoveMouse(editor, 40, 30);
-    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 2) == "  X:40 Y:30"; })) << StatusPanelText(bar, 2);
+    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, TStatusPanel::Mouse) == "  X:40 Y:30"; })) << StatusPanelText(bar, TStatusPanel::Mouse);
     MoveMouse(editor, 0, 0);
-    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 2) == "  X:0 Y:0"; })) << StatusPanelText(bar, 2);
+    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, TStatusPanel::Mouse) == "  X:0 Y:0"; })) << StatusPanelText(bar, TStatusPanel::Mouse);
     // Leaving the editor keeps the last position.
     MoveMouse(program.Control(idRichEdit2), 10, 10);
     ::Sleep(200);
-    EXPECT_EQ(StatusPanelText(bar, 2), "  X:0 Y:0");
+    EXPECT_EQ(StatusPanelText(bar, TStatusPanel::Mouse), "  X:0 Y:0");
 }
 
 TEST(MainWindow, ClosingFromTheTitleBarEndsAtOnceWithCodeZero) {
@@ -113,7 +113,7 @@ TEST(MainWindow, EnterAfterArrowsAndTabIsALineBreak) {
     TypeText("g");
     expected += "\r\ng";
     EXPECT_TRUE(WaitFor([&] { return TextOf(editor) == expected; })) << TextOf(editor);
-    EXPECT_EQ(StatusPanelText(program.Control(idStatusBar1), 3), " 行：7");
+    EXPECT_EQ(StatusPanelText(program.Control(idStatusBar1), TStatusPanel::Caret), " 行：7");
 
     // In Edit1, Enter changes nothing and raises nothing.
     HWND edit1 = program.Control(idEdit1);

@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "app/control_ids.h"
-#include "appearance/colors.h"
+#include "appearance/color_rules.h"
 #include "base/errors.h"
 #include "base/texts.h"
 #include "harness.h"

@@ -28,13 +28,13 @@ TEST(GutterThroughRealInput, TypingAndClickingRefreshThePanelAndTheGutter) {
     TypeText("three");
     ASSERT_TRUE(WaitFor([&] { return TextOf(editor) == "one\r\ntwo\r\nthree"; })) << TextOf(editor);
     // The last key was counted before it was applied: the caret was on line 3 already.
-    EXPECT_EQ(StatusPanelText(bar, 3), " 行：3");
+    EXPECT_EQ(StatusPanelText(bar, TStatusPanel::Caret), " 行：3");
     EXPECT_EQ(TextOf(gutter), "1\r\n2\r\n3\r\n4\r\n");
     Click(editor, 100, 3);
-    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, 3) == " 行：1"; })) << StatusPanelText(bar, 3);
+    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, TStatusPanel::Caret) == " 行：1"; })) << StatusPanelText(bar, TStatusPanel::Caret);
     PressKey(VK_DOWN); // moves the caret without a refresh
     ::Sleep(200);
-    EXPECT_EQ(StatusPanelText(bar, 3), " 行：1");
+    EXPECT_EQ(StatusPanelText(bar, TStatusPanel::Caret), " 行：1");
 }
 
 TEST(ToolBarThroughRealInput, CopyAndPasteWorkOnTheEditorWithTheFocusInEdit1) {

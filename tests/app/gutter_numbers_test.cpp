@@ -1,4 +1,4 @@
-#include "base/gutter.h"
+#include "app/gutter_numbers.h"
 
 #include <gtest/gtest.h>
 

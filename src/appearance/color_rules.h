@@ -12,9 +12,6 @@ namespace dodir::appearance {
 // What a colour is chosen for: the editor's background or the selection's text.
 enum class TColorTarget { Background, Text };
 
-// The status panel that reports the colour of a target (0 and 1).
-int StatusPanelOf(TColorTarget target);
-
 // The items of both preset lists, by item index.
 const std::vector<std::string>& PresetNames();
 

@@ -1,4 +1,4 @@
-#include "appearance/colors.h"
+#include "appearance/color_rules.h"
 
 #include <array>
 
@@ -27,8 +27,6 @@ constexpr std::array<PresetRow, 8> kPresets{{
 const char* WordOf(TColorTarget target) { return target == TColorTarget::Background ? "背景色" : "文字色"; }
 
 } // namespace
-
-int StatusPanelOf(TColorTarget target) { return target == TColorTarget::Background ? 0 : 1; }
 
 const std::vector<std::string>& PresetNames() {
     static const std::vector<std::string> names = [] {
