@@ -19,3 +19,22 @@ fresh_wineserver() {
   wineserver -p
   wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
 }
+# Sets the resolution (dots per inch) Wine reports to the programs started afterwards in the
+# prefix; nothing is written when the prefix has it already.
+set_prefix_dpi() {
+  local hex
+  hex=$(printf '%08x' "$1")
+  grep -q "^\"LogPixels\"=dword:$hex" "$WINEPREFIX/user.reg" 2>/dev/null && return 0
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+}
+# The desktop's resolution: Xft.dpi from the X server's resources, or else 96 times the scale
+# factor the environment gives (GDK_SCALE, QT_SCALE_FACTOR); 96 without either.
+desktop_dpi() {
+  local dpi factor
+  dpi=$(xrdb -query 2>/dev/null | awk '/^Xft\.dpi:/ { printf "%d", $2 + 0.5; exit }')
+  if [ -z "$dpi" ] || [ "$dpi" -le 0 ]; then
+    factor=${GDK_SCALE:-${QT_SCALE_FACTOR:-}}
+    dpi=$(awk -v f="$factor" 'BEGIN { d = int(96 * f + 0.5); print (d > 0 ? d : 96) }')
+  fi
+  echo "$dpi"
+}

@@ -6,7 +6,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 need_pkgs=(
   cmake make g++ ninja-build
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
-  wine wine64 fonts-wine xvfb xauth x11-utils
+  wine wine64 fonts-wine xvfb xauth x11-utils x11-xserver-utils
   fonts-ipafont-gothic locales
   googletest imagemagick
   clang libclang-rt-14-dev clang-format

@@ -1,7 +1,11 @@
 #!/usr/bin/env python3
 """Draws the About box banner of dodir: a 414x138 24-bit BMP.
 
-  banner.py OUT.bmp
+  banner.py OUT.bmp [FONTHEIGHT]
+
+With FONTHEIGHT (the window font's height in pixels, 12 at 96 dpi) the banner is drawn
+for that screen: 414 x 138 multiplied by FONTHEIGHT / 12, rounded as MulDiv rounds, every
+pixel computed from the shapes at that size.
 
 A soft evening sky with a few twinkling stars and clouds, green hills, a small fan
 of ruled memo sheets and a green quill that has just written a line of ink.
@@ -24,9 +28,13 @@ def mix(a, b, t):
     return (a[0] + (b[0] - a[0]) * t, a[1] + (b[1] - a[1]) * t, a[2] + (b[2] - a[2]) * t)
 
 
-def cover(d, soft=1.0):
+# The width of one output pixel in the scene's units: shape edges stay one pixel soft.
+PIXEL = 1.0
+
+
+def cover(d, soft=None):
     """Coverage of a shape at signed distance d (negative inside)."""
-    return clamp(0.5 - d / soft)
+    return clamp(0.5 - d / (soft or PIXEL))
 
 
 def smooth(e0, e1, x):
@@ -106,7 +114,7 @@ def stars(c, x, y):
     for sx, sy in DOTS:
         r = math.hypot(x - sx, y - sy)
         if r < 3:
-            c = mix(c, (235, 240, 255), 0.8 * cover(r - 0.8, 1.0))
+            c = mix(c, (235, 240, 255), 0.8 * cover(r - 0.8))
     return c
 
 
@@ -123,8 +131,8 @@ def clouds(c, x, y):
 def hills(c, x, y):
     far = 112 + 8 * math.sin(x / 47.0 + 0.6) + 4 * math.sin(x / 19.0)
     near = 124 + 7 * math.sin(x / 61.0 + 2.2) + 3 * math.sin(x / 23.0 + 1.0)
-    c = mix(c, mix((120, 170, 120), (88, 140, 96), clamp((y - far) / 25)), cover(far - y, 1.0))
-    c = mix(c, mix((86, 150, 84), (58, 116, 64), clamp((y - near) / 14)), cover(near - y, 1.0))
+    c = mix(c, mix((120, 170, 120), (88, 140, 96), clamp((y - far) / 25)), cover(far - y))
+    c = mix(c, mix((86, 150, 84), (58, 116, 64), clamp((y - near) / 14)), cover(near - y))
     return c
 
 
@@ -141,15 +149,15 @@ def sheet(c, x, y, centre, half, ang, paper, band):
     top = ly + hh  # distance from the top edge, in the sheet's own frame
     # ruled lines every 10 pixels below the coloured band, and a red margin
     k = (top - 20) % 10
-    line = cover(min(k, 10 - k) - 0.45, 1.0) * smooth(14, 16, top)
+    line = cover(min(k, 10 - k) - 0.45) * smooth(14, 16, top)
     p = mix(p, (150, 186, 230), 0.8 * line)
-    margin = cover(abs(lx + hw - 16) - 0.45, 1.0) * smooth(10, 12, top)
+    margin = cover(abs(lx + hw - 16) - 0.45) * smooth(10, 12, top)
     p = mix(p, (232, 120, 120), 0.7 * margin)
     # a little shading towards the bottom-right corner
     p = mix(p, (214, 214, 220), 0.18 * clamp((lx + ly) / (hw + hh)))
     # the band where the sheets were glued into the pad
-    p = mix(p, mix(band, (255, 255, 255), 0.2 * clamp(1 - top / 4)), cover(top - 10, 1.0))
-    edge = cover(-d - 1.0, 1.0)
+    p = mix(p, mix(band, (255, 255, 255), 0.2 * clamp(1 - top / 4)), cover(top - 10))
+    edge = cover(-d - 1.0)
     p = mix(p, (120, 126, 150), 0.55 * edge)
     return mix(c, p, a)
 
@@ -159,7 +167,7 @@ def ink(c, x, y):
     if not (INK_BOX[0] <= x <= INK_BOX[2] and INK_BOX[1] <= y <= INK_BOX[3]):
         return c
     best = min((seg(x, y, *a, *b)[0] for a, b in INK if abs(a[0] - x) < 6), default=9.0)
-    return mix(c, (28, 42, 110), 0.9 * cover(best - 0.6, 1.0))
+    return mix(c, (28, 42, 110), 0.9 * cover(best - 0.6))
 
 
 def handwriting():
@@ -230,7 +238,7 @@ def quill(c, x, y):
             notch = (abs(v) > w - 2.5) and (0.35 < s < 0.45 or 0.7 < s < 0.76) and v < 0
             if notch:
                 a *= 0.15
-            edge = cover(-d - 1.0, 1.0)
+            edge = cover(-d - 1.0)
             base = mix(base, (18, 80, 36), 0.6 * edge)
             c = mix(c, base, a)
     # the spine, pale and thin, running from the nib to the tip
@@ -267,11 +275,20 @@ def pixel(x, y):
     return tuple(int(round(clamp(ch, 0, 255))) for ch in c)
 
 
+def muldiv(v, num, den):
+    """v * num / den rounded half away from zero, as the platform's MulDiv."""
+    return (2 * v * num + den) // (2 * den)
+
+
 def main(argv):
-    if len(argv) != 2:
+    global PIXEL
+    if len(argv) not in (2, 3):
         sys.exit(__doc__)
-    pixels = [[pixel(x + 0.5, y + 0.5) for x in range(W)] for y in range(H)]
-    write_bmp24(W, H, pixels, argv[1])
+    height = int(argv[2]) if len(argv) == 3 else 12
+    w, h = muldiv(W, height, 12), muldiv(H, height, 12)
+    PIXEL = W / w
+    pixels = [[pixel((x + 0.5) * W / w, (y + 0.5) * H / h) for x in range(w)] for y in range(h)]
+    write_bmp24(w, h, pixels, argv[1])
 
 
 if __name__ == "__main__":

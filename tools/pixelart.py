@@ -5,10 +5,16 @@ A picture is a block of rows; each character is one pixel: '.' is transparent an
 0-9, A-F index the standard 16-colour palette. Blocks are introduced by a line
 "== name WIDTHxHEIGHT" and end at the next such line or the end of the file.
 
-  pixelart.py ico  ART NAME OUT.ico         one 16-colour icon with its mask
-  pixelart.py strip ART NAME1,NAME2,... OUT.bmp MASK.bmp
-                                            pictures side by side: a 24-bit colour
-                                            bitmap and a 1-bit mask (1 = transparent)
+  pixelart.py ico  ART NAME OUT.ico [SIZE,...]
+                                            a 16-colour icon with its mask, one image
+                                            a size (the picture's own size by default)
+  pixelart.py strip ART NAME1,NAME2,... OUT.bmp MASK.bmp [SIZE]
+                                            pictures side by side, each SIZE pixels
+                                            square (its own size by default): a 24-bit
+                                            colour bitmap and a 1-bit mask (1 = transparent)
+
+A picture drawn at another size than its own is resampled to the nearest pixel: every
+pixel of the result is one pixel of the art, whole, never a blend of neighbours.
 """
 import struct
 import sys
@@ -49,11 +55,20 @@ def finish(name, size, rows):
     return (w, h, rows)
 
 
+def resized(pic, w, h):
+    """The picture at w x h, each pixel taken from the art pixel under its centre."""
+    pw, ph, rows = pic
+    if (w, h) == (pw, ph):
+        return pic
+    return (w, h, ["".join(rows[(2 * y + 1) * ph // (2 * h)][(2 * x + 1) * pw // (2 * w)] for x in range(w))
+                   for y in range(h)])
+
+
 def pixel(c):
     return None if c == "." else int(c, 16)
 
 
-def write_ico(pic, out):
+def ico_image(pic):
     w, h, rows = pic
     xor_stride = ((w * 4 + 31) // 32) * 4
     and_stride = ((w + 31) // 32) * 4
@@ -72,10 +87,18 @@ def write_ico(pic, out):
         mask += mline
     header = struct.pack("<IiiHHIIiiII", 40, w, h * 2, 1, 4, 0, len(xor) + len(mask), 0, 0, 16, 0)
     pal = b"".join(struct.pack("BBBB", b, g, r, 0) for (r, g, b) in PALETTE)
-    image = header + pal + bytes(xor) + bytes(mask)
-    icondir = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", w if w < 256 else 0, h if h < 256 else 0, 16, 0, 1, 4, len(image), 22)
-    open(out, "wb").write(icondir + entry + image)
+    return header + pal + bytes(xor) + bytes(mask)
+
+
+def write_ico(pic, sizes, out):
+    images = [(n, ico_image(resized(pic, n, n))) for n in sizes]
+    head = struct.pack("<HHH", 0, 1, len(images))
+    offset = len(head) + 16 * len(images)
+    entries = b""
+    for n, image in images:
+        entries += struct.pack("<BBBBHHII", n if n < 256 else 0, n if n < 256 else 0, 16, 0, 1, 4, len(image), offset)
+        offset += len(image)
+    open(out, "wb").write(head + entries + b"".join(image for _, image in images))
 
 
 def write_bmp24(w, h, pixels, out):
@@ -107,8 +130,8 @@ def write_bmp1(w, h, bits, out):
     open(out, "wb").write(b"BM" + struct.pack("<IHHI", off + len(data), 0, 0, off) + header + pal + data)
 
 
-def write_strip(pics, names, out, mask_out):
-    chosen = [pics[n] for n in names]
+def write_strip(pics, names, out, mask_out, size=None):
+    chosen = [resized(pics[n], size, size) if size else pics[n] for n in names]
     h = chosen[0][1]
     w = sum(p[0] for p in chosen)
     pixels = [[(0, 0, 0)] * w for _ in range(h)]
@@ -131,10 +154,12 @@ def write_strip(pics, names, out, mask_out):
 
 
 def main(argv):
-    if len(argv) >= 5 and argv[1] == "ico":
-        write_ico(load(argv[2])[argv[3]], argv[4])
-    elif len(argv) >= 5 and argv[1] == "strip":
-        write_strip(load(argv[2]), argv[3].split(","), argv[4], argv[5] if len(argv) > 5 else None)
+    if len(argv) in (5, 6) and argv[1] == "ico":
+        pic = load(argv[2])[argv[3]]
+        sizes = [int(v) for v in argv[5].split(",")] if len(argv) > 5 else [pic[0]]
+        write_ico(pic, sizes, argv[4])
+    elif len(argv) in (6, 7) and argv[1] == "strip":
+        write_strip(load(argv[2]), argv[3].split(","), argv[4], argv[5], int(argv[6]) if len(argv) > 6 else None)
     else:
         sys.exit(__doc__)
 

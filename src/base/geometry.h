@@ -17,8 +17,8 @@ struct TSize {
 
 struct TRect {
     int left = 0, top = 0, right = 0, bottom = 0;
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
+    constexpr int Width() const { return right - left; }
+    constexpr int Height() const { return bottom - top; }
 };
 
 // The origin that centres `size` across `area` and leaves 1/`parts` of the free height
