@@ -1,6 +1,8 @@
 # Sourced by the project's scripts: the Wine environment dodir runs and is tested in.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX="${DODIR_WINEPREFIX:-$HOME/.local/share/dodir/wineprefix}"
+# Present in a prefix that scripts/wineprefix.sh has prepared; renamed when that changes.
+prefix_stamp=.dodir-ready-4
 export WINEARCH=win64
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="

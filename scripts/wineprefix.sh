@@ -3,7 +3,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/env.sh"
-stamp="$WINEPREFIX/.dodir-ready-4"
+stamp="$WINEPREFIX/$prefix_stamp"
 if [ -f "$stamp" ]; then exit 0; fi
 mkdir -p "$WINEPREFIX"
 echo "setup: preparing Wine prefix $WINEPREFIX"
