@@ -5,9 +5,11 @@ A picture is a block of rows; each character is one pixel: '.' is transparent an
 0-9, A-F index the standard 16-colour palette. Blocks are introduced by a line
 "== name WIDTHxHEIGHT" and end at the next such line or the end of the file.
 
-  pixelart.py ico  ART NAME OUT.ico [SIZE,...]
+  pixelart.py ico  ART NAME,... OUT.ico [SIZE,...]
                                             a 16-colour icon with its mask, one image
-                                            a size (the picture's own size by default)
+                                            a size (the first picture's own size by
+                                            default), each drawn from the largest of the
+                                            named pictures that is not larger than it
   pixelart.py strip ART NAME1,NAME2,... OUT.bmp MASK.bmp [SIZE]
                                             pictures side by side, each SIZE pixels
                                             square (its own size by default): a 24-bit
@@ -90,8 +92,15 @@ def ico_image(pic):
     return header + pal + bytes(xor) + bytes(mask)
 
 
-def write_ico(pic, sizes, out):
-    images = [(n, ico_image(resized(pic, n, n))) for n in sizes]
+def source_for(drawn, n):
+    """The largest picture not larger than n (the smallest when all are), so that a picture
+    is only ever enlarged and no line of the art is dropped."""
+    fitting = [p for p in drawn if p[0] <= n]
+    return max(fitting, key=lambda p: p[0]) if fitting else min(drawn, key=lambda p: p[0])
+
+
+def write_ico(drawn, sizes, out):
+    images = [(n, ico_image(resized(source_for(drawn, n), n, n))) for n in sizes]
     head = struct.pack("<HHH", 0, 1, len(images))
     offset = len(head) + 16 * len(images)
     entries = b""
@@ -155,9 +164,10 @@ def write_strip(pics, names, out, mask_out, size=None):
 
 def main(argv):
     if len(argv) in (5, 6) and argv[1] == "ico":
-        pic = load(argv[2])[argv[3]]
-        sizes = [int(v) for v in argv[5].split(",")] if len(argv) > 5 else [pic[0]]
-        write_ico(pic, sizes, argv[4])
+        pics = load(argv[2])
+        drawn = [pics[n] for n in argv[3].split(",")]
+        sizes = [int(v) for v in argv[5].split(",")] if len(argv) > 5 else [drawn[0][0]]
+        write_ico(drawn, sizes, argv[4])
     elif len(argv) in (6, 7) and argv[1] == "strip":
         write_strip(load(argv[2]), argv[3].split(","), argv[4], argv[5], int(argv[6]) if len(argv) > 6 else None)
     else:

@@ -38,7 +38,7 @@ TAboutBox::TAboutBox(TApplication& app) : TCustomForm(app) {
     windowFont_.reset(win::CreateFontOf(WindowFont()));
     bigFont_.reset(win::CreateFontOf(big));
     banner_.reset(static_cast<HBITMAP>(
-        ::LoadImageA(::GetModuleHandleA(nullptr), "BANNER", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+        ::LoadImageA(::GetModuleHandleA(nullptr), "BANNER12", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
 
     panel_ = std::make_unique<TPanel>(Handle(), kPanelId, kPanel, [this](HDC dc) { PaintPanel(dc); });
     OKButton = std::make_unique<TButton>(Handle(), IDOK, RECT{359, 332, 359 + 75, 332 + 25}, "OK",

@@ -58,13 +58,17 @@ const ToolRow kToolRows[] = {
     {{.number = 16, .imageIndex = 3, .visible = false}, &TForm1::ToolButton16Click},
 };
 
-HIMAGELIST LoadToolImages() {
+// The pictures drawn `size` pixels square (one of kToolImageSizes).
+HIMAGELIST LoadToolImages(int size) {
     // Room for 24 pictures, growing by 4; the pictures carry transparency masks.
-    HIMAGELIST list = ::ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 24, 4);
+    HIMAGELIST list = ::ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 24, 4);
     HINSTANCE inst = ::GetModuleHandleA(nullptr);
-    win::UniqueBitmap colour(static_cast<HBITMAP>(::LoadImageA(inst, "TOOLIMAGES", IMAGE_BITMAP, 0, 0, 0)));
+    const std::string colourName = "TOOLIMAGES" + std::to_string(size);
+    const std::string maskName = "TOOLMASK" + std::to_string(size);
+    win::UniqueBitmap colour(
+        static_cast<HBITMAP>(::LoadImageA(inst, colourName.c_str(), IMAGE_BITMAP, 0, 0, 0)));
     win::UniqueBitmap mask(
-        static_cast<HBITMAP>(::LoadImageA(inst, "TOOLMASK", IMAGE_BITMAP, 0, 0, LR_MONOCHROME)));
+        static_cast<HBITMAP>(::LoadImageA(inst, maskName.c_str(), IMAGE_BITMAP, 0, 0, LR_MONOCHROME)));
     if (list && colour && mask) ::ImageList_Add(list, colour.get(), mask.get());
     return list;
 }
@@ -124,7 +128,7 @@ void TForm1::CreateControls() {
     // is opened; the document gets the limit a load gives it from the start.
     RichEdit1->SetTextLimit(TRichEdit::kUnlimitedText);
 
-    ImageList1.reset(LoadToolImages());
+    ImageList1.reset(LoadToolImages(16));
     std::vector<TToolButton> buttons;
     for (const auto& row : kToolRows) buttons.push_back(row.button);
     ToolBar1 = std::make_unique<TToolBar>(self, idToolBar1, Bounds(0, 0, 688, 25), ImageList1.get(), buttons);
