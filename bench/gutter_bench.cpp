@@ -12,6 +12,7 @@
 
 #include "ui/application.h"
 #include "app/form1.h"
+#include "printing/printer.h"
 
 namespace {
 
@@ -90,7 +91,7 @@ int main() {
     ::InitCommonControlsEx(&icc);
     dodir::TApplication app;
     app.SetTitle("ミルテ");
-    dodir::TForm1 form(app);
+    dodir::TForm1 form(app, dodir::Printer());
     ::ShowWindow(form.Handle(), SW_SHOWNORMAL);
     while (app.ProcessMessage()) {
     }

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "app/form1.h"
+#include "printing/printer.h"
 #include "ui/application.h"
 #include "bench_clock.h"
 
@@ -51,7 +52,7 @@ int main(int argc, char** argv) {
     ::InitCommonControlsEx(&icc);
     dodir::TApplication app;
     app.SetTitle("ミルテ");
-    dodir::TForm1 form(app);
+    dodir::TForm1 form(app, dodir::Printer());
     ::ShowWindow(form.Handle(), SW_SHOWNORMAL);
     Pump(app);
     const int lines = argc > 1 ? std::atoi(argv[1]) : 30000;

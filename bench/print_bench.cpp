@@ -153,7 +153,10 @@ DWORD CALLBACK ReadText(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
 int main(int argc, char** argv) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&icc);
-    dodir::TApplication application; // the printer's abort procedure runs the program's message step
+    dodir::TApplication application;
+    // The printer's abort procedure runs the program's message step, as in the program.
+    dodir::Printer().SetSpoolingLoop({[&application] { return application.ProcessMessage(); },
+                                      [&application] { return application.Terminated(); }});
     const int reps = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
     const int kilobytes = argc > 2 ? std::max(1, std::atoi(argv[2])) : 2048;
     dodir::win::UniqueWindow host(::CreateWindowExA(0, "STATIC", "print bench", WS_POPUP | WS_VISIBLE, 0, 0,
@@ -190,7 +193,8 @@ int main(int argc, char** argv) {
         for (int i = 0; i < reps; ++i) {
             int printed = 0;
             WaitForIdleQueue();
-            ours = std::min(ours, Seconds([&] { printed = dodir::printing::PrintDocument(editor); }));
+            ours = std::min(
+                ours, Seconds([&] { printed = dodir::printing::PrintDocument(editor, dodir::Printer()); }));
             WaitForIdleQueue();
             const double b = BarePrint(recorder.drawn, editor.Font());
             if (printed != pages || b < 0) {
@@ -204,5 +208,6 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
     }
     WaitForIdleQueue();
+    dodir::Printer().SetSpoolingLoop({});
     return 0;
 }

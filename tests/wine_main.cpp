@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include "printing/printer.h"
 #include "ui/application.h"
 
 int main(int argc, char** argv) {
@@ -11,5 +12,11 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     dodir::TApplication application;
     application.SetTitle("ミルテ");
-    return RUN_ALL_TESTS();
+    // The process's printer, wired as the program wires it.
+    dodir::TPrinter& printer = dodir::Printer();
+    printer.SetSpoolingLoop({[&application] { return application.ProcessMessage(); },
+                             [&application] { return application.Terminated(); }});
+    const int result = RUN_ALL_TESTS();
+    printer.SetSpoolingLoop({});
+    return result;
 }

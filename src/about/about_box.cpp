@@ -9,8 +9,6 @@
 
 namespace dodir {
 
-TAboutBox* AboutBox = nullptr;
-
 namespace {
 
 // In Panel1's client area; the large one is 32 px instead of the window font.
@@ -45,13 +43,9 @@ TAboutBox::TAboutBox(TApplication& app) : TCustomForm(app) {
                                          windowFont_.get(), true);
     OnCommand(IDOK, BN_CLICKED, [this] { OKButtonClick(); });
     SetTabOrder({panel_->Handle(), OKButton->Handle()});
-    AboutBox = this;
 }
 
-TAboutBox::~TAboutBox() {
-    if (AboutBox == this) AboutBox = nullptr;
-    DestroyHandle();
-}
+TAboutBox::~TAboutBox() { DestroyHandle(); }
 
 void TAboutBox::Show() {
     if (!::IsWindowVisible(Handle())) {

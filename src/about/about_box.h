@@ -1,4 +1,4 @@
-// TAboutBox: the modeless About box, created hidden at start and never destroyed.
+// TAboutBox: the modeless About box, created hidden with the main window and kept as long as it.
 #pragma once
 #include <windows.h>
 
@@ -40,8 +40,5 @@ class TAboutBox : public TCustomForm {
     win::UniqueBitmap banner_;
     bool shownBefore_ = false;
 };
-
-// The application's About box, set while it exists.
-extern TAboutBox* AboutBox;
 
 } // namespace dodir

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 
-#include "about/about_box.h"
 #include "base/errors.h"
 #include "app/gutter_numbers.h"
 #include "base/win/font.h"
@@ -80,7 +79,7 @@ bool AskYes(const std::string& question) {
 
 } // namespace
 
-TForm1::TForm1(TApplication& app) : TCustomForm(app) {
+TForm1::TForm1(TApplication& app, TPrinter& printer) : TCustomForm(app) {
     RegisterWindowClass("TForm1", CS_DBLCLKS, ::GetSysColorBrush(COLOR_3DLIGHT), nullptr);
     CreateDialogFrame("TForm1", "dodir", {kLeft, kTop}, {kClientWidth, kClientHeight});
     ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, 0);
@@ -91,21 +90,24 @@ TForm1::TForm1(TApplication& app) : TCustomForm(app) {
     labelFont.bold = true;
     windowFont_.reset(win::CreateFontOf(WindowFont()));
     labelFont_.reset(win::CreateFontOf(labelFont));
-    CreateControls();
+    CreateControls(printer);
     try {
         FormCreate();
     } catch (...) {
         Application().HandleException(std::current_exception());
     }
+    // After the window: the main form stays the application's first form.
+    AboutBox = std::make_unique<TAboutBox>(app);
 }
 
 TForm1::~TForm1() {
+    AboutBox.reset();
     // The window and its controls go first, while the objects their messages reach (the
     // toolbar, the fonts, the image list) still exist; the handlers hear none of it.
     DestroyHandle();
 }
 
-void TForm1::CreateControls() {
+void TForm1::CreateControls(TPrinter& printer) {
     HWND self = Handle();
     HFONT font = windowFont_.get();
     Edit1 = std::make_unique<TEdit>(self, idEdit1, Bounds(392, 416, 33, 20), "255", font);
@@ -154,12 +156,13 @@ void TForm1::CreateControls() {
     for (HWND c : order) ::SetWindowPos(c, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetTabOrder(std::vector<HWND>(order.begin(), order.end()));
 
-    OpenDialog1 = std::make_unique<TOpenDialog>(Application());
-    SaveDialog1 = std::make_unique<TSaveDialog>(Application());
-    FindDialog1 = std::make_unique<TFindDialog>(Application());
-    ReplaceDialog1 = std::make_unique<TReplaceDialog>(Application());
-    FontDialog1 = std::make_unique<TFontDialog>(Application());
-    PrintDialog1 = std::make_unique<TPrintDialog>(Application());
+    const TDialogHost host = Application().DialogHost();
+    OpenDialog1 = std::make_unique<TOpenDialog>(host);
+    SaveDialog1 = std::make_unique<TSaveDialog>(host);
+    FindDialog1 = std::make_unique<TFindDialog>(host);
+    ReplaceDialog1 = std::make_unique<TReplaceDialog>(host);
+    FontDialog1 = std::make_unique<TFontDialog>(host);
+    PrintDialog1 = std::make_unique<TPrintDialog>(host, printer);
     Document = std::make_unique<document::TDocumentFile>(*RichEdit1, *OpenDialog1, *SaveDialog1,
                                                          document::TConversation{&AskYes, &ShowNotice});
 
@@ -281,7 +284,7 @@ void TForm1::ToolButton12Click() { ReplaceDialog1->Execute(); }
 // The button stays hidden; a click on it would print the document.
 void TForm1::ToolButton16Click() {
     if (!PrintDialog1->Execute()) return;
-    printing::PrintDocument(*RichEdit1);
+    printing::PrintDocument(*RichEdit1, PrintDialog1->ChosenPrinter());
 }
 
 void TForm1::FindDialog1Find(TFindDialog& sender) { FindNext(sender); }
@@ -319,9 +322,7 @@ void TForm1::ToolButton10Click() { RichEdit1->PasteClipboard(); }
 void TForm1::ToolButton11Click() { RichEdit1->SelectWholeText(); }
 void TForm1::ToolButton19Click() { RichEdit1->UndoLastEdit(); }
 
-void TForm1::ToolButton17Click() {
-    if (AboutBox) AboutBox->Show();
-}
+void TForm1::ToolButton17Click() { AboutBox->Show(); }
 
 LRESULT TForm1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {

@@ -9,11 +9,13 @@
 #include "app/control_ids.h"
 #include "app/status_bar.h"
 #include "app/tool_bar.h"
+#include "about/about_box.h"
 #include "appearance/color_rules.h"
 #include "base/win/handles.h"
 #include "dialogs/common_dialogs.h"
 #include "document/document_file.h"
 #include "editor/rich_edit.h"
+#include "printing/print_dialog.h"
 #include "ui/controls.h"
 #include "ui/form_base.h"
 
@@ -26,8 +28,9 @@ class TForm1 : public TCustomForm {
     static constexpr int kClientWidth = 688;
     static constexpr int kClientHeight = 460;
 
-    // Builds the window and its controls, runs FormCreate; the caller shows it.
-    explicit TForm1(TApplication& app);
+    // Builds the window, its controls and the About box, runs FormCreate; the caller shows
+    // it. The print command prints on printer.
+    TForm1(TApplication& app, TPrinter& printer);
     ~TForm1() override;
 
     std::unique_ptr<TEdit> Edit1, Edit2, Edit3;
@@ -44,6 +47,9 @@ class TForm1 : public TCustomForm {
     std::unique_ptr<TReplaceDialog> ReplaceDialog1;
     std::unique_ptr<TFontDialog> FontDialog1;
     std::unique_ptr<TPrintDialog> PrintDialog1;
+
+    // Made hidden with the window and kept until it goes.
+    std::unique_ptr<TAboutBox> AboutBox;
 
     // The file the document belongs to.
     std::unique_ptr<document::TDocumentFile> Document;
@@ -89,7 +95,7 @@ class TForm1 : public TCustomForm {
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
   private:
-    void CreateControls();
+    void CreateControls(TPrinter& printer);
     void ApplyPresetColor(appearance::TColorTarget target, const TComboBox& list);
     void ApplyCustomColor(appearance::TColorTarget target);
     void SetColorOf(appearance::TColorTarget target, TColor color);

@@ -4,20 +4,23 @@
 
 #include <memory>
 
-#include "about/about_box.h"
-#include "ui/application.h"
 #include "app/form1.h"
+#include "printing/printer.h"
+#include "ui/application.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&icc);
     dodir::TApplication application;
     application.SetTitle("ミルテ");
-    auto form1 = std::make_unique<dodir::TForm1>(application);
+    // The process's printer; while the platform spools a job, the application's loop runs.
+    dodir::TPrinter& printer = dodir::Printer();
+    printer.SetSpoolingLoop({[&application] { return application.ProcessMessage(); },
+                             [&application] { return application.Terminated(); }});
+    auto form1 = std::make_unique<dodir::TForm1>(application, printer);
     application.ShowMainForm();
-    auto aboutBox = std::make_unique<dodir::TAboutBox>(application);
     application.Run();
-    aboutBox.reset();
     form1.reset();
+    printer.SetSpoolingLoop({});
     return 0;
 }

@@ -4,13 +4,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
-#include "ui/application.h"
-#include "ui/form_base.h"
 #include "base/errors.h"
 #include "base/win/font.h"
-#include "printing/printer.h"
 
 namespace dodir {
 
@@ -20,15 +16,6 @@ constexpr const char* kDialogProp = "dodir.dialog";
 
 template <class T> T* DialogOf(HWND wnd) { return static_cast<T*>(::GetPropA(wnd, kDialogProp)); }
 
-// The application's active form, or the main form when none is active.
-HWND ActiveFormWindow(const TApplication& app) {
-    HWND active = ::GetActiveWindow();
-    for (TCustomForm* form : app.Forms())
-        if (form->Handle() == active) return active;
-    TCustomForm* main = app.MainForm();
-    return main ? main->Handle() : nullptr;
-}
-
 } // namespace
 
 UINT FindReplaceMessage() {
@@ -36,18 +23,10 @@ UINT FindReplaceMessage() {
     return message;
 }
 
-void TCommonDialog::PlaceOnActiveMonitor(HWND dialog) const {
-    HWND form = ActiveFormWindow(owner_);
-    const TRect monitor =
-        win::MonitorArea(::MonitorFromWindow(form ? form : dialog, MONITOR_DEFAULTTONEAREST));
-    const TRect frame = win::WindowBounds(dialog);
-    win::MoveWindowTo(dialog, CentreIn(monitor, {frame.Width(), frame.Height()}, 3));
-}
-
 // Open and save
 
-TOpenDialog::TOpenDialog(TApplication& owner, std::string initialName)
-    : TCommonDialog(owner), FileName(std::move(initialName)) {}
+TOpenDialog::TOpenDialog(TDialogHost host, std::string initialName)
+    : TCommonDialog(std::move(host)), FileName(std::move(initialName)) {}
 
 UINT_PTR CALLBACK TOpenDialog::Hook(HWND child, UINT msg, WPARAM, LPARAM lParam) {
     return win::Guard(
@@ -72,7 +51,7 @@ bool TOpenDialog::Execute() {
 
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner_.Handle();
+    ofn.hwndOwner = Owner();
     ofn.lpstrFilter = filter.c_str();
     ofn.nFilterIndex = static_cast<DWORD>(FilterIndex);
     ofn.lpstrFile = name;
@@ -117,7 +96,7 @@ class TRedirectorWindow : public win::TWindow {
     TFindDialog& dialog_;
 };
 
-TFindDialog::TFindDialog(TApplication& owner) : TCommonDialog(owner) {}
+TFindDialog::TFindDialog(TDialogHost host) : TCommonDialog(std::move(host)) {}
 
 void TFindDialog::SetFindText(const std::string& text) {
     std::memset(findBuffer_, 0, sizeof findBuffer_);
@@ -149,7 +128,7 @@ bool TFindDialog::Execute() {
     record_.lpfnHook = &TFindDialog::Hook;
     retiredRelay_.reset();
     record_.lCustData = reinterpret_cast<LPARAM>(this);
-    relay_ = std::make_unique<TRedirectorWindow>(ActiveFormWindow(owner_), *this);
+    relay_ = std::make_unique<TRedirectorWindow>(ActiveForm(), *this);
     record_.hwndOwner = relay_->Handle();
     record_.hInstance = ::GetModuleHandleA(nullptr);
     handle_ = CreatePlatformDialog(record_);
@@ -181,7 +160,7 @@ void TFindDialog::Notify(const FINDREPLACEA& record) {
             RECT r{};
             ::GetWindowRect(handle_, &r);
             position_ = POINT{r.left, r.top};
-            if (owner_.CurrentDialog() == handle_) owner_.SetCurrentDialog(nullptr);
+            ModelessActive(handle_, false);
         }
         handle_ = nullptr;
         // The relay is in the middle of delivering this notification: it is destroyed at
@@ -206,19 +185,12 @@ UINT_PTR CALLBACK TFindDialog::Hook(HWND dialog, UINT msg, WPARAM wParam, LPARAM
             }
             case WM_ACTIVATE: {
                 // While active, the loop gives the dialog its Tab, Enter and Esc.
-                auto* self = DialogOf<TFindDialog>(dialog);
-                if (!self) return FALSE;
-                TApplication& app = self->owner_;
-                if (LOWORD(wParam) != WA_INACTIVE)
-                    app.SetCurrentDialog(dialog);
-                else if (app.CurrentDialog() == dialog)
-                    app.SetCurrentDialog(nullptr);
+                if (auto* self = DialogOf<TFindDialog>(dialog))
+                    self->ModelessActive(dialog, LOWORD(wParam) != WA_INACTIVE);
                 return FALSE;
             }
             case WM_DESTROY:
-                if (auto* self = DialogOf<TFindDialog>(dialog);
-                    self && self->owner_.CurrentDialog() == dialog)
-                    self->owner_.SetCurrentDialog(nullptr);
+                if (auto* self = DialogOf<TFindDialog>(dialog)) self->ModelessActive(dialog, false);
                 ::RemovePropA(dialog, kDialogProp);
                 return FALSE;
             default:
@@ -235,7 +207,7 @@ bool TFontDialog::Execute() {
 
     CHOOSEFONTA cf{};
     cf.lStructSize = sizeof cf;
-    cf.hwndOwner = owner_.Handle();
+    cf.hwndOwner = Owner();
     cf.lpLogFont = &lf;
     cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_ENABLEHOOK | CF_APPLY;
     if (MaxFontSize >= MinFontSize) {
@@ -314,121 +286,8 @@ UINT_PTR CALLBACK TFontDialog::Hook(HWND dialog, UINT msg, WPARAM wParam, LPARAM
                 try {
                     self->Apply(dialog);
                 } catch (...) {
-                    self->owner_.HandleException(std::current_exception());
+                    self->ReportError(std::current_exception());
                 }
-                return TRUE;
-            }
-            return FALSE;
-        },
-        UINT_PTR{0});
-}
-
-// Print
-
-namespace {
-// A movable memory block the print dialog takes and may replace.
-struct GlobalBlock {
-    HGLOBAL h = nullptr;
-    GlobalBlock() = default;
-    GlobalBlock(const GlobalBlock&) = delete;
-    GlobalBlock& operator=(const GlobalBlock&) = delete;
-    ~GlobalBlock() {
-        if (h) ::GlobalFree(h);
-    }
-    static HGLOBAL Of(const void* bytes, std::size_t size) {
-        HGLOBAL h = ::GlobalAlloc(GHND, size);
-        if (h) {
-            std::memcpy(::GlobalLock(h), bytes, size);
-            ::GlobalUnlock(h);
-        }
-        return h;
-    }
-};
-
-// The names of a printer as the dialog takes them: offsets into one block of strings.
-std::vector<char> DevNamesOf(const TPrinterDevice& p) {
-    std::vector<char> block(sizeof(DEVNAMES));
-    auto add = [&](const std::string& text) {
-        const auto at = static_cast<WORD>(block.size());
-        block.insert(block.end(), text.begin(), text.end());
-        block.push_back('\0');
-        return at;
-    };
-    DEVNAMES names{};
-    names.wDriverOffset = add(p.driver);
-    names.wDeviceOffset = add(p.device);
-    names.wOutputOffset = add(p.port);
-    std::memcpy(block.data(), &names, sizeof names);
-    return block;
-}
-} // namespace
-
-bool TPrintDialog::Execute() {
-    TPrinter& printer = Printer();
-    const std::vector<char> names = DevNamesOf(printer.CurrentPrinter());
-    const std::vector<BYTE>& settings = printer.DeviceSettings();
-
-    GlobalBlock devNames, devMode;
-    devNames.h = GlobalBlock::Of(names.data(), names.size());
-    if (!settings.empty()) devMode.h = GlobalBlock::Of(settings.data(), settings.size());
-    PRINTDLGA pd{};
-    pd.lStructSize = sizeof pd;
-    pd.hwndOwner = owner_.Handle();
-    pd.hDevNames = devNames.h;
-    pd.hDevMode = devMode.h;
-    pd.Flags = PD_ALLPAGES | PD_ENABLEPRINTHOOK | PD_ENABLESETUPHOOK | PD_HIDEPRINTTOFILE | PD_NOPAGENUMS |
-               PD_NOSELECTION | PD_NOWARNING;
-    pd.nMinPage = static_cast<WORD>(MinPage);
-    pd.nMaxPage = static_cast<WORD>(MaxPage);
-    pd.lpfnPrintHook = &TPrintDialog::Hook;
-    // The printer setup dialog opened from it keeps the platform's own placement.
-    pd.lpfnSetupHook = &TPrintDialog::SetupHook;
-    pd.lCustData = reinterpret_cast<LPARAM>(this);
-
-    bool confirmed;
-    {
-        win::TaskWindowsDisabled disabled;
-        confirmed = RunPlatformDialog(pd);
-    }
-    // The dialog may have put blocks of its own in place of those it was given.
-    devNames.h = pd.hDevNames;
-    devMode.h = pd.hDevMode;
-    if (!confirmed) return false;
-
-    if (devNames.h) {
-        const auto* base = static_cast<const char*>(::GlobalLock(devNames.h));
-        const auto* n = reinterpret_cast<const DEVNAMES*>(base);
-        const TPrinterDevice chosen{base + n->wDriverOffset, base + n->wDeviceOffset,
-                                    base + n->wOutputOffset};
-        ::GlobalUnlock(devNames.h);
-        const auto* mode = devMode.h ? static_cast<const DEVMODEA*>(::GlobalLock(devMode.h)) : nullptr;
-        try {
-            printer.SetPrinter(chosen, mode);
-        } catch (...) {
-            if (mode) ::GlobalUnlock(devMode.h);
-            throw;
-        }
-        if (mode) ::GlobalUnlock(devMode.h);
-    }
-    Collate = (pd.Flags & PD_COLLATE) != 0;
-    PrintToFile = (pd.Flags & PD_PRINTTOFILE) != 0;
-    AllPages = (pd.Flags & (PD_PAGENUMS | PD_SELECTION)) == 0;
-    FromPage = pd.nFromPage;
-    ToPage = pd.nToPage;
-    // A count of 1 leaves the printer's own copies setting.
-    Copies = pd.nCopies == 1 ? printer.Copies() : pd.nCopies;
-    printer.SetCopies(Copies);
-    return true;
-}
-
-UINT_PTR CALLBACK TPrintDialog::SetupHook(HWND, UINT, WPARAM, LPARAM) { return 0; }
-
-UINT_PTR CALLBACK TPrintDialog::Hook(HWND dialog, UINT msg, WPARAM, LPARAM lParam) {
-    return win::Guard(
-        [&]() -> UINT_PTR {
-            if (msg == WM_INITDIALOG) {
-                auto* self = reinterpret_cast<TPrintDialog*>(reinterpret_cast<PRINTDLGA*>(lParam)->lCustData);
-                self->PlaceOnActiveMonitor(dialog);
                 return TRUE;
             }
             return FALSE;

@@ -1,4 +1,4 @@
-// The standard dialogs of the main window: open, save, find, replace, font and print.
+// The standard dialogs of the main window: open, save, find, replace and font.
 #pragma once
 #include <windows.h>
 #include <commdlg.h>
@@ -6,40 +6,18 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "base/fonts.h"
 #include "base/win/window.h"
+#include "ui/common_dialog.h"
 
 namespace dodir {
-
-class TApplication;
-
-class TCommonDialog {
-  public:
-    // The dialogs belong to the application: its window owns the modal ones, its active
-    // form places them, its loop runs the modeless ones' keys and shows their errors.
-    explicit TCommonDialog(TApplication& owner) : owner_(owner) {}
-    TCommonDialog(const TCommonDialog&) = delete;
-    TCommonDialog& operator=(const TCommonDialog&) = delete;
-    virtual ~TCommonDialog() = default;
-
-    // The dialog window while it is shown.
-    HWND Handle() const noexcept { return handle_; }
-    virtual bool Execute() = 0;
-
-    // Centred and one third down on the monitor of the application's active form.
-    void PlaceOnActiveMonitor(HWND dialog) const;
-
-  protected:
-    TApplication& owner_;
-    HWND handle_ = nullptr;
-    int helpContext_ = 0;
-};
 
 class TOpenDialog : public TCommonDialog {
   public:
     static constexpr std::size_t kNameBufferSize = 260;
-    explicit TOpenDialog(TApplication& owner, std::string initialName = "");
+    explicit TOpenDialog(TDialogHost host, std::string initialName = "");
     bool Execute() override;
 
     std::string FileName;
@@ -55,7 +33,7 @@ class TOpenDialog : public TCommonDialog {
 
 class TSaveDialog : public TOpenDialog {
   public:
-    explicit TSaveDialog(TApplication& owner) : TOpenDialog(owner, "*.txt") {}
+    explicit TSaveDialog(TDialogHost host) : TOpenDialog(std::move(host), "*.txt") {}
 
   protected:
     bool RunPlatformDialog(OPENFILENAMEA& ofn) override { return ::GetSaveFileNameA(&ofn) != FALSE; }
@@ -81,7 +59,7 @@ enum TFindOption : unsigned {
 class TFindDialog : public TCommonDialog {
   public:
     static constexpr std::size_t kBufferSize = 256;
-    explicit TFindDialog(TApplication& owner);
+    explicit TFindDialog(TDialogHost host);
 
     // Opens the dialog modelessly, or brings it to the top when it is open already.
     bool Execute() override;
@@ -143,29 +121,6 @@ class TFontDialog : public TCommonDialog {
     void TakeFaceHeightAndStyle(const LOGFONTA& lf);
     bool colourChanged_ = false;
     bool scriptChanged_ = false;
-};
-
-// Chooses the printer, its properties and the number of copies for the process's printer
-// object; no page range, selection or printing to a file.
-class TPrintDialog : public TCommonDialog {
-  public:
-    using TCommonDialog::TCommonDialog;
-    // Starts from the current printer (the default one first, EPrinter when there is
-    // none); on OK makes the chosen printer and copies current.
-    bool Execute() override;
-
-    bool Collate = false;
-    bool PrintToFile = false;
-    bool AllPages = true;
-    int MinPage = 0, MaxPage = 0, FromPage = 0, ToPage = 0;
-    int Copies = 0;
-
-  protected:
-    virtual bool RunPlatformDialog(PRINTDLGA& pd) { return ::PrintDlgA(&pd) != FALSE; }
-
-  private:
-    static UINT_PTR CALLBACK Hook(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
-    static UINT_PTR CALLBACK SetupHook(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 };
 
 // Registered message the find and replace dialogs send to their owner.

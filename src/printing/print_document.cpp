@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/cp932.h"
 #include "base/errors.h"
 #include "editor/rich_edit.h"
 #include "printing/printer.h"
@@ -43,8 +44,8 @@ int TPrinterLineCanvas::MeasureRun(std::string_view run, std::span<int> ends) {
                             &size);
     int k = 0;
     for (int at = 0; at < bytes && k < chars; ++k) {
-        const bool pair =
-            ::IsDBCSLeadByte(static_cast<BYTE>(run[static_cast<std::size_t>(at)])) && at + 1 < bytes;
+        const bool pair = cp932::IsLeadByte(static_cast<unsigned char>(run[static_cast<std::size_t>(at)])) &&
+                          at + 1 < bytes;
         at += pair ? 2 : 1;
         ends[static_cast<std::size_t>(at - 1)] = extents[static_cast<std::size_t>(k)];
     }
@@ -56,7 +57,7 @@ void TPrinterLineCanvas::DrawBytes(int x, int y, std::string_view bytes) {
 }
 
 int PrintDocument(TRichEdit& editor, TPrinterLineCanvas& canvas) {
-    TPrinter& printer = Printer();
+    TPrinter& printer = canvas.Device();
     TLinePrinter output(canvas);
     try {
         // Inside: whatever fails once the job has started must drop it.
@@ -80,8 +81,8 @@ int PrintDocument(TRichEdit& editor, TPrinterLineCanvas& canvas) {
     return canvas.Pages();
 }
 
-int PrintDocument(TRichEdit& editor) {
-    TPrinterLineCanvas canvas(Printer());
+int PrintDocument(TRichEdit& editor, TPrinter& printer) {
+    TPrinterLineCanvas canvas(printer);
     return PrintDocument(editor, canvas);
 }
 

@@ -1,4 +1,4 @@
-// The print command's work: the editor's lines as plain text on the current printer.
+// The print command's work: the editor's lines as plain text on a printer.
 #pragma once
 #include <span>
 #include <string_view>
@@ -25,6 +25,8 @@ class TPrinterLineCanvas : public TLineCanvas {
     int MeasureRun(std::string_view run, std::span<int> ends) override;
     void DrawBytes(int x, int y, std::string_view bytes) override;
 
+    // The printer object drawn on.
+    TPrinter& Device() const noexcept { return printer_; }
     // Pages started by the last job.
     int Pages() const noexcept { return pages_; }
 
@@ -34,10 +36,11 @@ class TPrinterLineCanvas : public TLineCanvas {
 };
 
 // Prints every line of the editor, in order, in the editor's font at the printer's
-// resolution, on one job through canvas, and gives the number of pages. A failure ends the
-// job where it stands (the platform drops it) and leaves the printer ready for the next
-// print before the error goes on; so does the program's end, silently (EAbort).
+// resolution, on one job through canvas (on the canvas's printer), and gives the number of
+// pages. A failure ends the job where it stands (the platform drops it) and leaves the printer
+// ready for the next print before the error goes on; so does the program's end, silently
+// (EAbort).
 int PrintDocument(TRichEdit& editor, TPrinterLineCanvas& canvas);
-int PrintDocument(TRichEdit& editor);
+int PrintDocument(TRichEdit& editor, TPrinter& printer);
 
 } // namespace dodir::printing

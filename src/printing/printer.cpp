@@ -4,10 +4,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "base/errors.h"
 #include "base/win/font.h"
-#include "ui/application.h"
+#include "base/win/window.h"
 
 namespace dodir {
 
@@ -60,6 +61,18 @@ std::vector<TPrinterDevice> InstalledPrinters() {
 bool SameDevice(const TPrinterDevice& a, const TPrinterDevice& b) {
     return lstrcmpiA(a.device.c_str(), b.device.c_str()) == 0;
 }
+
+// The printers with a job running, by the device context the job draws on: the platform gives
+// the abort procedure nothing else to find its printer by.
+std::vector<std::pair<HDC, TPrinter*>>& RunningJobs() {
+    static std::vector<std::pair<HDC, TPrinter*>> jobs;
+    return jobs;
+}
+
+bool QuitWaiting() {
+    MSG quit;
+    return ::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE;
+}
 } // namespace
 
 TPrinter& Printer() {
@@ -76,6 +89,7 @@ TPrinter::~TPrinter() {
             ::AbortDoc(dc_);
         else
             ::EndDoc(dc_);
+        EndPrinting();
     }
     ReleaseHandle();
 }
@@ -202,18 +216,34 @@ HDC TPrinter::Handle() {
 int TPrinter::PrintableWidth() { return ::GetDeviceCaps(Handle(), HORZRES); }
 int TPrinter::PrintableHeight() { return ::GetDeviceCaps(Handle(), VERTRES); }
 
-BOOL CALLBACK TPrinter::AbortProc(HDC, int) {
-    // Other handlers of the program run while the platform spools, through the application's
-    // own step, so that keyboard navigation and the error box work as in the main loop. The
+BOOL CALLBACK TPrinter::AbortProc(HDC dc, int) {
+    return win::Guard(
+        [dc]() -> BOOL {
+            TPrinter* printer = nullptr;
+            for (const auto& [jobDc, jobPrinter] : RunningJobs())
+                if (jobDc == dc) printer = jobPrinter;
+            return !printer || printer->KeepSpooling();
+        },
+        TRUE);
+}
+
+bool TPrinter::KeepSpooling() {
+    // Other handlers of the program run while the platform spools, through the loop's own
+    // step, so that keyboard navigation and the error box work as in the main loop. The
     // program's quit stops the job and stays queued until the print command has returned.
-    TApplication& app = Application();
-    MSG quit;
-    while (!::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) && !app.Terminated() &&
-           app.ProcessMessage()) {
+    const auto ending = [this] { return QuitWaiting() || (loop_.terminated && loop_.terminated()); };
+    while (!ending() && loop_.processMessage && loop_.processMessage()) {
     }
-    if (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) || app.Terminated())
-        Printer().aborted_ = true;
-    return !Printer().aborted_;
+    if (ending()) aborted_ = true;
+    return !aborted_;
+}
+
+void TPrinter::EndPrinting() noexcept {
+    printing_ = false;
+    auto& jobs = RunningJobs();
+    jobs.erase(
+        std::remove_if(jobs.begin(), jobs.end(), [this](const auto& job) { return job.second == this; }),
+        jobs.end());
 }
 
 // A job the platform refuses is dropped and reported, never taken for printed.
@@ -229,6 +259,7 @@ void TPrinter::StartJob() {
     if (printing_) throw EPrinter(kPrinting);
     CreateContext(true);
     canvas_.Refresh();
+    RunningJobs().emplace_back(dc_, this);
     printing_ = true;
     aborted_ = false;
     ::SetAbortProc(dc_, &TPrinter::AbortProc);
@@ -254,13 +285,13 @@ void TPrinter::FinishJob() {
         return;
     }
     CheckPlatform(::EndDoc(dc_));
-    printing_ = false;
+    EndPrinting();
 }
 
 void TPrinter::AbortJob() noexcept {
     if (!printing_) return;
     ::AbortDoc(dc_);
-    printing_ = false;
+    EndPrinting();
     aborted_ = false;
     ReleaseHandle(); // the next job starts on a fresh device context
 }

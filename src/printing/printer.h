@@ -1,11 +1,13 @@
-// TPrinter: the process's one gateway to printing: the installed printers, the current
-// printer with its device settings and device context, print jobs and their pages, and the
-// canvas drawn on, whose font follows the printer's resolution.
+// TPrinter: a gateway to printing: the installed printers, the current printer with its
+// device settings and device context, print jobs and their pages, and the canvas drawn on,
+// whose font follows the printer's resolution.
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/fonts.h"
@@ -18,6 +20,14 @@ class TPrinter;
 // One installed printer.
 struct TPrinterDevice {
     std::string driver, device, port;
+};
+
+// The program's message loop as the printer runs it while the platform spools.
+struct TSpoolingLoop {
+    // Handles one waiting message; false when none was waiting.
+    std::function<bool()> processMessage;
+    // Whether the program is ending.
+    std::function<bool()> terminated;
 };
 
 // The surface a job draws on. Every use of its device context needs an active job.
@@ -52,6 +62,9 @@ class TPrinter {
 
     // The document name of every job.
     std::string Title;
+
+    // While the platform spools, the loop handles the waiting messages; without one they wait.
+    void SetSpoolingLoop(TSpoolingLoop loop) { loop_ = std::move(loop); }
 
     // Starts a document and its first page; "現在印刷中です" when a job is active.
     void StartJob();
@@ -93,6 +106,10 @@ class TPrinter {
     void CreateContext(bool forPrinting);
     void CheckPlatform(int result);
     static BOOL CALLBACK AbortProc(HDC dc, int error);
+    // The abort procedure's answer for this printer's job: false once the program is ending.
+    bool KeepSpooling();
+    // The job is over: printing stops and the abort procedure no longer finds the printer.
+    void EndPrinting() noexcept;
 
     std::vector<TPrinterDevice> printers_;
     int current_ = -1;
@@ -101,6 +118,7 @@ class TPrinter {
     bool isDeviceContext_ = false;
     bool printing_ = false;
     bool aborted_ = false;
+    TSpoolingLoop loop_;
     TPrinterCanvas canvas_{*this};
 };
 

@@ -50,6 +50,27 @@ void TApplication::RemoveForm(TCustomForm* form) {
     forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
 }
 
+TDialogHost TApplication::DialogHost() {
+    TDialogHost host;
+    host.owner = Handle();
+    host.activeForm = [this] {
+        // The active form, or the main form when none is active.
+        HWND active = ::GetActiveWindow();
+        for (TCustomForm* form : forms_)
+            if (form->Handle() == active) return active;
+        TCustomForm* main = MainForm();
+        return main ? main->Handle() : nullptr;
+    };
+    host.modelessActive = [this](HWND dialog, bool active) {
+        if (active)
+            currentDialog_ = dialog;
+        else if (currentDialog_ == dialog)
+            currentDialog_ = nullptr;
+    };
+    host.reportError = [this](std::exception_ptr error) { HandleException(error); };
+    return host;
+}
+
 void TApplication::ShowMainForm() {
     TCustomForm* main = MainForm();
     if (!main) return;

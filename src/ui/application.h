@@ -9,6 +9,7 @@
 
 #include "base/win/handles.h"
 #include "base/win/window.h"
+#include "ui/common_dialog.h"
 
 namespace dodir {
 
@@ -31,6 +32,10 @@ class TApplication : public win::TWindow {
     // The modeless dialog whose keyboard navigation the loop runs (find, replace).
     void SetCurrentDialog(HWND dialog) noexcept { currentDialog_ = dialog; }
     HWND CurrentDialog() const noexcept { return currentDialog_; }
+
+    // What the standard dialogs use of the application: its window owns them, its active form
+    // places them, its loop runs a modeless one's keys and its error box shows their errors.
+    TDialogHost DialogHost();
 
     // Shows the main form and its owner entry as the process was asked to start.
     void ShowMainForm();

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "ui/application.h"
 #include "base/win/window.h"
 #include "wine_support.h"
@@ -18,12 +16,13 @@ class AboutBoxTest : public ::testing::Test {
     void SetUp() override { Pump(); }
     RECT Frame() const { return FrameOf(box_->Handle()); }
     ShownForm1 form_;
-    std::unique_ptr<TAboutBox> box_ = std::make_unique<TAboutBox>(Application());
+    TAboutBox* box_ = form_->AboutBox.get();
 };
 
 } // namespace
 
 TEST_F(AboutBoxTest, CreatedHiddenWithItsFrameAndControls) {
+    EXPECT_EQ(Application().MainForm(), &*form_); // made after the main window
     EXPECT_FALSE(::IsWindowVisible(box_->Handle()));
     EXPECT_EQ(win::GetWindowTextString(box_->Handle()), "バージョン情報");
     RECT client{};

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/form1.h"
 #include "base/errors.h"
@@ -110,6 +112,25 @@ TEST_F(CommonDialogsTest, FindDialogIsModelessKeepsItsTextAndPlaceAndRaisesOnFin
     EXPECT_EQ(r.left, 20);
     EXPECT_EQ(r.top, 30);
     EXPECT_EQ(form_->ReplaceDialog1->FindText(), ""); // each dialog has its own text
+}
+
+// A dialog serves the host it is given, not the application: a find dialog of its own tells
+// its host when it becomes active and when it goes.
+TEST_F(CommonDialogsTest, AFindDialogReportsItsActivationToItsHost) {
+    std::vector<std::pair<HWND, bool>> reported;
+    TDialogHost host;
+    host.activeForm = [this] { return form_->Handle(); };
+    host.modelessActive = [&](HWND dialog, bool active) { reported.emplace_back(dialog, active); };
+    TFindDialog find(host);
+    ASSERT_TRUE(find.Execute());
+    const HWND dialog = find.Handle();
+    Pump();
+    EXPECT_NE(Application().CurrentDialog(), dialog);
+    find.CloseDialog();
+    Pump();
+    ASSERT_FALSE(reported.empty());
+    EXPECT_EQ(reported.front(), std::make_pair(dialog, true));
+    EXPECT_EQ(reported.back(), std::make_pair(dialog, false));
 }
 
 TEST_F(CommonDialogsTest, ReplaceDialogRaisesOnReplaceWithBothTexts) {

@@ -1,6 +1,5 @@
 #include "printing/printer.h"
 
-#include <dlgs.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -119,31 +118,6 @@ TEST(PrinterJob, AJobFinishedAtOnceIsOneBlankPageAndCopiesGoIntoTheNextJob) {
     EXPECT_EQ(pdfs.NewPdf().pages, 1);
 }
 
-TEST(PrintDialog, OkKeepsThePrinterAndItsCopiesCancelChangesNothingAndNoRangeIsOffered) {
-    ShownForm1 form;
-    TPrintDialog& dialog = *form->PrintDialog1;
-    bool pagesOffered = true, selectionOffered = true, toFileOffered = true;
-    BoxWatcher ok({BoxWatcher::Dialog([&](HWND box) {
-        pagesOffered = ::IsWindowEnabled(::GetDlgItem(box, rad3)) != FALSE;
-        selectionOffered = ::IsWindowEnabled(::GetDlgItem(box, rad2)) != FALSE;
-        toFileOffered = ::IsWindowVisible(::GetDlgItem(box, chx1)) != FALSE;
-        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-    })});
-    EXPECT_TRUE(dialog.Execute());
-    ASSERT_EQ(ok.Seen().size(), 1u);
-    EXPECT_FALSE(pagesOffered);
-    EXPECT_FALSE(selectionOffered);
-    EXPECT_FALSE(toFileOffered);
-    EXPECT_EQ(Printer().CurrentPrinter().device, "PDF");
-    EXPECT_EQ(dialog.Copies, Printer().Copies()); // a count of 1 keeps the printer's own
-
-    Printer().SetCopies(2);
-    BoxWatcher cancel({BoxWatcher::Dialog(BoxWatcher::Press(IDCANCEL))});
-    EXPECT_FALSE(dialog.Execute());
-    EXPECT_EQ(Printer().Copies(), 2);
-    Printer().SetCopies(1);
-}
-
 TEST(PrintCommand, TheDocumentGoesOutOnlyAfterTheDialogIsConfirmedLineForLine) {
     ShownForm1 form;
     const auto lines = FillWithLines(*form.operator->(), 300);
@@ -191,7 +165,7 @@ TEST(PrintDocument, PrintsThePagesItLaysOutWithNoTextBelowAPageNorAnEmptyPageAft
     lines.push_back("LOST");
     lines.insert(lines.end(), second.begin(), second.end());
     SetDocument(*form.operator->(), lines);
-    const int pages = printing::PrintDocument(*form->RichEdit1);
+    const int pages = printing::PrintDocument(*form->RichEdit1, Printer());
     const auto pdf = pdfs.NewPdf();
     EXPECT_EQ(pages, 2);
     EXPECT_EQ(pdf.pages, 2);
@@ -201,7 +175,7 @@ TEST(PrintDocument, PrintsThePagesItLaysOutWithNoTextBelowAPageNorAnEmptyPageAft
     EXPECT_EQ(pdf.pageLines[1].size(), second.size() + 1);
 
     ::SetWindowTextA(form->RichEdit1->Handle(), "");
-    EXPECT_EQ(printing::PrintDocument(*form->RichEdit1), 1);
+    EXPECT_EQ(printing::PrintDocument(*form->RichEdit1, Printer()), 1);
     const auto blank = pdfs.NewPdf();
     EXPECT_EQ(blank.pages, 1);
     EXPECT_TRUE(blank.lines.empty());
@@ -227,7 +201,7 @@ TEST(PrintDocument, AnErrorMidJobDropsTheJobAndTheNextPrintWorks) {
         EXPECT_THROW(printing::PrintDocument(*form->RichEdit1, failing), EPrinter);
         EXPECT_FALSE(Printer().Printing()) << atOpen;
     }
-    EXPECT_GT(printing::PrintDocument(*form->RichEdit1), 1);
+    EXPECT_GT(printing::PrintDocument(*form->RichEdit1, Printer()), 1);
     EXPECT_GT(pdfs.NewPdf().pages, 1);
     EXPECT_FALSE(pdfs.AnyWithin(1000)); // the dropped jobs wrote nothing
 }
@@ -245,6 +219,23 @@ TEST(PrinterJob, APageThePlatformRefusesFailsTheJobAndTheNextJobWorks) {
     EXPECT_EQ(pdfs.NewPdf().pages, 1);
 }
 
+// While the platform spools, a printer runs the loop it is given; the loop's end drops the job.
+TEST(PrinterJob, WhileSpoolingAPrinterRunsItsOwnLoopAndTheLoopsEndDropsTheJob) {
+    TPrinter printer;
+    int steps = 0;
+    bool ending = false;
+    printer.SetSpoolingLoop({[&] { return ++steps < 0; }, [&] { return ending; }});
+    PdfFolder pdfs;
+    printer.StartJob();
+    printer.FinishJob();
+    EXPECT_GT(steps, 0);
+    EXPECT_EQ(pdfs.NewPdf().pages, 1);
+    ending = true;
+    EXPECT_THROW(printer.StartJob(), EAbort);
+    EXPECT_FALSE(printer.Printing());
+    EXPECT_FALSE(pdfs.AnyWithin(1000));
+}
+
 // While the platform spools, waiting input goes through the application's own step: Tab in
 // the editor moves the focus to the gutter and types nothing. The program's end arriving then
 // stops the job; the print command returns silently and the quit stays for the message loop.
@@ -256,7 +247,7 @@ TEST(PrintDocument, InputWhileSpoolingIsTheProgramsAndItsEndDropsTheJobAndQuits)
     ::PostMessageA(form->RichEdit1->Handle(), WM_KEYDOWN, VK_TAB, 1);
     ::PostMessageA(form->RichEdit1->Handle(), WM_KEYUP, VK_TAB, 0xC0000001);
     ::PostMessageA(form->Handle(), WM_CLOSE, 0, 0);
-    EXPECT_THROW(printing::PrintDocument(*form->RichEdit1), EAbort);
+    EXPECT_THROW(printing::PrintDocument(*form->RichEdit1, Printer()), EAbort);
     EXPECT_EQ(::GetFocus(), form->RichEdit2->Handle());
     EXPECT_EQ(TextOf(form->RichEdit1->Handle()).find('\t'), std::string::npos);
     EXPECT_FALSE(Printer().Printing());
@@ -264,6 +255,6 @@ TEST(PrintDocument, InputWhileSpoolingIsTheProgramsAndItsEndDropsTheJobAndQuits)
     MSG quit{};
     EXPECT_TRUE(::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_FALSE(pdfs.AnyWithin(1000));
-    EXPECT_GT(printing::PrintDocument(*form->RichEdit1), 1); // the next print works
+    EXPECT_GT(printing::PrintDocument(*form->RichEdit1, Printer()), 1); // the next print works
     EXPECT_GT(pdfs.NewPdf().pages, 1);
 }
