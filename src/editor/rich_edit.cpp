@@ -179,18 +179,19 @@ std::string TRichEdit::TextPrefix(int bytes) {
     return std::string(buf.data(), ::strnlen(buf.data(), buf.size()));
 }
 
-int TRichEdit::NativeFromByte(int bytePos) {
-    if (!CountsCharacters()) return bytePos;
-    if (bytePos <= 0) return 0;
+TControlPos TRichEdit::NativeFromByte(int bytePos) {
+    if (!CountsCharacters()) return TControlPos(bytePos);
+    if (bytePos <= 0) return TControlPos(0);
     const auto prefix = TextPrefix(bytePos + 1);
-    return static_cast<int>(cp932::CharIndexOfByte(prefix, static_cast<std::size_t>(bytePos)));
+    return TControlPos(static_cast<int>(cp932::CharIndexOfByte(prefix, static_cast<std::size_t>(bytePos))));
 }
 
-int TRichEdit::ByteFromNative(int nativePos) {
-    if (!CountsCharacters()) return nativePos;
-    if (nativePos <= 0) return 0;
-    const auto prefix = TextPrefix(nativePos * 2);
-    return static_cast<int>(cp932::ByteOffsetOfChar(prefix, static_cast<std::size_t>(nativePos)));
+int TRichEdit::ByteFromNative(TControlPos nativePos) {
+    const int at = nativePos.value;
+    if (!CountsCharacters()) return at;
+    if (at <= 0) return 0;
+    const auto prefix = TextPrefix(at * 2);
+    return static_cast<int>(cp932::ByteOffsetOfChar(prefix, static_cast<std::size_t>(at)));
 }
 
 std::string TRichEdit::Text() {
@@ -205,17 +206,18 @@ int TRichEdit::TextLength() { return static_cast<int>(Text().size()); }
 int TRichEdit::SelectionStart() {
     CHARRANGE r{};
     Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
-    return ByteFromNative(r.cpMin);
+    return ByteFromNative(TControlPos(r.cpMin));
 }
 
 void TRichEdit::SetSelectionStart(int pos) {
-    const int p = NativeFromByte(pos);
+    const int p = NativeFromByte(pos).value;
     CHARRANGE r{p, p};
     Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
 }
 
 int TRichEdit::SelectionLength() {
-    const auto [lo, hi] = SelectionSpan();
+    const TSpan span = SelectionSpan();
+    const int lo = span.min.value, hi = span.max.value;
     if (!CountsCharacters()) return hi - lo;
     const auto prefix = TextPrefix(hi * 2);
     return static_cast<int>(cp932::ByteOffsetOfChar(prefix, static_cast<std::size_t>(hi)) -
@@ -225,8 +227,8 @@ int TRichEdit::SelectionLength() {
 void TRichEdit::SetSelectionLength(int length) {
     CHARRANGE r{};
     Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
-    const int end = NativeFromByte(ByteFromNative(r.cpMin) + length);
-    CHARRANGE sel{r.cpMin, end};
+    const TControlPos end = NativeFromByte(ByteFromNative(TControlPos(r.cpMin)) + length);
+    CHARRANGE sel{r.cpMin, end.value};
     Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&sel));
     Send(WM_USER + 49); // EM_SCROLLCARET
 }
@@ -273,25 +275,26 @@ TRichEdit::TSpan TRichEdit::SelectionSpan() {
     // Selecting all reaches past a final paragraph mark that is not part of the text.
     const int len = NativeTextLength();
     const int lo = std::clamp<int>(r.cpMin, 0, len);
-    return {lo, r.cpMax < 0 ? len : std::clamp<int>(r.cpMax, lo, len)};
+    return {TControlPos(lo), TControlPos(r.cpMax < 0 ? len : std::clamp<int>(r.cpMax, lo, len))};
 }
 
-bool TRichEdit::StartsCharacter(int nativePos) {
-    if (CountsCharacters() || nativePos <= 0) return true;
+bool TRichEdit::StartsCharacter(TControlPos nativePos) {
+    const int at = nativePos.value;
+    if (CountsCharacters() || at <= 0) return true;
     // Counted in bytes: walk the line from its start, which is a character boundary.
-    const auto line = Send(EM_EXLINEFROMCHAR, 0, nativePos);
+    const auto line = Send(EM_EXLINEFROMCHAR, 0, at);
     const auto lineStart = static_cast<int>(Send(EM_LINEINDEX, static_cast<WPARAM>(line)));
-    std::vector<char> buf(static_cast<std::size_t>(nativePos - lineStart) + 1, '\0');
-    TEXTRANGEA range{{lineStart, nativePos}, buf.data()};
+    std::vector<char> buf(static_cast<std::size_t>(at - lineStart) + 1, '\0');
+    TEXTRANGEA range{{lineStart, at}, buf.data()};
     const auto got = Send(EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
     return !cp932::EndsInsideCharacter(
         std::string_view(buf.data(), static_cast<std::size_t>(std::max<LRESULT>(got, 0))));
 }
 
-std::optional<TRichEdit::TSpan> TRichEdit::FindFrom(const std::string& text, int from) {
+std::optional<TRichEdit::TSpan> TRichEdit::FindFrom(const std::string& text, TControlPos start) {
     if (text.empty()) return std::nullopt;
     const int length = static_cast<int>(CountsCharacters() ? cp932::CharCount(text) : text.size());
-    for (;;) {
+    for (int from = start.value;;) {
         FINDTEXTA ft{};
         ft.chrg.cpMin = from;
         ft.chrg.cpMax = -1; // to the end
@@ -300,19 +303,20 @@ std::optional<TRichEdit::TSpan> TRichEdit::FindFrom(const std::string& text, int
             static_cast<int>(Send(EM_FINDTEXT, FR_DOWN | FR_MATCHCASE, reinterpret_cast<LPARAM>(&ft)));
         if (found < 0) return std::nullopt;
         // A byte-wise search also finds text in the trail byte of a double-byte character.
-        if (StartsCharacter(found) && StartsCharacter(found + length)) return TSpan{found, found + length};
+        const TSpan span{TControlPos(found), TControlPos(found + length)};
+        if (StartsCharacter(span.min) && StartsCharacter(span.max)) return span;
         from = found + 1;
     }
 }
 
 void TRichEdit::SelectSpan(TSpan span) {
-    CHARRANGE r{span.min, span.max};
+    CHARRANGE r{span.min.value, span.max.value};
     Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
     Send(WM_USER + 49); // EM_SCROLLCARET
 }
 
 void TRichEdit::ReplaceSpan(TSpan span, const std::string& text) {
-    CHARRANGE r{span.min, span.max};
+    CHARRANGE r{span.min.value, span.max.value};
     Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
     Send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
 }

@@ -1,6 +1,7 @@
 // TRichEdit: the program's only text editor, a wrapper of the Rich Edit 1.0 control.
-// Every position and length it takes or gives is a byte offset into the code page 932
-// text, CR LF counting two, whatever unit the control underneath counts in.
+// A position or length it takes or gives as an int is a byte offset into the code page 932
+// text, CR LF counting two, whatever unit the control underneath counts in; a position in
+// that unit is a TControlPos.
 #pragma once
 #include <windows.h>
 #include <richedit.h>
@@ -33,6 +34,15 @@ enum TShiftState : unsigned {
 unsigned ShiftStateFromMouse(WPARAM keys);
 
 enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
+
+// A position in the control's own unit: bytes where it counts bytes, characters where it
+// counts characters. Never made from a byte offset by accident: only explicitly.
+struct TControlPos {
+    constexpr TControlPos() noexcept = default;
+    constexpr explicit TControlPos(int at) noexcept : value(at) {}
+    friend constexpr bool operator==(TControlPos, TControlPos) noexcept = default;
+    int value = 0;
+};
 
 // Character format of the selection (SCF_SELECTION) or of the default format (SCF_DEFAULT).
 class TTextAttributes {
@@ -123,13 +133,13 @@ class TRichEdit : public win::TSubclassedControl {
     // A piece of the text in the control's own positions: what a search found, to be
     // selected or replaced without converting positions.
     struct TSpan {
-        int min = 0, max = 0;
+        TControlPos min, max;
         bool Empty() const noexcept { return min == max; }
     };
     TSpan SelectionSpan();
     // The first occurrence of `text` (exact letter case, whole characters only) that starts
     // at or after `from`; none when there is none or the text is empty.
-    std::optional<TSpan> FindFrom(const std::string& text, int from);
+    std::optional<TSpan> FindFrom(const std::string& text, TControlPos from);
     // Selects a span and scrolls it into view.
     void SelectSpan(TSpan span);
     // Replaces a span, leaving the caret after the new text; not recorded for undo.
@@ -153,8 +163,8 @@ class TRichEdit : public win::TSubclassedControl {
     static bool CountsCharacters();
 
     // Conversions between byte offsets and the control's own positions.
-    int NativeFromByte(int bytePos);
-    int ByteFromNative(int nativePos);
+    TControlPos NativeFromByte(int bytePos);
+    int ByteFromNative(TControlPos nativePos);
 
     // An empty, hidden control window with this one's place, styles, format and text limit,
     // to be filled and then adopted, or dropped.
@@ -183,7 +193,7 @@ class TRichEdit : public win::TSubclassedControl {
     bool RaiseKeyPress(char& key);
     LRESULT BackspaceKeyDown(WPARAM wParam, LPARAM lParam);
     // Whether a position of the control starts a character (always, where it counts them).
-    bool StartsCharacter(int nativePos);
+    bool StartsCharacter(TControlPos nativePos);
     // Whether a position of the control lies between the CR and the LF of a line break.
     bool InsideLineBreak(LONG nativePos);
     // Takes a selection a key left past the end of the text, or with an end inside a line
