@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "about/about_box.h"
 #include "base/errors.h"
@@ -11,6 +12,7 @@
 #include "base/texts.h"
 #include "base/win/font.h"
 #include "dialogs/message_form.h"
+#include "document/document_io.h"
 #include "printing/print_document.h"
 #include "search/search.h"
 #include "ui/application.h"
@@ -96,6 +98,31 @@ bool AskYes(const std::string& question) {
            kResultYes;
 }
 
+// The document's commands reach the user through the window's file dialogs and message
+// boxes, and the document through the editor.
+class TFormDocumentHost final : public document::TDocumentHost {
+  public:
+    TFormDocumentHost(TOpenDialog& openDialog, TSaveDialog& saveDialog, TRichEdit& editor)
+        : openDialog_(openDialog), saveDialog_(saveDialog), editor_(editor) {}
+
+    std::optional<std::string> AskOpenPath() override { return PathFrom(openDialog_); }
+    std::optional<std::string> AskSavePath() override { return PathFrom(saveDialog_); }
+    bool AskYes(const std::string& question) override { return dodir::AskYes(question); }
+    void ShowNotice(const std::string& notice) override { dodir::ShowNotice(notice); }
+    void Load(const std::string& path) override { document::LoadDocument(editor_, path); }
+    void Save(const std::string& path) override { document::SaveDocument(editor_, path); }
+
+  private:
+    static std::optional<std::string> PathFrom(TOpenDialog& dialog) {
+        if (!dialog.Execute()) return std::nullopt;
+        return dialog.FileName;
+    }
+
+    TOpenDialog& openDialog_;
+    TSaveDialog& saveDialog_;
+    TRichEdit& editor_;
+};
+
 } // namespace
 
 TForm1::TForm1(TApplication& app) : TCustomForm(app) {
@@ -178,8 +205,8 @@ void TForm1::CreateControls() {
     ReplaceDialog1 = std::make_unique<TReplaceDialog>(Application());
     FontDialog1 = std::make_unique<TFontDialog>(Application());
     PrintDialog1 = std::make_unique<TPrintDialog>(Application());
-    Document = std::make_unique<document::TDocumentFile>(*RichEdit1, *OpenDialog1, *SaveDialog1,
-                                                         document::TConversation{&AskYes, &ShowNotice});
+    documentHost_ = std::make_unique<TFormDocumentHost>(*OpenDialog1, *SaveDialog1, *RichEdit1);
+    Document = std::make_unique<document::TDocumentFile>(*documentHost_);
 
     FindDialog1->OnFind = [this](TFindDialog& d) { FindDialog1Find(d); };
     ReplaceDialog1->OnFind = [this](TFindDialog& d) { ReplaceDialog1Find(d); };

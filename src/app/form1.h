@@ -45,6 +45,12 @@ class TForm1 : public TCustomForm {
     std::unique_ptr<TFontDialog> FontDialog1;
     std::unique_ptr<TPrintDialog> PrintDialog1;
 
+  private:
+    // The dialogs, boxes and editor as the document's commands see them; made before
+    // Document, which holds on to it.
+    std::unique_ptr<document::TDocumentHost> documentHost_;
+
+  public:
     // The file the document belongs to.
     std::unique_ptr<document::TDocumentFile> Document;
 

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
+#include <utility>
 #include <vector>
 
 #include "base/cp932.h"
@@ -32,6 +34,13 @@ void LoadRichEditLibrary() {
 int ScreenPixelsPerInch() {
     win::WindowDc dc(nullptr);
     return ::GetDeviceCaps(dc.get(), LOGPIXELSY);
+}
+
+// The form learns here, and only here, that a control's window was replaced: it keeps the
+// window handles of its controls for the tab order and its active control.
+void TellFormOfNewWindow(HWND old, HWND fresh) {
+    ::SendMessageA(::GetParent(fresh), win::kMsgControlReplaced, reinterpret_cast<WPARAM>(old),
+                   reinterpret_cast<LPARAM>(fresh));
 }
 
 } // namespace
@@ -133,7 +142,7 @@ void TRichEdit::ApplyLeftOverhang(HWND wnd) const {
     if (!::EqualRect(&got, &wanted)) ::SendMessageA(wnd, EM_SETRECT, 0, 0);
 }
 
-win::UniqueWindow TRichEdit::CreateEmptyTwin() {
+win::UniqueWindow TRichEdit::EmptyTwinWindow() {
     HWND self = Handle();
     HWND parent = ::GetParent(self);
     RECT r{};
@@ -150,7 +159,7 @@ win::UniqueWindow TRichEdit::CreateEmptyTwin() {
     return twin;
 }
 
-void TRichEdit::AdoptWindow(win::UniqueWindow twin) {
+void TRichEdit::PutInPlace(win::UniqueWindow twin) {
     HWND fresh = twin.get();
     HWND old = Handle();
     const bool focused = ::GetFocus() == old;
@@ -160,9 +169,93 @@ void TRichEdit::AdoptWindow(win::UniqueWindow twin) {
     win::UniqueWindow retired = SwapWindow(twin.release());
     pendingLead_ = -1;
     backspaceRaised_ = false;
-    ::SendMessageA(::GetParent(fresh), win::kMsgControlReplaced, reinterpret_cast<WPARAM>(old),
-                   reinterpret_cast<LPARAM>(fresh));
+    TellFormOfNewWindow(old, fresh);
     if (focused) ::SetFocus(fresh);
+}
+
+// The whole content, streamed through EM_STREAMIN and EM_STREAMOUT.
+//
+// No C++ exception may unwind through the control's stream request: every callback catches
+// what its work throws, keeps it in its cookie, returns an error code that stops the
+// request, and the exception is thrown again once the request has returned.
+
+namespace {
+
+// Error codes the callbacks hand back to the control; any non-zero value ends the request.
+constexpr DWORD kReadErrorCode = 1;
+constexpr DWORD kWriteErrorCode = 2;
+
+struct StreamCookie {
+    TContentSource* source = nullptr;
+    TContentSink* sink = nullptr;
+    bool refused = false;
+    std::exception_ptr error;
+};
+
+DWORD CALLBACK StreamInCallback(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
+    auto& in = *reinterpret_cast<StreamCookie*>(cookie);
+    *pcb = 0;
+    try {
+        const std::size_t room = cb > 0 ? static_cast<std::size_t>(cb) : 0;
+        *pcb = static_cast<LONG>(in.source->NextPiece(reinterpret_cast<char*>(buf), room));
+        return 0;
+    } catch (const TContentRefused&) {
+        in.refused = true;
+    } catch (...) {
+        in.error = std::current_exception();
+    }
+    return kReadErrorCode;
+}
+
+DWORD CALLBACK StreamOutCallback(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
+    auto& out = *reinterpret_cast<StreamCookie*>(cookie);
+    *pcb = 0;
+    try {
+        out.sink->Write(reinterpret_cast<const char*>(buf), cb > 0 ? static_cast<std::size_t>(cb) : 0);
+        *pcb = cb;
+        return 0;
+    } catch (...) {
+        out.error = std::current_exception();
+    }
+    return kWriteErrorCode;
+}
+
+// One stream request; what a callback threw is thrown again. False when the control ended
+// the request with an error or the source refused its content.
+bool Stream(HWND wnd, UINT msg, WPARAM format, StreamCookie& cookie, EDITSTREAMCALLBACK callback) {
+    EDITSTREAM es{};
+    es.dwCookie = reinterpret_cast<DWORD_PTR>(&cookie);
+    es.pfnCallback = callback;
+    ::SendMessageA(wnd, msg, format, reinterpret_cast<LPARAM>(&es));
+    if (cookie.error) std::rethrow_exception(cookie.error);
+    return es.dwError == 0 && !cookie.refused;
+}
+
+} // namespace
+
+bool TRichEdit::ReplaceContent(TContentSource& source) {
+    // The current content stays untouched by a failed attempt (a rich-text attempt on what
+    // is not rich text empties the control it reads into), and it is never emptied, which
+    // costs Wine's control a time growing with the square of its length, but dropped with its
+    // window, which costs nothing.
+    win::UniqueWindow twin = EmptyTwinWindow();
+    for (const auto& [format, flags] : {std::pair{TContentFormat::RichText, WPARAM{SF_RTF}},
+                                        std::pair{TContentFormat::PlainText, WPARAM{SF_TEXT}}}) {
+        if (!source.Start(format)) return false;
+        StreamCookie in;
+        in.source = &source;
+        if (!Stream(twin.get(), EM_STREAMIN, flags, in, &StreamInCallback)) continue;
+        ::SendMessageA(twin.get(), EM_EXLIMITTEXT, 0, kUnlimitedText);
+        PutInPlace(std::move(twin));
+        return true;
+    }
+    return false;
+}
+
+bool TRichEdit::WriteContent(TContentSink& sink) {
+    StreamCookie out;
+    out.sink = &sink;
+    return Stream(Handle(), EM_STREAMOUT, SF_RTF, out, &StreamOutCallback);
 }
 
 // Positions
@@ -639,7 +732,7 @@ void TRichEditStrings::ClearAll() {
     // however it is emptied, and none to be destroyed: a long text goes with its window,
     // and an empty window just like it takes its place.
     if (owner_.NativeTextLength() > kLongText) {
-        owner_.AdoptWindow(owner_.CreateEmptyTwin());
+        owner_.PutInPlace(owner_.EmptyTwinWindow());
         return;
     }
     ::SetWindowTextA(owner_.Handle(), "");

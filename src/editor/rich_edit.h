@@ -11,6 +11,7 @@
 #include <string>
 
 #include "base/colors.h"
+#include "base/content_stream.h"
 #include "base/fonts.h"
 #include "base/win/handles.h"
 #include "base/win/window.h"
@@ -85,7 +86,7 @@ struct TRichEditSettings {
     int leftOverhang = 0;
 };
 
-class TRichEdit : public win::TSubclassedControl {
+class TRichEdit : public win::TSubclassedControl, public TContentHolder {
   public:
     // The largest text limit the control takes; set by a successful load.
     static constexpr int kUnlimitedText = 0x7FFFFFF0;
@@ -166,12 +167,11 @@ class TRichEdit : public win::TSubclassedControl {
     TControlPos NativeFromByte(int bytePos);
     int ByteFromNative(TControlPos nativePos);
 
-    // An empty, hidden control window with this one's place, styles, format and text limit,
-    // to be filled and then adopted, or dropped.
-    win::UniqueWindow CreateEmptyTwin();
-    // Puts a twin in place of the control's window, which is destroyed; the focus and the
-    // parent's idea of its controls (kMsgControlReplaced) follow.
-    void AdoptWindow(win::UniqueWindow twin);
+    // The whole content in and out (TContentHolder). A source that is taken also lifts the
+    // text limit to kUnlimitedText. The content read goes into an empty window of its own,
+    // which takes the place of the control's window only once the reading succeeded.
+    bool ReplaceContent(TContentSource& source) override;
+    bool WriteContent(TContentSink& sink) override;
 
   protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -183,6 +183,12 @@ class TRichEdit : public win::TSubclassedControl {
         return ::SendMessageA(Handle(), msg, wParam, lParam);
     }
     int NativeTextLength();
+    // An empty, hidden control window with this one's place, styles, format and text limit,
+    // to be filled and then put in place, or dropped.
+    win::UniqueWindow EmptyTwinWindow();
+    // Puts a twin in place of the control's window, which is destroyed; the focus and the
+    // form follow (TellFormOfNewWindow).
+    void PutInPlace(win::UniqueWindow twin);
     // Sets a control window up as this one: default format, text limit, events, background,
     // formatting rectangle.
     void Prepare(HWND wnd, LRESULT textLimit);
