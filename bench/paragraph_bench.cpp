@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "base/win/handles.h"
-#include "editor/document_stream.h"
+#include "document/document_io.h"
 #include "editor/rich_edit.h"
 #include "bench_clock.h"
 
@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
         settings.wordWrap = wrap;
         auto editor = std::make_unique<dodir::TRichEdit>(host.get(), settings);
         double t = Now();
-        dodir::LoadDocument(*editor, path);
+        dodir::document::LoadDocument(*editor, path);
         const double open = Now() - t;
         ::SendMessageA(editor->Handle(), EM_SETSEL, static_cast<WPARAM>(-1), -1);
         t = Now();
@@ -62,10 +62,10 @@ int main(int argc, char** argv) {
         ::UpdateWindow(editor->Handle());
         const double key = Now() - t;
         t = Now();
-        dodir::SaveDocument(*editor, saved);
+        dodir::document::SaveDocument(*editor, saved);
         const double save = Now() - t;
         t = Now();
-        dodir::LoadDocument(*editor, saved);
+        dodir::document::LoadDocument(*editor, saved);
         const double reopen = Now() - t;
         t = Now();
         editor->Lines.ClearAll();
@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
         settings.verticalScrollBar = true;
         auto editor = std::make_unique<dodir::TRichEdit>(host.get(), settings);
         const double t = Now();
-        dodir::LoadDocument(*editor, path);
+        dodir::document::LoadDocument(*editor, path);
         return Now() - t;
     };
     std::string letters(30000, 'x');

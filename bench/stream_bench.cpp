@@ -1,4 +1,4 @@
-// Time of Lines.LoadDocument and Lines.SaveDocument on 2 MB and 8 MB documents, plain text
+// Time of LoadDocument and SaveDocument on 2 MB and 8 MB documents, plain text
 // and rich text, each against the bare control streaming the same file in the same run
 // (EM_STREAMIN / EM_STREAMOUT with a callback that only reads or writes the file), and of
 // opening over a loaded document and New on it against an open into an empty editor. Ratios
@@ -19,12 +19,14 @@
 #include <vector>
 
 #include "base/win/handles.h"
-#include "editor/document_stream.h"
+#include "document/document_io.h"
 #include "editor/rich_edit.h"
 #include "bench_clock.h"
 
 namespace {
 
+using dodir::document::LoadDocument;
+using dodir::document::SaveDocument;
 using dodir::win::UniqueFile;
 
 double MedianSeconds(int repetitions, const std::function<void()>& prepare,

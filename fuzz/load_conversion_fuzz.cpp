@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/load_conversion.h"
+#include "document/load_conversion.h"
 
 namespace {
 

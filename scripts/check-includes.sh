@@ -11,8 +11,6 @@ cd "$(dirname "$0")/../src" || exit 1
 arrows=(
   about-\>ui
   dialogs-\>ui
-  document-\>editor
-  printing-\>dialogs
   printing-\>editor
   printing-\>ui
   search-\>editor

@@ -3,7 +3,7 @@
 # alive for the whole run. Needs a display (scripts/test.sh provides one).
 source "$(dirname "$0")/env.sh"
 cd "$root/build/win" || exit 1
-# A full file system for the save tests of DocumentStreamTest: a 1 MiB tmpfs holding
+# A full file system for the save tests of DocumentIoTest: a 1 MiB tmpfs holding
 # kept.rtf and a filler that takes the rest, named by DODIR_FULL_DIR (seen by Wine on Z:).
 # Left out when mounting is not allowed; the test then skips.
 full_dir=$(mktemp -d /tmp/dodir-full.XXXXXX)

@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "base/errors.h"
 #include "app/gutter_numbers.h"
 #include "base/win/font.h"
 #include "dialogs/message_form.h"
+#include "document/document_io.h"
 #include "printing/print_document.h"
 #include "search/search.h"
 #include "ui/application.h"
@@ -76,6 +78,31 @@ bool AskYes(const std::string& question) {
     return ShowMessageForm(question, MessageKind::Confirmation, {MessageButton::Yes, MessageButton::No}) ==
            kResultYes;
 }
+
+// The document's commands reach the user through the window's file dialogs and message
+// boxes, and the document through the editor.
+class TFormDocumentHost final : public document::TDocumentHost {
+  public:
+    TFormDocumentHost(TOpenDialog& openDialog, TSaveDialog& saveDialog, TRichEdit& editor)
+        : openDialog_(openDialog), saveDialog_(saveDialog), editor_(editor) {}
+
+    std::optional<std::string> AskOpenPath() override { return PathFrom(openDialog_); }
+    std::optional<std::string> AskSavePath() override { return PathFrom(saveDialog_); }
+    bool AskYes(const std::string& question) override { return dodir::AskYes(question); }
+    void ShowNotice(const std::string& notice) override { dodir::ShowNotice(notice); }
+    void Load(const std::string& path) override { document::LoadDocument(editor_, path); }
+    void Save(const std::string& path) override { document::SaveDocument(editor_, path); }
+
+  private:
+    static std::optional<std::string> PathFrom(TOpenDialog& dialog) {
+        if (!dialog.Execute()) return std::nullopt;
+        return dialog.FileName;
+    }
+
+    TOpenDialog& openDialog_;
+    TSaveDialog& saveDialog_;
+    TRichEdit& editor_;
+};
 
 } // namespace
 
@@ -163,8 +190,8 @@ void TForm1::CreateControls(TPrinter& printer) {
     ReplaceDialog1 = std::make_unique<TReplaceDialog>(host);
     FontDialog1 = std::make_unique<TFontDialog>(host);
     PrintDialog1 = std::make_unique<TPrintDialog>(host, printer);
-    Document = std::make_unique<document::TDocumentFile>(*RichEdit1, *OpenDialog1, *SaveDialog1,
-                                                         document::TConversation{&AskYes, &ShowNotice});
+    documentHost_ = std::make_unique<TFormDocumentHost>(*OpenDialog1, *SaveDialog1, *RichEdit1);
+    Document = std::make_unique<document::TDocumentFile>(*documentHost_);
 
     FindDialog1->OnFind = [this](TFindDialog& d) { FindDialog1Find(d); };
     ReplaceDialog1->OnFind = [this](TFindDialog& d) { ReplaceDialog1Find(d); };

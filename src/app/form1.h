@@ -51,6 +51,12 @@ class TForm1 : public TCustomForm {
     // Made hidden with the window and kept until it goes.
     std::unique_ptr<TAboutBox> AboutBox;
 
+  private:
+    // The dialogs, boxes and editor as the document's commands see them; made before
+    // Document, which holds on to it.
+    std::unique_ptr<document::TDocumentHost> documentHost_;
+
+  public:
     // The file the document belongs to.
     std::unique_ptr<document::TDocumentFile> Document;
 

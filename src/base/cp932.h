@@ -10,6 +10,11 @@ constexpr bool IsLeadByte(unsigned char b) noexcept {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
+// A trail byte can be the second byte of a double-byte character (every lead byte can).
+constexpr bool IsTrailByte(unsigned char b) noexcept {
+    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+
 // Number of characters in text; a lead byte at the very end counts as one character.
 std::size_t CharCount(std::string_view text) noexcept;
 

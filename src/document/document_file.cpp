@@ -1,31 +1,29 @@
 #include "document/document_file.h"
 
-#include "dialogs/common_dialogs.h"
-#include "editor/document_stream.h"
-
 namespace dodir::document {
 
 bool TDocumentFile::Open() {
-    if (!openDialog_.Execute()) return false;
-    const std::string path = openDialog_.FileName;
+    const auto path = host_.AskOpenPath();
+    if (!path) return false;
     // Nothing of the file state changes before the load succeeded: a Save after a failed
     // Open must not write the old document over the file that failed to open.
-    LoadDocument(editor_, path);
-    openFileName_ = path;
+    host_.Load(*path);
+    openFileName_ = *path;
     openState_ = osOpened;
     return true;
 }
 
 bool TDocumentFile::SaveAs() {
-    if (!saveDialog_.Execute()) return false;
-    saveFileName_ = saveDialog_.FileName;
-    SaveDocument(editor_, saveFileName_);
+    const auto path = host_.AskSavePath();
+    if (!path) return false;
+    saveFileName_ = *path;
+    host_.Save(saveFileName_);
     return true;
 }
 
 void TDocumentFile::Overwrite() {
-    SaveDocument(editor_, openFileName_);
-    talk_.tell("上書きしました。");
+    host_.Save(openFileName_);
+    host_.ShowNotice("上書きしました。");
 }
 
 void TDocumentFile::Save() {
@@ -37,8 +35,8 @@ void TDocumentFile::Save() {
 
 void TDocumentFile::OfferSave() {
     if (openState_ == osNotOpened) {
-        if (talk_.askYes("ファイルを保存しますか？")) SaveAs();
-    } else if (talk_.askYes("ファイルを上書き？")) {
+        if (host_.AskYes("ファイルを保存しますか？")) SaveAs();
+    } else if (host_.AskYes("ファイルを上書き？")) {
         Overwrite();
     }
 }

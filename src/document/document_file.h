@@ -2,30 +2,34 @@
 // that concern it.
 #pragma once
 #include <cstdint>
-#include <functional>
+#include <optional>
 #include <string>
-
-namespace dodir {
-class TRichEdit;
-class TOpenDialog;
-class TSaveDialog;
-} // namespace dodir
 
 namespace dodir::document {
 
 // Whether the document is tied to the file OpenFileName; stored as 0 and 1.
 enum TOpenState : std::int32_t { osNotOpened = 0, osOpened = 1 };
 
-// How the commands talk to the user: a yes-or-no question, and a notice to acknowledge.
-struct TConversation {
-    std::function<bool(const std::string& question)> askYes;
-    std::function<void(const std::string& notice)> tell;
+// What the commands need around them: the user to choose files and to answer, and the
+// document to be loaded from and saved to a path (each throws when it fails, the document
+// then as it was).
+class TDocumentHost {
+  public:
+    virtual ~TDocumentHost() = default;
+    // A file to open, or none when the user cancels.
+    virtual std::optional<std::string> AskOpenPath() = 0;
+    // A file to save to, or none when the user cancels.
+    virtual std::optional<std::string> AskSavePath() = 0;
+    virtual bool AskYes(const std::string& question) = 0;
+    // A notice the user acknowledges.
+    virtual void ShowNotice(const std::string& notice) = 0;
+    virtual void Load(const std::string& path) = 0;
+    virtual void Save(const std::string& path) = 0;
 };
 
 class TDocumentFile {
   public:
-    TDocumentFile(TRichEdit& editor, TOpenDialog& openDialog, TSaveDialog& saveDialog, TConversation talk)
-        : editor_(editor), openDialog_(openDialog), saveDialog_(saveDialog), talk_(std::move(talk)) {}
+    explicit TDocumentFile(TDocumentHost& host) : host_(host) {}
 
     TOpenState OpenState() const noexcept { return openState_; }
     // The path of the last successful Open.
@@ -35,8 +39,8 @@ class TDocumentFile {
 
     // New: the document no longer belongs to a file (the names are kept).
     void Detach() noexcept { openState_ = osNotOpened; }
-    // Asks for a file and loads it into the editor; false when the dialog was cancelled.
-    // Nothing changes when the load fails.
+    // Asks for a file and loads it; false when the user cancelled. Nothing changes when the
+    // load fails.
     bool Open();
     // Saves to the opened file, or else to a file asked for.
     void Save();
@@ -47,10 +51,7 @@ class TDocumentFile {
     bool SaveAs();
     void Overwrite();
 
-    TRichEdit& editor_;
-    TOpenDialog& openDialog_;
-    TSaveDialog& saveDialog_;
-    TConversation talk_;
+    TDocumentHost& host_;
     TOpenState openState_ = osNotOpened;
     std::string openFileName_;
     std::string saveFileName_;

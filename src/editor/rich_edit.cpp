@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
+#include <utility>
 #include <vector>
 
 #include "base/cp932.h"
@@ -32,6 +34,13 @@ void LoadRichEditLibrary() {
 int ScreenPixelsPerInch() {
     win::WindowDc dc(nullptr);
     return ::GetDeviceCaps(dc.get(), LOGPIXELSY);
+}
+
+// The form learns here, and only here, that a control's window was replaced: it keeps the
+// window handles of its controls for the tab order and its active control.
+void TellFormOfNewWindow(HWND old, HWND fresh) {
+    ::SendMessageA(::GetParent(fresh), win::kMsgControlReplaced, reinterpret_cast<WPARAM>(old),
+                   reinterpret_cast<LPARAM>(fresh));
 }
 
 } // namespace
@@ -133,7 +142,7 @@ void TRichEdit::ApplyLeftOverhang(HWND wnd) const {
     if (!::EqualRect(&got, &wanted)) ::SendMessageA(wnd, EM_SETRECT, 0, 0);
 }
 
-win::UniqueWindow TRichEdit::CreateEmptyTwin() {
+win::UniqueWindow TRichEdit::EmptyTwinWindow() {
     HWND self = Handle();
     HWND parent = ::GetParent(self);
     RECT r{};
@@ -150,7 +159,7 @@ win::UniqueWindow TRichEdit::CreateEmptyTwin() {
     return twin;
 }
 
-void TRichEdit::AdoptWindow(win::UniqueWindow twin) {
+void TRichEdit::PutInPlace(win::UniqueWindow twin) {
     HWND fresh = twin.get();
     HWND old = Handle();
     const bool focused = ::GetFocus() == old;
@@ -160,9 +169,93 @@ void TRichEdit::AdoptWindow(win::UniqueWindow twin) {
     win::UniqueWindow retired = SwapWindow(twin.release());
     pendingLead_ = -1;
     backspaceRaised_ = false;
-    ::SendMessageA(::GetParent(fresh), win::kMsgControlReplaced, reinterpret_cast<WPARAM>(old),
-                   reinterpret_cast<LPARAM>(fresh));
+    TellFormOfNewWindow(old, fresh);
     if (focused) ::SetFocus(fresh);
+}
+
+// The whole content, streamed through EM_STREAMIN and EM_STREAMOUT.
+//
+// No C++ exception may unwind through the control's stream request: every callback catches
+// what its work throws, keeps it in its cookie, returns an error code that stops the
+// request, and the exception is thrown again once the request has returned.
+
+namespace {
+
+// Error codes the callbacks hand back to the control; any non-zero value ends the request.
+constexpr DWORD kReadErrorCode = 1;
+constexpr DWORD kWriteErrorCode = 2;
+
+struct StreamCookie {
+    TContentSource* source = nullptr;
+    TContentSink* sink = nullptr;
+    bool refused = false;
+    std::exception_ptr error;
+};
+
+DWORD CALLBACK StreamInCallback(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
+    auto& in = *reinterpret_cast<StreamCookie*>(cookie);
+    *pcb = 0;
+    try {
+        const std::size_t room = cb > 0 ? static_cast<std::size_t>(cb) : 0;
+        *pcb = static_cast<LONG>(in.source->NextPiece(reinterpret_cast<char*>(buf), room));
+        return 0;
+    } catch (const TContentRefused&) {
+        in.refused = true;
+    } catch (...) {
+        in.error = std::current_exception();
+    }
+    return kReadErrorCode;
+}
+
+DWORD CALLBACK StreamOutCallback(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
+    auto& out = *reinterpret_cast<StreamCookie*>(cookie);
+    *pcb = 0;
+    try {
+        out.sink->Write(reinterpret_cast<const char*>(buf), cb > 0 ? static_cast<std::size_t>(cb) : 0);
+        *pcb = cb;
+        return 0;
+    } catch (...) {
+        out.error = std::current_exception();
+    }
+    return kWriteErrorCode;
+}
+
+// One stream request; what a callback threw is thrown again. False when the control ended
+// the request with an error or the source refused its content.
+bool Stream(HWND wnd, UINT msg, WPARAM format, StreamCookie& cookie, EDITSTREAMCALLBACK callback) {
+    EDITSTREAM es{};
+    es.dwCookie = reinterpret_cast<DWORD_PTR>(&cookie);
+    es.pfnCallback = callback;
+    ::SendMessageA(wnd, msg, format, reinterpret_cast<LPARAM>(&es));
+    if (cookie.error) std::rethrow_exception(cookie.error);
+    return es.dwError == 0 && !cookie.refused;
+}
+
+} // namespace
+
+bool TRichEdit::ReplaceContent(TContentSource& source) {
+    // The current content stays untouched by a failed attempt (a rich-text attempt on what
+    // is not rich text empties the control it reads into), and it is never emptied, which
+    // costs Wine's control a time growing with the square of its length, but dropped with its
+    // window, which costs nothing.
+    win::UniqueWindow twin = EmptyTwinWindow();
+    for (const auto& [format, flags] : {std::pair{TContentFormat::RichText, WPARAM{SF_RTF}},
+                                        std::pair{TContentFormat::PlainText, WPARAM{SF_TEXT}}}) {
+        if (!source.Start(format)) return false;
+        StreamCookie in;
+        in.source = &source;
+        if (!Stream(twin.get(), EM_STREAMIN, flags, in, &StreamInCallback)) continue;
+        ::SendMessageA(twin.get(), EM_EXLIMITTEXT, 0, kUnlimitedText);
+        PutInPlace(std::move(twin));
+        return true;
+    }
+    return false;
+}
+
+bool TRichEdit::WriteContent(TContentSink& sink) {
+    StreamCookie out;
+    out.sink = &sink;
+    return Stream(Handle(), EM_STREAMOUT, SF_RTF, out, &StreamOutCallback);
 }
 
 // Positions
@@ -179,18 +272,19 @@ std::string TRichEdit::TextPrefix(int bytes) {
     return std::string(buf.data(), ::strnlen(buf.data(), buf.size()));
 }
 
-int TRichEdit::NativeFromByte(int bytePos) {
-    if (!CountsCharacters()) return bytePos;
-    if (bytePos <= 0) return 0;
+TControlPos TRichEdit::NativeFromByte(int bytePos) {
+    if (!CountsCharacters()) return TControlPos(bytePos);
+    if (bytePos <= 0) return TControlPos(0);
     const auto prefix = TextPrefix(bytePos + 1);
-    return static_cast<int>(cp932::CharIndexOfByte(prefix, static_cast<std::size_t>(bytePos)));
+    return TControlPos(static_cast<int>(cp932::CharIndexOfByte(prefix, static_cast<std::size_t>(bytePos))));
 }
 
-int TRichEdit::ByteFromNative(int nativePos) {
-    if (!CountsCharacters()) return nativePos;
-    if (nativePos <= 0) return 0;
-    const auto prefix = TextPrefix(nativePos * 2);
-    return static_cast<int>(cp932::ByteOffsetOfChar(prefix, static_cast<std::size_t>(nativePos)));
+int TRichEdit::ByteFromNative(TControlPos nativePos) {
+    const int at = nativePos.value;
+    if (!CountsCharacters()) return at;
+    if (at <= 0) return 0;
+    const auto prefix = TextPrefix(at * 2);
+    return static_cast<int>(cp932::ByteOffsetOfChar(prefix, static_cast<std::size_t>(at)));
 }
 
 std::string TRichEdit::Text() {
@@ -205,17 +299,18 @@ int TRichEdit::TextLength() { return static_cast<int>(Text().size()); }
 int TRichEdit::SelectionStart() {
     CHARRANGE r{};
     Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
-    return ByteFromNative(r.cpMin);
+    return ByteFromNative(TControlPos(r.cpMin));
 }
 
 void TRichEdit::SetSelectionStart(int pos) {
-    const int p = NativeFromByte(pos);
+    const int p = NativeFromByte(pos).value;
     CHARRANGE r{p, p};
     Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
 }
 
 int TRichEdit::SelectionLength() {
-    const auto [lo, hi] = SelectionSpan();
+    const TSpan span = SelectionSpan();
+    const int lo = span.min.value, hi = span.max.value;
     if (!CountsCharacters()) return hi - lo;
     const auto prefix = TextPrefix(hi * 2);
     return static_cast<int>(cp932::ByteOffsetOfChar(prefix, static_cast<std::size_t>(hi)) -
@@ -225,8 +320,8 @@ int TRichEdit::SelectionLength() {
 void TRichEdit::SetSelectionLength(int length) {
     CHARRANGE r{};
     Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
-    const int end = NativeFromByte(ByteFromNative(r.cpMin) + length);
-    CHARRANGE sel{r.cpMin, end};
+    const TControlPos end = NativeFromByte(ByteFromNative(TControlPos(r.cpMin)) + length);
+    CHARRANGE sel{r.cpMin, end.value};
     Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&sel));
     Send(WM_USER + 49); // EM_SCROLLCARET
 }
@@ -273,25 +368,26 @@ TRichEdit::TSpan TRichEdit::SelectionSpan() {
     // Selecting all reaches past a final paragraph mark that is not part of the text.
     const int len = NativeTextLength();
     const int lo = std::clamp<int>(r.cpMin, 0, len);
-    return {lo, r.cpMax < 0 ? len : std::clamp<int>(r.cpMax, lo, len)};
+    return {TControlPos(lo), TControlPos(r.cpMax < 0 ? len : std::clamp<int>(r.cpMax, lo, len))};
 }
 
-bool TRichEdit::StartsCharacter(int nativePos) {
-    if (CountsCharacters() || nativePos <= 0) return true;
+bool TRichEdit::StartsCharacter(TControlPos nativePos) {
+    const int at = nativePos.value;
+    if (CountsCharacters() || at <= 0) return true;
     // Counted in bytes: walk the line from its start, which is a character boundary.
-    const auto line = Send(EM_EXLINEFROMCHAR, 0, nativePos);
+    const auto line = Send(EM_EXLINEFROMCHAR, 0, at);
     const auto lineStart = static_cast<int>(Send(EM_LINEINDEX, static_cast<WPARAM>(line)));
-    std::vector<char> buf(static_cast<std::size_t>(nativePos - lineStart) + 1, '\0');
-    TEXTRANGEA range{{lineStart, nativePos}, buf.data()};
+    std::vector<char> buf(static_cast<std::size_t>(at - lineStart) + 1, '\0');
+    TEXTRANGEA range{{lineStart, at}, buf.data()};
     const auto got = Send(EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
     return !cp932::EndsInsideCharacter(
         std::string_view(buf.data(), static_cast<std::size_t>(std::max<LRESULT>(got, 0))));
 }
 
-std::optional<TRichEdit::TSpan> TRichEdit::FindFrom(const std::string& text, int from) {
+std::optional<TRichEdit::TSpan> TRichEdit::FindFrom(const std::string& text, TControlPos start) {
     if (text.empty()) return std::nullopt;
     const int length = static_cast<int>(CountsCharacters() ? cp932::CharCount(text) : text.size());
-    for (;;) {
+    for (int from = start.value;;) {
         FINDTEXTA ft{};
         ft.chrg.cpMin = from;
         ft.chrg.cpMax = -1; // to the end
@@ -300,19 +396,20 @@ std::optional<TRichEdit::TSpan> TRichEdit::FindFrom(const std::string& text, int
             static_cast<int>(Send(EM_FINDTEXT, FR_DOWN | FR_MATCHCASE, reinterpret_cast<LPARAM>(&ft)));
         if (found < 0) return std::nullopt;
         // A byte-wise search also finds text in the trail byte of a double-byte character.
-        if (StartsCharacter(found) && StartsCharacter(found + length)) return TSpan{found, found + length};
+        const TSpan span{TControlPos(found), TControlPos(found + length)};
+        if (StartsCharacter(span.min) && StartsCharacter(span.max)) return span;
         from = found + 1;
     }
 }
 
 void TRichEdit::SelectSpan(TSpan span) {
-    CHARRANGE r{span.min, span.max};
+    CHARRANGE r{span.min.value, span.max.value};
     Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
     Send(WM_USER + 49); // EM_SCROLLCARET
 }
 
 void TRichEdit::ReplaceSpan(TSpan span, const std::string& text) {
-    CHARRANGE r{span.min, span.max};
+    CHARRANGE r{span.min.value, span.max.value};
     Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
     Send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
 }
@@ -635,7 +732,7 @@ void TRichEditStrings::ClearAll() {
     // however it is emptied, and none to be destroyed: a long text goes with its window,
     // and an empty window just like it takes its place.
     if (owner_.NativeTextLength() > kLongText) {
-        owner_.AdoptWindow(owner_.CreateEmptyTwin());
+        owner_.PutInPlace(owner_.EmptyTwinWindow());
         return;
     }
     ::SetWindowTextA(owner_.Handle(), "");

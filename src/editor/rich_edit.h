@@ -1,6 +1,7 @@
 // TRichEdit: the program's only text editor, a wrapper of the Rich Edit 1.0 control.
-// Every position and length it takes or gives is a byte offset into the code page 932
-// text, CR LF counting two, whatever unit the control underneath counts in.
+// A position or length it takes or gives as an int is a byte offset into the code page 932
+// text, CR LF counting two, whatever unit the control underneath counts in; a position in
+// that unit is a TControlPos.
 #pragma once
 #include <windows.h>
 #include <richedit.h>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "base/colors.h"
+#include "base/content_stream.h"
 #include "base/fonts.h"
 #include "base/win/handles.h"
 #include "base/win/window.h"
@@ -33,6 +35,15 @@ enum TShiftState : unsigned {
 unsigned ShiftStateFromMouse(WPARAM keys);
 
 enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
+
+// A position in the control's own unit: bytes where it counts bytes, characters where it
+// counts characters. Never made from a byte offset by accident: only explicitly.
+struct TControlPos {
+    constexpr TControlPos() noexcept = default;
+    constexpr explicit TControlPos(int at) noexcept : value(at) {}
+    friend constexpr bool operator==(TControlPos, TControlPos) noexcept = default;
+    int value = 0;
+};
 
 // Character format of the selection (SCF_SELECTION) or of the default format (SCF_DEFAULT).
 class TTextAttributes {
@@ -75,7 +86,7 @@ struct TRichEditSettings {
     int leftOverhang = 0;
 };
 
-class TRichEdit : public win::TSubclassedControl {
+class TRichEdit : public win::TSubclassedControl, public TContentHolder {
   public:
     // The largest text limit the control takes; set by a successful load.
     static constexpr int kUnlimitedText = 0x7FFFFFF0;
@@ -123,13 +134,13 @@ class TRichEdit : public win::TSubclassedControl {
     // A piece of the text in the control's own positions: what a search found, to be
     // selected or replaced without converting positions.
     struct TSpan {
-        int min = 0, max = 0;
+        TControlPos min, max;
         bool Empty() const noexcept { return min == max; }
     };
     TSpan SelectionSpan();
     // The first occurrence of `text` (exact letter case, whole characters only) that starts
     // at or after `from`; none when there is none or the text is empty.
-    std::optional<TSpan> FindFrom(const std::string& text, int from);
+    std::optional<TSpan> FindFrom(const std::string& text, TControlPos from);
     // Selects a span and scrolls it into view.
     void SelectSpan(TSpan span);
     // Replaces a span, leaving the caret after the new text; not recorded for undo.
@@ -153,15 +164,14 @@ class TRichEdit : public win::TSubclassedControl {
     static bool CountsCharacters();
 
     // Conversions between byte offsets and the control's own positions.
-    int NativeFromByte(int bytePos);
-    int ByteFromNative(int nativePos);
+    TControlPos NativeFromByte(int bytePos);
+    int ByteFromNative(TControlPos nativePos);
 
-    // An empty, hidden control window with this one's place, styles, format and text limit,
-    // to be filled and then adopted, or dropped.
-    win::UniqueWindow CreateEmptyTwin();
-    // Puts a twin in place of the control's window, which is destroyed; the focus and the
-    // parent's idea of its controls (kMsgControlReplaced) follow.
-    void AdoptWindow(win::UniqueWindow twin);
+    // The whole content in and out (TContentHolder). A source that is taken also lifts the
+    // text limit to kUnlimitedText. The content read goes into an empty window of its own,
+    // which takes the place of the control's window only once the reading succeeded.
+    bool ReplaceContent(TContentSource& source) override;
+    bool WriteContent(TContentSink& sink) override;
 
   protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -173,6 +183,12 @@ class TRichEdit : public win::TSubclassedControl {
         return ::SendMessageA(Handle(), msg, wParam, lParam);
     }
     int NativeTextLength();
+    // An empty, hidden control window with this one's place, styles, format and text limit,
+    // to be filled and then put in place, or dropped.
+    win::UniqueWindow EmptyTwinWindow();
+    // Puts a twin in place of the control's window, which is destroyed; the focus and the
+    // form follow (TellFormOfNewWindow).
+    void PutInPlace(win::UniqueWindow twin);
     // Sets a control window up as this one: default format, text limit, events, background,
     // formatting rectangle.
     void Prepare(HWND wnd, LRESULT textLimit);
@@ -183,7 +199,7 @@ class TRichEdit : public win::TSubclassedControl {
     bool RaiseKeyPress(char& key);
     LRESULT BackspaceKeyDown(WPARAM wParam, LPARAM lParam);
     // Whether a position of the control starts a character (always, where it counts them).
-    bool StartsCharacter(int nativePos);
+    bool StartsCharacter(TControlPos nativePos);
     // Whether a position of the control lies between the CR and the LF of a line break.
     bool InsideLineBreak(LONG nativePos);
     // Takes a selection a key left past the end of the text, or with an end inside a line

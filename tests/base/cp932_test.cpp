@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 using namespace dodir::cp932;
 
 // "あいう\r\nabc" : three double-byte characters, CR LF and three letters.
@@ -16,6 +18,12 @@ TEST(Cp932Positions, LeadBytesAreTheTwoShiftJisRanges) {
     EXPECT_TRUE(IsLeadByte(0xE0));
     EXPECT_TRUE(IsLeadByte(0xFC));
     EXPECT_FALSE(IsLeadByte(0xFD));
+}
+
+TEST(Cp932Positions, TrailBytesAreTheTwoSecondByteRanges) {
+    const std::pair<int, bool> rows[] = {{0x3F, false}, {0x40, true}, {0x7E, true}, {0x7F, false},
+                                         {0x80, true},  {0xFC, true}, {0xFD, false}};
+    for (const auto& [b, trail] : rows) EXPECT_EQ(IsTrailByte(static_cast<unsigned char>(b)), trail) << b;
 }
 
 TEST(Cp932Positions, CharactersAndBytesMapBothWays) {

@@ -1,4 +1,6 @@
-// New, Open, Save and Exit with real files, real dialogs and real boxes, answered by the test.
+// New, Open, Save and Exit through the main window: the real dialogs' and boxes' answers,
+// answered by the test, reach the document's steps (DocumentFile pins them), real files are
+// read and written, and the window's caption, editor and gutter follow.
 #include <windows.h>
 #include <gtest/gtest.h>
 
@@ -43,16 +45,6 @@ TEST_F(FileCommandsTest, OpenReadsThePlainTextAndTiesTheDocumentToTheFile) {
     EXPECT_EQ(form_->OpenDialog1->FileName, path);
 }
 
-TEST_F(FileCommandsTest, CancelledOpenChangesNothing) {
-    Type("keep");
-    W answer({W::Dialog(W::Press(IDCANCEL))});
-    form_->ToolButton2Click();
-    EXPECT_EQ(answer.Seen().size(), 1u);
-    EXPECT_EQ(form_->RichEdit1->Text(), "keep");
-    EXPECT_EQ(form_->Caption(), "dodir");
-    EXPECT_EQ(form_->Document->OpenState(), 0);
-}
-
 TEST_F(FileCommandsTest, AFailedOpenLeavesDocumentCaptionAndStateAsTheyWere) {
     const std::string good = dir_.Path("good.txt");
     ASSERT_TRUE(WriteFileBytes(good, "good text"));
@@ -91,20 +83,6 @@ TEST_F(FileCommandsTest, SaveWithoutAFileAsksForANameAndWritesRtfSilently) {
     EXPECT_NE(shown.find("out.txt"), std::string::npos) << shown;
 }
 
-TEST_F(FileCommandsTest, SaveOfAnOpenedFileOverwritesItAndSaysSo) {
-    const std::string path = dir_.Path("plain.txt");
-    ASSERT_TRUE(WriteFileBytes(path, "plain"));
-    OpenFile(path);
-    Type("new ");
-    W answer({W::MessageForm(W::Press(IDOK))});
-    form_->ToolButton3Click();
-    ASSERT_EQ(answer.Seen().size(), 1u);
-    EXPECT_EQ(answer.Texts()[0], "上書きしました。");
-    const std::string written = ReadFileBytes(path);
-    EXPECT_EQ(written.rfind("{\\rtf", 0), 0u);
-    EXPECT_NE(written.find("new plain"), std::string::npos);
-}
-
 TEST_F(FileCommandsTest, NewEmptiesEditorAndGutterAndUnties) {
     const std::string path = dir_.Path("a.txt");
     ASSERT_TRUE(WriteFileBytes(path, "a\r\nb"));
@@ -117,16 +95,6 @@ TEST_F(FileCommandsTest, NewEmptiesEditorAndGutterAndUnties) {
     EXPECT_EQ(form_->Caption(), "dodir");
     EXPECT_EQ(form_->Document->OpenState(), 0);
     EXPECT_EQ(form_->Document->OpenFileName(), path); // kept, but no longer used by Save
-}
-
-TEST_F(FileCommandsTest, ExitUnsavedNoAndNoGoesOn) {
-    Type("draft");
-    W answer({W::MessageForm(W::Press(IDNO)), W::MessageForm(W::Press(IDNO))});
-    form_->ToolButton13Click();
-    ASSERT_EQ(answer.Seen().size(), 2u);
-    EXPECT_EQ(answer.Texts()[0], "ファイルを保存しますか？");
-    EXPECT_EQ(answer.Texts()[1], "プログラムを終了しますか？");
-    EXPECT_FALSE(QuitPosted());
 }
 
 TEST_F(FileCommandsTest, ExitYesToSavingThenCancelThenYesEndsWithoutWriting) {
@@ -154,18 +122,6 @@ TEST_F(FileCommandsTest, ExitAfterOpenOverwritesOnYesAndAsksToQuit) {
     EXPECT_EQ(ReadFileBytes(path).rfind("{\\rtf", 0), 0u);
     EXPECT_FALSE(QuitPosted());
     EXPECT_EQ(form_->Document->OpenState(), 1);
-}
-
-TEST_F(FileCommandsTest, SaveIntoAReadOnlyFileFailsWithoutANotice) {
-    const std::string path = dir_.Path("ro.txt");
-    ASSERT_TRUE(WriteFileBytes(path, "original"));
-    OpenFile(path);
-    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
-    W answer({W::ErrorBox()});
-    form_.ToolButton(3);
-    ASSERT_EQ(answer.Seen().size(), 1u); // the error box, and no notice after it
-    EXPECT_EQ(answer.Texts()[0], "ファイル " + path + " を作成できません.");
-    EXPECT_EQ(ReadFileBytes(path), "original");
 }
 
 TEST_F(FileCommandsTest, SavingOntoAnExistingFileThroughTheDialogReplacesItWithoutAQuestion) {

@@ -6,7 +6,9 @@
 
 #include <atomic>
 #include <memory>
+#include <string>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "base/errors.h"
@@ -14,6 +16,11 @@
 
 using namespace dodir;
 using namespace dodir::testing;
+
+// A byte offset is no position of the control: passed where one is expected, it does not compile.
+static_assert(!std::is_convertible_v<int, TControlPos>);
+static_assert(!std::is_invocable_v<decltype(&TRichEdit::FindFrom), TRichEdit&, const std::string&, int>);
+static_assert(!std::is_invocable_v<decltype(&TRichEdit::ByteFromNative), TRichEdit&, int>);
 
 namespace {
 
@@ -80,7 +87,7 @@ TEST_F(RichEditTest, WrappedParagraphCountsAsSeveralLines) {
     // The first display line ends where the second starts.
     const auto secondStart = static_cast<int>(::SendMessageA(Wnd(), EM_LINEINDEX, 1, 0));
     EXPECT_EQ(editor_->Lines.LineAt(0).size(),
-              static_cast<std::size_t>(editor_->ByteFromNative(secondStart)));
+              static_cast<std::size_t>(editor_->ByteFromNative(TControlPos(secondStart))));
 }
 
 // An editor that does not wrap has rows as long as its lines.

@@ -16,12 +16,14 @@
 
 #include "base/errors.h"
 #include "document/document_file.h"
-#include "editor/document_stream.h"
+#include "document/document_io.h"
 #include "hostile/corpus.h"
 #include "wine_support.h"
 
 using namespace dodir;
 using namespace dodir::testing;
+using dodir::document::LoadDocument;
+using dodir::document::SaveDocument;
 
 namespace {
 

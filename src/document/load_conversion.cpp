@@ -1,4 +1,4 @@
-#include "editor/load_conversion.h"
+#include "document/load_conversion.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,20 +11,11 @@ namespace dodir {
 
 namespace {
 
-// Second byte of a double-byte character in code page 932.
-constexpr bool IsTrailByte(unsigned char b) noexcept {
-    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
-}
-
-// True when the last of the n bytes is a lead byte that starts a character; inside tells
-// whether the byte before p was such a lead byte. Every lead byte is also a possible trail
-// byte, so a lead byte right after a starting lead byte is that character's second byte.
+// True when the last of the n bytes (n > 0) is a lead byte that starts a character; inside
+// tells whether the byte before p was such a lead byte, whose second byte p[0] then is.
 bool EndsOnStartingLead(const char* p, std::size_t n, bool inside) noexcept {
-    for (std::size_t i = 0; i < n; ++i) {
-        const auto c = static_cast<unsigned char>(p[i]);
-        inside = inside && IsTrailByte(c) ? false : cp932::IsLeadByte(c);
-    }
-    return inside;
+    const std::size_t skip = inside ? 1 : 0;
+    return cp932::EndsInsideCharacter(std::string_view(p + skip, n - skip));
 }
 
 // What code page 932 shows for a broken double-byte character: KATAKANA MIDDLE DOT.
@@ -302,7 +293,7 @@ void TConversion::Pass(const char* data, std::size_t size) {
         if (c == '\0') continue; // as if it were not there: CR NUL LF stays one break
         if (heldLead_) {
             heldLead_ = false;
-            if (IsTrailByte(static_cast<unsigned char>(c))) {
+            if (cp932::IsTrailByte(static_cast<unsigned char>(c))) {
                 pending_ += leadByte_;
                 pending_ += c;
                 continue;

@@ -1,4 +1,4 @@
-#include "editor/load_conversion.h"
+#include "document/load_conversion.h"
 
 #include <gtest/gtest.h>
 
@@ -356,7 +356,7 @@ TEST(LoadConversion, ARichTextReadNestingTooDeepOrNotRichTextStopsBeforeAnyOfIts
 
 // Escapes that give the rich-text reader a NUL character go, with the fallback the reader
 // skips after \uN; the reader reads the rest as it would have (checked against the control
-// by DocumentStreamTest.RichTextLosesOnlyTheNulCharactersItSpells). Whole and split reads.
+// by DocumentIoTest.RichTextLosesOnlyTheNulCharactersItSpells). Whole and split reads.
 TEST(LoadConversion, RichTextLosesTheEscapesThatSpellNulCharacters) {
     const std::string open = std::string(31, '{'), close = std::string(31, '}'); // 32 levels deep
     const struct {

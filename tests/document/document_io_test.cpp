@@ -1,4 +1,4 @@
-// Lines.LoadDocument and Lines.SaveDocument against real files in a temporary folder.
+// LoadDocument and SaveDocument of the editor's content against real files in a temporary folder.
 #include <windows.h>
 #include <richedit.h>
 #include <gtest/gtest.h>
@@ -14,12 +14,13 @@
 #include "base/errors.h"
 #include "base/win/handles.h"
 #include "base/win/replacement_file.h"
-#include "editor/document_stream.h"
-#include "editor/load_conversion.h"
+#include "document/document_io.h"
+#include "document/load_conversion.h"
 #include "editor/rich_edit.h"
 #include "wine_support.h"
 
 using namespace dodir;
+using namespace dodir::document;
 using namespace dodir::testing;
 
 namespace {
@@ -54,7 +55,7 @@ std::string EnvironmentValue(const char* name) {
 }
 
 // The file held open for reading and writing, without any sharing, by a second process
-// (this test program again, running DocumentStreamHelper.DISABLED_HoldFileOpen) until
+// (this test program again, running DocumentIoHelper.DISABLED_HoldFileOpen) until
 // the object is destroyed.
 class HeldByAnotherProcess {
   public:
@@ -71,7 +72,7 @@ class HeldByAnotherProcess {
         char exe[MAX_PATH]{};
         ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
         std::string command = std::string("\"") + exe +
-                              "\" --gtest_filter=DocumentStreamHelper.DISABLED_HoldFileOpen "
+                              "\" --gtest_filter=DocumentIoHelper.DISABLED_HoldFileOpen "
                               "--gtest_also_run_disabled_tests";
         STARTUPINFOA si{};
         si.cb = sizeof si;
@@ -112,7 +113,7 @@ class HeldByAnotherProcess {
     bool held_ = false;
 };
 
-class DocumentStreamTest : public ::testing::Test {
+class DocumentIoTest : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_FALSE(folder_.Path().empty()); }
     std::string Path(const std::string& name) const { return folder_.Path(name); }
@@ -160,7 +161,7 @@ const int kPlainStart = static_cast<int>(kSample.find("English"));
 } // namespace
 
 // Run in a second process by HeldByAnotherProcess.
-TEST(DocumentStreamHelper, DISABLED_HoldFileOpen) {
+TEST(DocumentIoHelper, DISABLED_HoldFileOpen) {
     const std::string path = EnvironmentValue("DODIR_HOLD_FILE");
     if (path.empty()) GTEST_SKIP() << "started by HeldByAnotherProcess only";
     win::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
@@ -181,7 +182,7 @@ TEST(DocumentStreamHelper, DISABLED_HoldFileOpen) {
 // kind of break becomes CR LF and NUL bytes go, also across the control's reads. It offers
 // 4096 bytes, so the file is read 2048 bytes at a time: the CR at offset 2047 and its LF
 // fall into different reads, and the lead byte of あ on the last byte of the second read.
-TEST_F(DocumentStreamTest, PlainTextIsConvertedAsTheControlReadsIt) {
+TEST_F(DocumentIoTest, PlainTextIsConvertedAsTheControlReadsIt) {
     const std::string bytes = std::string(2047, 'x') + "\r\n" + std::string(2046, 'y') + "あ\nend\r" +
                               std::string("a\0b\rc\n\rd", 8);
     ASSERT_EQ(static_cast<unsigned char>(bytes[4095]), 0x82u);
@@ -189,7 +190,7 @@ TEST_F(DocumentStreamTest, PlainTextIsConvertedAsTheControlReadsIt) {
               std::string(2047, 'x') + "\r\n" + std::string(2046, 'y') + "あ\r\nend\r\nab\r\nc\r\n\r\nd");
 }
 
-TEST_F(DocumentStreamTest, FileNameExtensionPlaysNoPart) {
+TEST_F(DocumentIoTest, FileNameExtensionPlaysNoPart) {
     const std::string p = Path("looks-like.rtf");
     ASSERT_TRUE(WriteFileBytes(p, "just text\nsecond"));
     LoadDocument(*editor_, p);
@@ -198,7 +199,7 @@ TEST_F(DocumentStreamTest, FileNameExtensionPlaysNoPart) {
 
 // Rich text
 
-TEST_F(DocumentStreamTest, RtfFileIsReadAsRichText) {
+TEST_F(DocumentIoTest, RtfFileIsReadAsRichText) {
     const std::string p = Path("in.txt");
     ASSERT_TRUE(WriteFileBytes(
         p, "{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fcharset128 Gothic;}}"
@@ -215,7 +216,7 @@ TEST_F(DocumentStreamTest, RtfFileIsReadAsRichText) {
 // The escapes that spell NUL characters are taken out before the control reads the file
 // (LoadConversion pins the rule): the text is what the control makes of the bytes as they
 // are, less its NUL characters, for each shape of fallback, group, table and code page.
-TEST_F(DocumentStreamTest, RichTextLosesOnlyTheNulCharactersItSpells) {
+TEST_F(DocumentIoTest, RichTextLosesOnlyTheNulCharactersItSpells) {
     const std::string head =
         "{\\rtf1\\ansi\\ansicpg932\\deff0{\\fonttbl{\\f0\\fnil\\fcharset128 IPAGothic;}}\\f0 ";
     const char* bodies[] = {
@@ -258,7 +259,7 @@ TEST_F(DocumentStreamTest, RichTextLosesOnlyTheNulCharactersItSpells) {
     }
 }
 
-TEST_F(DocumentStreamTest, SavedFileIsRtfEvenUnderATxtName) {
+TEST_F(DocumentIoTest, SavedFileIsRtfEvenUnderATxtName) {
     SetText("plain words");
     const std::string p = Path("saved.txt");
     SaveDocument(*editor_, p);
@@ -268,7 +269,7 @@ TEST_F(DocumentStreamTest, SavedFileIsRtfEvenUnderATxtName) {
     EXPECT_EQ(Listing(folder_.Path()), std::vector<std::string>{"saved.txt"});
 }
 
-TEST_F(DocumentStreamTest, JapaneseTextAndColoursSurviveSaveAndLoad) {
+TEST_F(DocumentIoTest, JapaneseTextAndColoursSurviveSaveAndLoad) {
     SetText(kSample);
     ColorRange(kRedStart, 2, RGBColor(255, 0, 0));
     ColorRange(kPlainStart, 7, RGBColor(0, 0, 200));
@@ -285,7 +286,7 @@ TEST_F(DocumentStreamTest, JapaneseTextAndColoursSurviveSaveAndLoad) {
     EXPECT_EQ(TextColorOf(FormatAt(*other, kRedStart - 2)), -1);
 }
 
-TEST_F(DocumentStreamTest, SaveReplacesAnExistingFileAndKeepsItsAttributes) {
+TEST_F(DocumentIoTest, SaveReplacesAnExistingFileAndKeepsItsAttributes) {
     const std::string p = Path("existing.rtf");
     ASSERT_TRUE(
         WriteFileBytes(p, "old content that is longer than the new document will be, by quite a lot ..."));
@@ -307,7 +308,7 @@ TEST_F(DocumentStreamTest, SaveReplacesAnExistingFileAndKeepsItsAttributes) {
 
 // Open failures and the text limit
 
-TEST_F(DocumentStreamTest, MissingFileGivesTheOpenErrorWithThePathAndKeepsTheContent) {
+TEST_F(DocumentIoTest, MissingFileGivesTheOpenErrorWithThePathAndKeepsTheContent) {
     SetText(kSample);
     const std::string p = Path("ない.txt");
     EXPECT_EQ(Outcome([&] { LoadDocument(*editor_, p); }), OpenError(p));
@@ -316,7 +317,7 @@ TEST_F(DocumentStreamTest, MissingFileGivesTheOpenErrorWithThePathAndKeepsTheCon
     EXPECT_EQ(Outcome([&] { LoadDocument(*editor_, "no\\such.txt"); }), OpenError("no\\such.txt"));
 }
 
-TEST_F(DocumentStreamTest, FileHeldByAnotherProgramGivesTheOpenError) {
+TEST_F(DocumentIoTest, FileHeldByAnotherProgramGivesTheOpenError) {
     const std::string p = Path("held.txt");
     ASSERT_TRUE(WriteFileBytes(p, "held"));
     SetText(kSample);
@@ -329,7 +330,7 @@ TEST_F(DocumentStreamTest, FileHeldByAnotherProgramGivesTheOpenError) {
     EXPECT_EQ(editor_->Text(), "held");
 }
 
-TEST_F(DocumentStreamTest, TextLimitIsRaisedByASuccessfulLoadOnly) {
+TEST_F(DocumentIoTest, TextLimitIsRaisedByASuccessfulLoadOnly) {
     const auto limit = [&] { return ::SendMessageA(editor_->Handle(), EM_GETLIMITTEXT, 0, 0); };
     const LRESULT initial = limit();
     ASSERT_LT(initial, TRichEdit::kUnlimitedText);
@@ -343,7 +344,7 @@ TEST_F(DocumentStreamTest, TextLimitIsRaisedByASuccessfulLoadOnly) {
 
 // A read that fails part-way. The "file" is a named pipe: a second thread writes the first
 // part of a document into it and then disconnects, so the reads after that part fail.
-TEST_F(DocumentStreamTest, ReadFailingPartWayIsAnErrorAndKeepsTheContent) {
+TEST_F(DocumentIoTest, ReadFailingPartWayIsAnErrorAndKeepsTheContent) {
     for (const bool rich : {false, true}) {
         SCOPED_TRACE(rich ? "rich text" : "plain text");
         std::string part = rich ? "{\\rtf1\\ansi " : "";
@@ -380,7 +381,7 @@ TEST_F(DocumentStreamTest, ReadFailingPartWayIsAnErrorAndKeepsTheContent) {
 // A file that opens and has a position but cannot be read: the memory file of the Wine
 // process, whose first page is not mapped. A failed read is not the end of the file: the
 // rich-text attempt and the plain-text attempt after it both fail, and nothing is loaded.
-TEST_F(DocumentStreamTest, UnreadableFileIsAReadErrorNotAnEmptyDocument) {
+TEST_F(DocumentIoTest, UnreadableFileIsAReadErrorNotAnEmptyDocument) {
     const std::string p = "Z:\\proc\\self\\mem";
     {
         win::UniqueFile probe(::CreateFileA(p.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -399,7 +400,7 @@ TEST_F(DocumentStreamTest, UnreadableFileIsAReadErrorNotAnEmptyDocument) {
 
 // Save failures: each leaves the target byte for byte as it was and no temporary file.
 
-TEST_F(DocumentStreamTest, ReadOnlyTargetIsNotReplaced) {
+TEST_F(DocumentIoTest, ReadOnlyTargetIsNotReplaced) {
     const std::string p = Path("readonly.rtf");
     const std::string original = "{\\rtf1 the original}";
     ASSERT_TRUE(WriteFileBytes(p, original));
@@ -414,7 +415,7 @@ TEST_F(DocumentStreamTest, ReadOnlyTargetIsNotReplaced) {
     ExpectUsable();
 }
 
-TEST_F(DocumentStreamTest, TargetHeldOpenByAnotherProgramIsNotReplaced) {
+TEST_F(DocumentIoTest, TargetHeldOpenByAnotherProgramIsNotReplaced) {
     const std::string p = Path("held.rtf");
     const std::string original = "{\\rtf1 held by someone else}";
     ASSERT_TRUE(WriteFileBytes(p, original));
@@ -431,7 +432,7 @@ TEST_F(DocumentStreamTest, TargetHeldOpenByAnotherProgramIsNotReplaced) {
     ExpectUsable();
 }
 
-TEST_F(DocumentStreamTest, TargetInAMissingFolderGivesTheCreateError) {
+TEST_F(DocumentIoTest, TargetInAMissingFolderGivesTheCreateError) {
     const std::string p = Path("no-such-folder\\doc.rtf");
     const auto listing = Listing(folder_.Path());
     SetText(kSample);
@@ -441,7 +442,7 @@ TEST_F(DocumentStreamTest, TargetInAMissingFolderGivesTheCreateError) {
     ExpectUsable();
 }
 
-TEST_F(DocumentStreamTest, TargetThatIsAFolderGivesTheCreateError) {
+TEST_F(DocumentIoTest, TargetThatIsAFolderGivesTheCreateError) {
     const std::string p = Path("a-folder");
     ASSERT_TRUE(::CreateDirectoryA(p.c_str(), nullptr));
     SetText(kSample);
@@ -504,7 +505,7 @@ HANDLE Create(const wchar_t* path, DWORD disposition) {
 const win::TReplacementFile::Steps kSteps{&Replace, &Move, &Create};
 } // namespace seam
 
-TEST_F(DocumentStreamTest, EachStepRefusedEndsInTheNewTargetOrTheOldOne) {
+TEST_F(DocumentIoTest, EachStepRefusedEndsInTheNewTargetOrTheOldOne) {
     using seam::Step;
     constexpr DWORD k1176 = ERROR_UNABLE_TO_MOVE_REPLACEMENT, k1177 = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2,
                     kDenied = ERROR_ACCESS_DENIED, kSharing = ERROR_SHARING_VIOLATION;
@@ -568,7 +569,7 @@ TEST_F(DocumentStreamTest, EachStepRefusedEndsInTheNewTargetOrTheOldOne) {
 
 // A target whose path is as long as a path may be (MAX_PATH - 1 bytes) with a short name:
 // a temporary name beside it does not fit MAX_PATH, yet the file is saved all the same.
-TEST_F(DocumentStreamTest, ATargetAtTheLongestPathIsSaved) {
+TEST_F(DocumentIoTest, ATargetAtTheLongestPathIsSaved) {
     const std::string name = "a.rtf";
     const auto depth = static_cast<int>(MAX_PATH - 1 - name.size() - folder_.Path().size() - 1);
     ASSERT_GT(depth, 0);
@@ -591,7 +592,7 @@ TEST_F(DocumentStreamTest, ATargetAtTheLongestPathIsSaved) {
 
 // DODIR_FULL_DIR names a folder on a file system with no free space left that holds a
 // file "kept.rtf" (scripts/wine-ctest.sh makes one with a small tmpfs).
-TEST_F(DocumentStreamTest, FullDiskIsAWriteErrorAndKeepsTheOldFile) {
+TEST_F(DocumentIoTest, FullDiskIsAWriteErrorAndKeepsTheOldFile) {
     const std::string unixDir = EnvironmentValue("DODIR_FULL_DIR");
     if (unixDir.empty()) GTEST_SKIP() << "DODIR_FULL_DIR is not set";
     std::string full = "Z:" + unixDir;
@@ -620,7 +621,7 @@ TEST_F(DocumentStreamTest, FullDiskIsAWriteErrorAndKeepsTheOldFile) {
 
 // Groups as deep as the control's reader takes load; one deeper is a read error that keeps
 // the document, before the reader sees it (it would take the program down).
-TEST_F(DocumentStreamTest, RichTextNestedDeeperThanTheReaderTakesIsAReadError) {
+TEST_F(DocumentIoTest, RichTextNestedDeeperThanTheReaderTakesIsAReadError) {
     const std::string p = Path("deep.rtf");
     const auto nested = [](int levels, const char* group) {
         std::string rtf = "{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fnil\\fcharset128 x;}}";
