@@ -91,7 +91,7 @@ int main() {
     ::InitCommonControlsEx(&icc);
     dodir::TApplication app;
     app.SetTitle("ミルテ");
-    dodir::TForm1 form(app, dodir::Printer());
+    dodir::TForm1 form(app, dodir::Printer(), dodir::TScale());
     ::ShowWindow(form.Handle(), SW_SHOWNORMAL);
     while (app.ProcessMessage()) {
     }

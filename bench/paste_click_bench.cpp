@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     ::InitCommonControlsEx(&icc);
     dodir::TApplication app;
     app.SetTitle("ミルテ");
-    dodir::TForm1 form(app, dodir::Printer());
+    dodir::TForm1 form(app, dodir::Printer(), dodir::TScale());
     ::ShowWindow(form.Handle(), SW_SHOWNORMAL);
     Pump(app);
     const int lines = argc > 1 ? std::atoi(argv[1]) : 30000;

@@ -230,7 +230,7 @@ BoxWatcher::Answer BoxWatcher::ChooseFile(const std::string& path) {
 
 ShownForm1::ShownForm1() {
     ::SetCursorPos(0, 0); // keep the pointer off the editor
-    form_ = std::make_unique<TForm1>(Application(), Printer());
+    form_ = std::make_unique<TForm1>(Application(), Printer(), TScale(win::ScreenPixelsPerInch()));
     ::ShowWindow(form_->Handle(), SW_SHOWNORMAL);
     ::SetForegroundWindow(form_->Handle());
     PumpUntil([] { return ::GetFocus() != nullptr; });

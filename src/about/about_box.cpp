@@ -1,6 +1,7 @@
 #include "about/about_box.h"
 
 #include <array>
+#include <string>
 
 #include "ui/application.h"
 #include "base/errors.h"
@@ -22,25 +23,41 @@ constexpr std::array<TLabelRow, 7> kLabels{{
     {64, 280, "遊びに来てくださ～い☆", true},
 }};
 
-constexpr RECT kPanel{8, 8, 8 + 433, 8 + 321};
-constexpr RECT kBannerArea{8, 8, 8 + 417, 8 + 153};
+constexpr TRect kPanel{8, 8, 8 + 433, 8 + 321};
+constexpr TRect kBannerArea{8, 8, 8 + 417, 8 + 153};
+constexpr TRect kOKButton{359, 332, 359 + 75, 332 + 25};
+
+// The banner is drawn for these window font heights; a screen whose font lies between them
+// shows the one drawn for the next smaller height, stretched a little to its area.
+constexpr std::array<int, 4> kBannerFontHeights{12, 15, 18, 24};
+
+RECT ToRect(const TRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
 } // namespace
 
-TAboutBox::TAboutBox(TApplication& app) : TCustomForm(app) {
+TAboutBox::TAboutBox(TApplication& app, TScale scale) : TCustomForm(app), scale_(scale) {
     RegisterWindowClass("TAboutBox", CS_DBLCLKS, ::GetSysColorBrush(COLOR_BTNFACE), nullptr);
-    CreateDialogFrame("TAboutBox", "バージョン情報", {0, 0}, {kClientWidth, kClientHeight});
+    CreateDialogFrame("TAboutBox", "バージョン情報", {0, 0}, scale_(TSize{kClientWidth, kClientHeight}));
 
+    TFont regular = WindowFont();
+    regular.height = scale_(regular.height);
     TFont big = WindowFont();
-    big.height = -32;
-    windowFont_.reset(win::CreateFontOf(WindowFont()));
+    big.height = scale_(-32);
+    windowFont_.reset(win::CreateFontOf(regular));
     bigFont_.reset(win::CreateFontOf(big));
-    banner_.reset(static_cast<HBITMAP>(
-        ::LoadImageA(::GetModuleHandleA(nullptr), "BANNER12", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    int bannerHeight = kBannerFontHeights.front();
+    for (int h : kBannerFontHeights)
+        if (h <= scale_.FontHeight()) bannerHeight = h;
+    const std::string bannerName = "BANNER" + std::to_string(bannerHeight);
+    banner_.reset(static_cast<HBITMAP>(::LoadImageA(::GetModuleHandleA(nullptr), bannerName.c_str(),
+                                                    IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    for (std::size_t k = 0; k < kLabels.size(); ++k)
+        labels_[k] = {scale_(kLabels[k].left), scale_(kLabels[k].top), kLabels[k].caption, kLabels[k].large};
 
-    panel_ = std::make_unique<TPanel>(Handle(), kPanelId, kPanel, [this](HDC dc) { PaintPanel(dc); });
-    OKButton = std::make_unique<TButton>(Handle(), IDOK, RECT{359, 332, 359 + 75, 332 + 25}, "OK",
-                                         windowFont_.get(), true);
+    panel_ = std::make_unique<TPanel>(Handle(), kPanelId, ToRect(scale_(kPanel)),
+                                      [this](HDC dc) { PaintPanel(dc); });
+    OKButton =
+        std::make_unique<TButton>(Handle(), IDOK, ToRect(scale_(kOKButton)), "OK", windowFont_.get(), true);
     OnCommand(IDOK, BN_CLICKED, [this] { OKButtonClick(); });
     SetTabOrder({panel_->Handle(), OKButton->Handle()});
 }
@@ -106,11 +123,12 @@ void TAboutBox::PaintPanel(HDC dc) {
         ::GetObjectA(banner_.get(), sizeof bm, &bm);
         win::UniqueMemoryDc mem(::CreateCompatibleDC(dc));
         win::SelectObjectScope selected(mem.get(), banner_.get());
+        const TRect area = scale_(kBannerArea);
         ::SetStretchBltMode(dc, COLORONCOLOR);
-        ::StretchBlt(dc, kBannerArea.left, kBannerArea.top, kBannerArea.right - kBannerArea.left,
-                     kBannerArea.bottom - kBannerArea.top, mem.get(), 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+        ::StretchBlt(dc, area.left, area.top, area.Width(), area.Height(), mem.get(), 0, 0, bm.bmWidth,
+                     bm.bmHeight, SRCCOPY);
     }
-    PaintLabels(dc, kLabels, windowFont_.get(), bigFont_.get());
+    PaintLabels(dc, labels_, windowFont_.get(), bigFont_.get());
 }
 
 LRESULT TAboutBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

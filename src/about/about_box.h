@@ -2,10 +2,12 @@
 #pragma once
 #include <windows.h>
 
+#include <array>
 #include <memory>
 
 #include "ui/controls.h"
 #include "ui/form_base.h"
+#include "base/scale.h"
 #include "base/win/handles.h"
 
 namespace dodir {
@@ -16,7 +18,8 @@ class TAboutBox : public TCustomForm {
     static constexpr int kClientHeight = 364;
     static constexpr int kPanelId = 100;
 
-    explicit TAboutBox(TApplication& app);
+    // Laid out for the screen's scale; kClientWidth and the rest are its 96-dpi sizes.
+    TAboutBox(TApplication& app, TScale scale);
     ~TAboutBox() override;
 
     // Makes the box visible and brings it to the front; centred on its first showing.
@@ -34,6 +37,8 @@ class TAboutBox : public TCustomForm {
     void PaintPanel(HDC dc);
     void Hide();
 
+    TScale scale_;
+    std::array<TLabelRow, 7> labels_{};
     std::unique_ptr<TPanel> panel_;
     win::UniqueFont windowFont_;
     win::UniqueFont bigFont_;

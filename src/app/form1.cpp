@@ -19,19 +19,7 @@ namespace dodir {
 
 namespace {
 
-constexpr RECT Bounds(int left, int top, int width, int height) {
-    return RECT{left, top, left + width, top + height};
-}
-
-// The large labels are 19 px bold instead of the window font.
-constexpr std::array<TLabelRow, 6> kLabels{{
-    {368, 416, "R：", true},
-    {432, 416, "G：", true},
-    {496, 416, "B：", true},
-    {8, 400, "背景色", false},
-    {120, 400, "文字色", false},
-    {368, 400, "ユ－ザ－定義", false},
-}};
+RECT ToRect(const TRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
 // The toolbar from left to right; each command button runs the handler of its row.
 struct ToolRow {
@@ -106,17 +94,27 @@ class TFormDocumentHost final : public document::TDocumentHost {
 
 } // namespace
 
-TForm1::TForm1(TApplication& app, TPrinter& printer) : TCustomForm(app) {
+TForm1::TForm1(TApplication& app, TPrinter& printer, TScale scale)
+    : TCustomForm(app), layout_(MainLayout(scale)) {
     RegisterWindowClass("TForm1", CS_DBLCLKS, ::GetSysColorBrush(COLOR_3DLIGHT), nullptr);
-    CreateDialogFrame("TForm1", "dodir", {kLeft, kTop}, {kClientWidth, kClientHeight});
+    CreateDialogFrame("TForm1", "dodir", layout_.position, layout_.client);
+    // A frame grown by the scale stays whole on the work area it starts on.
+    const TRect frame = win::WindowBounds(Handle());
+    const TPoint kept =
+        KeepInside(win::WorkArea(Handle()), layout_.position, {frame.Width(), frame.Height()});
+    if (kept != layout_.position) win::MoveWindowTo(Handle(), kept);
     ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, 0);
     ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, 0);
 
     TFont labelFont = WindowFont();
-    labelFont.height = -19;
+    labelFont.height = layout_.largeFontHeight;
     labelFont.bold = true;
-    windowFont_.reset(win::CreateFontOf(WindowFont()));
+    windowFont_.reset(win::CreateFontOf(ScaledWindowFont()));
     labelFont_.reset(win::CreateFontOf(labelFont));
+    for (std::size_t k = 0; k < labels_.size(); ++k) {
+        const TLabelPlace& place = layout_.labels[k];
+        labels_[k] = {place.at.x, place.at.y, place.caption, place.large};
+    }
     CreateControls(printer);
     try {
         FormCreate();
@@ -124,7 +122,7 @@ TForm1::TForm1(TApplication& app, TPrinter& printer) : TCustomForm(app) {
         Application().HandleException(std::current_exception());
     }
     // After the window: the main form stays the application's first form.
-    AboutBox = std::make_unique<TAboutBox>(app);
+    AboutBox = std::make_unique<TAboutBox>(app, scale);
 }
 
 TForm1::~TForm1() {
@@ -137,41 +135,45 @@ TForm1::~TForm1() {
 void TForm1::CreateControls(TPrinter& printer) {
     HWND self = Handle();
     HFONT font = windowFont_.get();
-    Edit1 = std::make_unique<TEdit>(self, idEdit1, Bounds(392, 416, 33, 20), "255", font);
-    Edit2 = std::make_unique<TEdit>(self, idEdit2, Bounds(456, 416, 33, 20), "255", font);
-    Edit3 = std::make_unique<TEdit>(self, idEdit3, Bounds(520, 416, 33, 20), "255", font);
-    Button1 = std::make_unique<TButton>(self, idButton1, Bounds(560, 416, 57, 17), "背景色", font);
-    Button2 = std::make_unique<TButton>(self, idButton2, Bounds(624, 416, 57, 17), "文字色", font);
-    StatusBar1 = std::make_unique<TStatusBar>(self, idStatusBar1, Bounds(0, 442, 688, 18));
-    ComboBox1 = std::make_unique<TComboBox>(self, idComboBox1, Bounds(8, 416, 97, 20),
-                                            appearance::PresetNames(), font, 8);
-    ComboBox2 = std::make_unique<TComboBox>(self, idComboBox2, Bounds(120, 416, 97, 20),
-                                            appearance::PresetNames(), font, 8);
+    const TMainLayout& m = layout_;
+    Edit1 = std::make_unique<TEdit>(self, idEdit1, ToRect(m.edit1), "255", font);
+    Edit2 = std::make_unique<TEdit>(self, idEdit2, ToRect(m.edit2), "255", font);
+    Edit3 = std::make_unique<TEdit>(self, idEdit3, ToRect(m.edit3), "255", font);
+    Button1 = std::make_unique<TButton>(self, idButton1, ToRect(m.button1), "背景色", font);
+    Button2 = std::make_unique<TButton>(self, idButton2, ToRect(m.button2), "文字色", font);
+    StatusBar1 = std::make_unique<TStatusBar>(self, idStatusBar1, ToRect(m.statusBar), m.statusEdges);
+    ComboBox1 = std::make_unique<TComboBox>(self, idComboBox1, ToRect(m.comboBox1), appearance::PresetNames(),
+                                            font, 8);
+    ComboBox2 = std::make_unique<TComboBox>(self, idComboBox2, ToRect(m.comboBox2), appearance::PresetNames(),
+                                            font, 8);
 
     TRichEditSettings editor;
     editor.id = idRichEdit1;
-    editor.bounds = Bounds(32, 24, 649, 369);
+    editor.bounds = ToRect(m.editor);
+    editor.font = ScaledWindowFont();
     editor.verticalScrollBar = true;
     RichEdit1 = std::make_unique<TRichEdit>(self, editor);
     // Typing would otherwise stop silently at the control's default limit until a file
     // is opened; the document gets the limit a load gives it from the start.
     RichEdit1->SetTextLimit(TRichEdit::kUnlimitedText);
 
-    ImageList1.reset(LoadToolImages(16));
+    ImageList1.reset(LoadToolImages(m.toolImage));
     std::vector<TToolButton> buttons;
     for (const auto& row : kToolRows) buttons.push_back(row.button);
-    ToolBar1 = std::make_unique<TToolBar>(self, idToolBar1, Bounds(0, 0, 688, 25), ImageList1.get(), buttons);
+    ToolBar1 = std::make_unique<TToolBar>(self, idToolBar1, ToRect(m.toolBar), ImageList1.get(), buttons,
+                                          TToolMetrics{m.toolImage, m.toolButton, m.toolSeparator});
 
     TRichEditSettings gutter;
     gutter.id = idRichEdit2;
-    gutter.bounds = Bounds(0, 24, 33, 369);
+    gutter.bounds = ToRect(m.gutter);
+    gutter.font = ScaledWindowFont();
     gutter.alignment = TAlignment::taRightJustify;
     // A number wider than the gutter is cut rather than wrapped onto a second row, where it
     // would no longer face its line; it is cut at its left, so the last digits, the ones that
     // tell neighbouring rows apart, stay in view (ten digits of the window font take about
-    // 80 pixels).
+    // 80 pixels at 96 dpi).
     gutter.wordWrap = false;
-    gutter.leftOverhang = 100;
+    gutter.leftOverhang = m.gutterOverhang;
     RichEdit2 = std::make_unique<TRichEdit>(self, gutter);
 
     // Later rows lie on top where controls overlap (gutter over the editor's left
@@ -189,6 +191,7 @@ void TForm1::CreateControls(TPrinter& printer) {
     FindDialog1 = std::make_unique<TFindDialog>(host);
     ReplaceDialog1 = std::make_unique<TReplaceDialog>(host);
     FontDialog1 = std::make_unique<TFontDialog>(host);
+    FontDialog1->Font = ScaledWindowFont();
     PrintDialog1 = std::make_unique<TPrintDialog>(host, printer);
     documentHost_ = std::make_unique<TFormDocumentHost>(*OpenDialog1, *SaveDialog1, *RichEdit1);
     Document = std::make_unique<document::TDocumentFile>(*documentHost_);
@@ -355,7 +358,7 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_PAINT: {
         win::PaintDc dc(Handle());
-        PaintLabels(dc.get(), kLabels, windowFont_.get(), labelFont_.get());
+        PaintLabels(dc.get(), labels_, windowFont_.get(), labelFont_.get());
         return 0;
     }
     case WM_CTLCOLOREDIT:

@@ -3,10 +3,12 @@
 #pragma once
 #include <windows.h>
 
+#include <array>
 #include <functional>
 #include <memory>
 
 #include "app/control_ids.h"
+#include "app/main_layout.h"
 #include "app/status_bar.h"
 #include "app/tool_bar.h"
 #include "about/about_box.h"
@@ -23,14 +25,9 @@ namespace dodir {
 
 class TForm1 : public TCustomForm {
   public:
-    static constexpr int kLeft = 242;
-    static constexpr int kTop = 202;
-    static constexpr int kClientWidth = 688;
-    static constexpr int kClientHeight = 460;
-
-    // Builds the window, its controls and the About box, runs FormCreate; the caller shows
-    // it. The print command prints on printer.
-    TForm1(TApplication& app, TPrinter& printer);
+    // Builds the window, its controls and the About box laid out for the screen's scale,
+    // runs FormCreate; the caller shows it. The print command prints on printer.
+    TForm1(TApplication& app, TPrinter& printer, TScale scale);
     ~TForm1() override;
 
     std::unique_ptr<TEdit> Edit1, Edit2, Edit3;
@@ -109,6 +106,15 @@ class TForm1 : public TCustomForm {
     void ShowNotFound(const std::string& text);
 
     win::UniqueHandle<HIMAGELIST, win::ImageListTraits> ImageList1;
+    // The window font at the screen's scale, for every control that does not set its own.
+    TFont ScaledWindowFont() const {
+        TFont f = WindowFont();
+        f.height = layout_.fontHeight;
+        return f;
+    }
+
+    TMainLayout layout_;
+    std::array<TLabelRow, 6> labels_{};
     win::UniqueFont windowFont_;
     win::UniqueFont labelFont_;
 };

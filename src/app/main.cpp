@@ -5,6 +5,8 @@
 #include <memory>
 
 #include "app/form1.h"
+#include "base/scale.h"
+#include "base/win/window.h"
 #include "printing/printer.h"
 #include "ui/application.h"
 
@@ -17,7 +19,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     dodir::TPrinter& printer = dodir::Printer();
     printer.SetSpoolingLoop({[&application] { return application.ProcessMessage(); },
                              [&application] { return application.Terminated(); }});
-    auto form1 = std::make_unique<dodir::TForm1>(application, printer);
+    // The whole layout follows the screen's resolution as the process starts.
+    const dodir::TScale scale(dodir::win::ScreenPixelsPerInch());
+    auto form1 = std::make_unique<dodir::TForm1>(application, printer, scale);
     application.ShowMainForm();
     application.Run();
     form1.reset();

@@ -4,7 +4,8 @@
 
 namespace dodir {
 
-TStatusBar::TStatusBar(HWND parent, int id, const RECT& b) {
+TStatusBar::TStatusBar(HWND parent, int id, const RECT& b,
+                       const std::array<int, kStatusPanelCount - 1>& edges) {
     // Placed by the form, not by the control: no parent alignment, no size grip.
     CreateControl(0, STATUSCLASSNAMEA, "",
                   WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NOMOVEY,
@@ -15,9 +16,8 @@ TStatusBar::TStatusBar(HWND parent, int id, const RECT& b) {
         font_.reset(::CreateFontIndirectA(&ncm.lfStatusFont));
         ::SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     }
-    // The right edge of each panel, the last one reaching the bar's end.
-    const int edges[kStatusPanelCount] = {150, 300, 450, -1};
-    ::SendMessageA(Handle(), SB_SETPARTS, kStatusPanelCount, reinterpret_cast<LPARAM>(edges));
+    const int parts[kStatusPanelCount] = {edges[0], edges[1], edges[2], -1};
+    ::SendMessageA(Handle(), SB_SETPARTS, kStatusPanelCount, reinterpret_cast<LPARAM>(parts));
 }
 
 void TStatusBar::SetPanelText(TStatusPanel panel, const std::string& text) {

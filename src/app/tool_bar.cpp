@@ -3,7 +3,7 @@
 namespace dodir {
 
 TToolBar::TToolBar(HWND parent, int id, const RECT& b, HIMAGELIST images,
-                   const std::vector<TToolButton>& buttons) {
+                   const std::vector<TToolButton>& buttons, const TToolMetrics& metrics) {
     // No CCS_NODIVIDER: the control draws the etched line along its top edge. Not flat, so
     // buttons are raised and separators show nothing; no tooltips, no captions.
     CreateControl(0, TOOLBARCLASSNAMEA, "",
@@ -13,7 +13,7 @@ TToolBar::TToolBar(HWND parent, int id, const RECT& b, HIMAGELIST images,
     ::SendMessageA(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     ::SendMessageA(bar, TB_SETINDENT, 0, 0);
     ::SendMessageA(bar, TB_SETMAXTEXTROWS, 0, 0);
-    ::SendMessageA(bar, TB_SETBITMAPSIZE, 0, MAKELPARAM(16, 16));
+    ::SendMessageA(bar, TB_SETBITMAPSIZE, 0, MAKELPARAM(metrics.image, metrics.image));
     ::SendMessageA(bar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
     std::vector<TBBUTTON> items;
     for (const auto& button : buttons) {
@@ -22,7 +22,7 @@ TToolBar::TToolBar(HWND parent, int id, const RECT& b, HIMAGELIST images,
         item.iString = -1;
         if (button.separator) {
             item.fsStyle = BTNS_SEP;
-            item.iBitmap = kSeparatorWidth;
+            item.iBitmap = metrics.separator;
         } else {
             item.fsStyle = BTNS_BUTTON;
             item.iBitmap = button.imageIndex;
@@ -31,7 +31,7 @@ TToolBar::TToolBar(HWND parent, int id, const RECT& b, HIMAGELIST images,
         items.push_back(item);
     }
     ::SendMessageA(bar, TB_ADDBUTTONSA, items.size(), reinterpret_cast<LPARAM>(items.data()));
-    ::SendMessageA(bar, TB_SETBUTTONSIZE, 0, MAKELPARAM(kButtonWidth, kButtonHeight));
+    ::SendMessageA(bar, TB_SETBUTTONSIZE, 0, MAKELPARAM(metrics.button.width, metrics.button.height));
     ::SendMessageA(bar, TB_AUTOSIZE, 0, 0);
 }
 

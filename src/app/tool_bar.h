@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "base/geometry.h"
 #include "base/win/window.h"
 
 namespace dodir {
@@ -16,15 +17,19 @@ struct TToolButton {
     bool visible = true;
 };
 
+// The sizes of the pictures (square), of each button and of each separator's gap.
+struct TToolMetrics {
+    int image = 16;
+    TSize button{23, 22};
+    int separator = 5;
+};
+
 class TToolBar : public win::TSubclassedControl {
   public:
     static constexpr int kFirstCommand = 1000;
-    static constexpr int kButtonWidth = 23;
-    static constexpr int kButtonHeight = 22;
-    static constexpr int kSeparatorWidth = 5;
 
     TToolBar(HWND parent, int id, const RECT& bounds, HIMAGELIST images,
-             const std::vector<TToolButton>& buttons);
+             const std::vector<TToolButton>& buttons, const TToolMetrics& metrics);
 
     static int CommandOf(int number) { return kFirstCommand + number; }
 };

@@ -31,11 +31,6 @@ void LoadRichEditLibrary() {
     if (reinterpret_cast<UINT_PTR>(lib) > 32) g_richEditLibrary.reset(lib);
 }
 
-int ScreenPixelsPerInch() {
-    win::WindowDc dc(nullptr);
-    return ::GetDeviceCaps(dc.get(), LOGPIXELSY);
-}
-
 // The form learns here, and only here, that a control's window was replaced: it keeps the
 // window handles of its controls for the tab order and its active control.
 void TellFormOfNewWindow(HWND old, HWND fresh) {
@@ -665,7 +660,7 @@ void SendFont(HWND wnd, WPARAM scope, const TFont& font) {
         CHARFORMATA f{};
         f.cbSize = sizeof f;
         f.dwMask = CFM_SIZE;
-        f.yHeight = font.PointSize(ScreenPixelsPerInch()) * 20;
+        f.yHeight = font.PointSize(win::ScreenPixelsPerInch()) * 20;
         SendFormat(wnd, scope, f);
     }
 }

@@ -7,6 +7,7 @@
 
 #include "base/cp932.h"
 #include "base/errors.h"
+#include "base/win/window.h"
 #include "editor/rich_edit.h"
 #include "printing/printer.h"
 
@@ -62,9 +63,10 @@ int PrintDocument(TRichEdit& editor, TPrinterLineCanvas& canvas) {
     try {
         // Inside: whatever fails once the job has started must drop it.
         output.Open();
-        // The editor's font, its size kept in points, at the printer's resolution.
+        // The editor's font, in pixels at the screen's resolution, keeps its size in points
+        // at the printer's.
         printer.Canvas().Font = editor.Font();
-        printer.Canvas().FontPixelsPerInch = 96;
+        printer.Canvas().FontPixelsPerInch = win::ScreenPixelsPerInch();
         printer.Canvas().UpdateFont();
         const int lines = editor.Lines.LineCount();
         for (int k = 0; k < lines; ++k) {

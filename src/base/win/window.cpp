@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "base/win/handles.h"
 
 namespace dodir::win {
 
@@ -180,6 +181,19 @@ TRect MonitorArea(HMONITOR monitor) {
     ::GetMonitorInfoA(monitor, &mi);
     const RECT& m = mi.rcMonitor;
     return {m.left, m.top, m.right, m.bottom};
+}
+
+TRect WorkArea(HWND wnd) {
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    ::GetMonitorInfoA(::MonitorFromWindow(wnd, MONITOR_DEFAULTTONEAREST), &mi);
+    const RECT& w = mi.rcWork;
+    return {w.left, w.top, w.right, w.bottom};
+}
+
+int ScreenPixelsPerInch() {
+    WindowDc screen(nullptr);
+    return ::GetDeviceCaps(screen.get(), LOGPIXELSY);
 }
 
 void MoveWindowTo(HWND wnd, TPoint at) {

@@ -110,7 +110,11 @@ constexpr UINT kMsgControlColor = WM_APP + 0x102;
 TRect WindowBounds(HWND wnd);
 // A monitor's whole area (not only its work area).
 TRect MonitorArea(HMONITOR monitor);
+// The work area (without the taskbar) of the monitor a window is on, or nearest to.
+TRect WorkArea(HWND wnd);
 // Moves a window without sizing, activating it or changing its z-order.
 void MoveWindowTo(HWND wnd, TPoint at);
+// The screen's resolution in dots per inch, as the platform reports it to this process.
+int ScreenPixelsPerInch();
 
 } // namespace dodir::win

@@ -1,0 +1,127 @@
+// Run with the prefix at 144 dpi (the test command gives this suite a prefix of its own):
+// the main window, the About box and a message box as the screen's scale lays them out.
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include "app/main_layout.h"
+#include "base/win/window.h"
+#include "dialogs/message_form.h"
+#include "printing/print_document.h"
+#include "printing/printer.h"
+#include "support/pdf_folder.h"
+#include "wine_support.h"
+
+using namespace dodir;
+using namespace dodir::testing;
+
+namespace {
+
+constexpr int kDpi = 144;
+
+void ExpectAt(HWND parent, HWND control, const TRect& r, const char* name) {
+    const RECT got = RectIn(parent, control);
+    EXPECT_EQ(got.left, r.left) << name;
+    EXPECT_EQ(got.top, r.top) << name;
+    EXPECT_EQ(got.right, r.right) << name;
+    EXPECT_EQ(got.bottom, r.bottom) << name;
+}
+
+int FontHeightOf(HWND control) {
+    LOGFONTA lf{};
+    ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    return lf.lfHeight;
+}
+
+} // namespace
+
+TEST(HighDpi, TheMainWindowAndItsControlsFollowTheScreensScale) {
+    ASSERT_EQ(win::ScreenPixelsPerInch(), kDpi) << "the suite runs in a prefix set to 144 dpi";
+    ShownForm1 form;
+    const TMainLayout m = MainLayout(TScale(kDpi));
+    HWND main = form->Handle();
+    RECT client{};
+    ::GetClientRect(main, &client);
+    EXPECT_EQ(client.right, 1032);
+    EXPECT_EQ(client.bottom, 690);
+    const struct {
+        HWND control;
+        TRect place;
+        const char* name;
+    } controls[] = {
+        {form->Edit1->Handle(), m.edit1, "Edit1"},       {form->Edit3->Handle(), m.edit3, "Edit3"},
+        {form->Button1->Handle(), m.button1, "Button1"}, {form->StatusBar1->Handle(), m.statusBar, "bar"},
+        {form->RichEdit1->Handle(), m.editor, "editor"}, {form->ToolBar1->Handle(), m.toolBar, "toolbar"},
+        {form->RichEdit2->Handle(), m.gutter, "gutter"},
+    };
+    for (const auto& c : controls) ExpectAt(main, c.control, c.place, c.name);
+    // A combo box sizes its own height to its font: its place and width follow the layout.
+    const RECT combo = RectIn(main, form->ComboBox1->Handle());
+    EXPECT_EQ(combo.left, m.comboBox1.left);
+    EXPECT_EQ(combo.right - combo.left, m.comboBox1.Width());
+
+    EXPECT_EQ(FontHeightOf(form->Edit1->Handle()), -18);
+    EXPECT_EQ(FontHeightOf(form->Button2->Handle()), -18);
+    CHARFORMATA format{};
+    format.cbSize = sizeof format;
+    ::SendMessageA(form->RichEdit1->Handle(), EM_GETCHARFORMAT, SCF_DEFAULT,
+                   reinterpret_cast<LPARAM>(&format));
+    EXPECT_EQ(format.yHeight, 9 * 20); // 18 pixels at 144 dpi: the 9 points of 12 pixels at 96
+
+    HWND bar = form->ToolBar1->Handle();
+    const auto button = ::SendMessageA(bar, TB_GETBUTTONSIZE, 0, 0);
+    EXPECT_EQ(LOWORD(button), 35);
+    EXPECT_EQ(HIWORD(button), 33);
+    int imageWidth = 0, imageHeight = 0;
+    ImageList_GetIconSize(reinterpret_cast<HIMAGELIST>(::SendMessageA(bar, TB_GETIMAGELIST, 0, 0)),
+                          &imageWidth, &imageHeight);
+    EXPECT_EQ(imageWidth, 24);
+    EXPECT_EQ(imageHeight, 24);
+    int parts[4] = {};
+    ::SendMessageA(form->StatusBar1->Handle(), SB_GETPARTS, 4, reinterpret_cast<LPARAM>(parts));
+    EXPECT_EQ(parts[0], 225);
+    EXPECT_EQ(parts[1], 450);
+    EXPECT_EQ(parts[2], 675);
+
+    TAboutBox& about = *form->AboutBox;
+    ::GetClientRect(about.Handle(), &client);
+    EXPECT_EQ(client.right, 672);
+    EXPECT_EQ(client.bottom, 546);
+    ExpectAt(about.Handle(), about.Panel1(), TRect{12, 12, 12 + 650, 12 + 482}, "Panel1");
+    ExpectAt(about.Handle(), about.OKButton->Handle(), TRect{539, 498, 539 + 113, 498 + 38}, "OK");
+    EXPECT_EQ(FontHeightOf(about.OKButton->Handle()), -18);
+}
+
+// The message box's metrics come from its font, the platform's message font at this
+// resolution: its buttons and text keep room for that font's letters.
+TEST(HighDpi, AMessageBoxIsLaidOutForTheLargerFont) {
+    ASSERT_EQ(win::ScreenPixelsPerInch(), kDpi);
+    const auto box = BuildMessageForm("ファイルを上書き？", MessageKind::Confirmation,
+                                      {MessageButton::Yes, MessageButton::No});
+    HWND message = box->Message();
+    win::WindowDc dc(message);
+    win::SelectObjectScope font(dc.get(), reinterpret_cast<HFONT>(::SendMessageA(message, WM_GETFONT, 0, 0)));
+    TEXTMETRICA tm{};
+    ::GetTextMetricsA(dc.get(), &tm);
+    EXPECT_GE(tm.tmHeight, 16); // the 96-dpi message font's cell, 1.5 times
+    const MessageLayout& layout = box->Layout();
+    EXPECT_GE(layout.metrics.buttonHeight, tm.tmHeight + 8);
+    EXPECT_GE(layout.text.height, tm.tmHeight);
+    for (const auto& b : layout.buttons) EXPECT_GE(b.bounds.height, tm.tmHeight + 8);
+}
+
+// The editor's 18-pixel font is 9 points at 144 dpi, and prints as 9 points.
+TEST(HighDpi, PrintingKeepsTheEditorFontsSizeInPoints) {
+    ASSERT_EQ(win::ScreenPixelsPerInch(), kDpi);
+    ShownForm1 form;
+    PdfFolder pdfs;
+    ::SetWindowTextA(form->RichEdit1->Handle(), "nine points");
+    EXPECT_EQ(printing::PrintDocument(*form->RichEdit1, Printer()), 1);
+    // The printer's driver embeds the font without a text map at this resolution: the page is
+    // read as pixels, not as text.
+    const auto pdf = pdfs.NewPdf(true);
+    EXPECT_EQ(pdf.pages, 1);
+    EXPECT_GT(pdf.darkPixels, 0);
+    const int ppi = ::GetDeviceCaps(Printer().Handle(), LOGPIXELSY);
+    EXPECT_EQ(Printer().Canvas().Font.height, -::MulDiv(9, ppi, 72));
+}
