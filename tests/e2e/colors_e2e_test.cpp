@@ -99,8 +99,9 @@ TEST(ColoursThroughRealInput, PickingGreenWithTheMouseColoursTheBackground) {
     const auto rowHeight = static_cast<int>(::SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
     ASSERT_GT(rowHeight, 0);
     Click(list, 20, 4 * rowHeight + rowHeight / 2); // row 4: 緑
-    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, TStatusPanel::Background) == "背景色R:0 G:128 B:0"; }))
-        << StatusPanelText(bar, TStatusPanel::Background);
+    EXPECT_TRUE(WaitFor([&] {
+        return StatusPanelText(bar, TStatusPanel::Background) == "背景色R:0 G:128 B:0";
+    })) << StatusPanelText(bar, TStatusPanel::Background);
     EXPECT_EQ(TextOf(program.Control(idComboBox1)), "緑");
     EXPECT_TRUE(WaitFor([&] { return PixelAt(editor, kEditorX, kEditorY) == RGB(0, 128, 0); }))
         << std::hex << PixelAt(editor, kEditorX, kEditorY);
@@ -136,15 +137,17 @@ TEST(ColoursThroughRealInput, HexadecimalRedIsAppliedAndEchoedAsTyped) {
     Retype(program.Control(idEdit2), "0");
     ASSERT_EQ(TextOf(program.Control(idEdit1)), "$FF");
     ClickMiddle(program.Control(idButton1));
-    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, TStatusPanel::Background) == "  背景色R:$FF G:0 B:255"; }))
-        << StatusPanelText(bar, TStatusPanel::Background);
+    EXPECT_TRUE(WaitFor([&] {
+        return StatusPanelText(bar, TStatusPanel::Background) == "  背景色R:$FF G:0 B:255";
+    })) << StatusPanelText(bar, TStatusPanel::Background);
     EXPECT_TRUE(WaitFor([&] { return PixelAt(editor, kEditorX, kEditorY) == RGB(255, 0, 255); }))
         << std::hex << PixelAt(editor, kEditorX, kEditorY);
 
     Retype(program.Control(idEdit2), "255");
     ClickMiddle(program.Control(idButton1));
-    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, TStatusPanel::Background) == "  背景色R:$FF G:255 B:255"; }))
-        << StatusPanelText(bar, TStatusPanel::Background);
+    EXPECT_TRUE(WaitFor([&] {
+        return StatusPanelText(bar, TStatusPanel::Background) == "  背景色R:$FF G:255 B:255";
+    })) << StatusPanelText(bar, TStatusPanel::Background);
     EXPECT_TRUE(WaitFor([&] { return PixelAt(editor, kEditorX, kEditorY) == RGB(255, 255, 255); }));
 }
 

@@ -48,9 +48,11 @@ TEST(MainWindow, MouseMoveOverTheEditorShowsInPanel2) {
     HWND editor = program.Control(idRichEdit1);
     HWND bar = program.Control(idStatusBar1);
     MoveMouse(editor, 40, 30);
-    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, TStatusPanel::Mouse) == "  X:40 Y:30"; })) << StatusPanelText(bar, TStatusPanel::Mouse);
+    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, TStatusPanel::Mouse) == "  X:40 Y:30"; }))
+        << StatusPanelText(bar, TStatusPanel::Mouse);
     MoveMouse(editor, 0, 0);
-    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, TStatusPanel::Mouse) == "  X:0 Y:0"; })) << StatusPanelText(bar, TStatusPanel::Mouse);
+    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, TStatusPanel::Mouse) == "  X:0 Y:0"; }))
+        << StatusPanelText(bar, TStatusPanel::Mouse);
     // Leaving the editor keeps the last position.
     MoveMouse(program.Control(idRichEdit2), 10, 10);
     ::Sleep(200);

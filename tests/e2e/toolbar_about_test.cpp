@@ -31,7 +31,8 @@ TEST(GutterThroughRealInput, TypingAndClickingRefreshThePanelAndTheGutter) {
     EXPECT_EQ(StatusPanelText(bar, TStatusPanel::Caret), " 行：3");
     EXPECT_EQ(TextOf(gutter), "1\r\n2\r\n3\r\n4\r\n");
     Click(editor, 100, 3);
-    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, TStatusPanel::Caret) == " 行：1"; })) << StatusPanelText(bar, TStatusPanel::Caret);
+    EXPECT_TRUE(WaitFor([&] { return StatusPanelText(bar, TStatusPanel::Caret) == " 行：1"; }))
+        << StatusPanelText(bar, TStatusPanel::Caret);
     PressKey(VK_DOWN); // moves the caret without a refresh
     ::Sleep(200);
     EXPECT_EQ(StatusPanelText(bar, TStatusPanel::Caret), " 行：1");
