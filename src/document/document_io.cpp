@@ -95,6 +95,7 @@ void SaveDocument(TContentHolder& content, const std::string& path) {
     // The document goes to a new file beside the target, which takes the target's place
     // only once it is complete and on the disk (or, in a folder that refuses new files, to
     // the target itself, as nothing else can save it there).
+    win::WaitCursor busy;
     win::TReplacementFile replacement;
     if (replacement.Open(path) != 0) throw EFCreateError(FormatMessage1(kCreateMessage, path));
 

@@ -233,6 +233,7 @@ bool TRichEdit::ReplaceContent(TContentSource& source) {
     // is not rich text empties the control it reads into), and it is never emptied, which
     // costs Wine's control a time growing with the square of its length, but dropped with its
     // window, which costs nothing.
+    win::WaitCursor busy;
     win::UniqueWindow twin = EmptyTwinWindow();
     for (const auto& [format, flags] : {std::pair{TContentFormat::RichText, WPARAM{SF_RTF}},
                                         std::pair{TContentFormat::PlainText, WPARAM{SF_TEXT}}}) {
@@ -248,6 +249,7 @@ bool TRichEdit::ReplaceContent(TContentSource& source) {
 }
 
 bool TRichEdit::WriteContent(TContentSink& sink) {
+    win::WaitCursor busy;
     StreamCookie out;
     out.sink = &sink;
     return Stream(Handle(), EM_STREAMOUT, SF_RTF, out, &StreamOutCallback);
@@ -727,6 +729,7 @@ void TRichEditStrings::ClearAll() {
     // however it is emptied, and none to be destroyed: a long text goes with its window,
     // and an empty window just like it takes its place.
     if (owner_.NativeTextLength() > kLongText) {
+        win::WaitCursor busy;
         owner_.PutInPlace(owner_.EmptyTwinWindow());
         return;
     }

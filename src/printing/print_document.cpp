@@ -7,6 +7,7 @@
 
 #include "base/cp932.h"
 #include "base/errors.h"
+#include "base/win/handles.h"
 #include "base/win/window.h"
 #include "editor/rich_edit.h"
 #include "printing/printer.h"
@@ -59,6 +60,7 @@ void TPrinterLineCanvas::DrawBytes(int x, int y, std::string_view bytes) {
 
 int PrintDocument(TRichEdit& editor, TPrinterLineCanvas& canvas) {
     TPrinter& printer = canvas.Device();
+    win::WaitCursor busy;
     TLinePrinter output(canvas);
     try {
         // Inside: whatever fails once the job has started must drop it.

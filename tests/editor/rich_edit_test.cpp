@@ -511,3 +511,38 @@ TEST_F(RichEditTest, PastedLinesAreCountedAsTheyAre) {
         EXPECT_EQ(editor_->Text(), "");
     }
 }
+
+// While the whole content is read in, the pointer is the wait cursor; afterwards it is the
+// cursor from before, whether the read succeeded or failed.
+TEST_F(RichEditTest, ReplacingTheContentShowsTheWaitCursorUntilItEndsEvenInFailure) {
+    struct WatchingSource : TContentSource {
+        bool fail = false;
+        HCURSOR seen = nullptr;
+        bool given = false;
+        bool Start(TContentFormat) override {
+            given = false;
+            return true;
+        }
+        std::size_t NextPiece(char* buf, std::size_t size) override {
+            seen = ::GetCursor();
+            if (fail) throw EOutOfResources("read failed");
+            if (given || size == 0) return 0;
+            given = true;
+            buf[0] = 'x';
+            return 1;
+        }
+    };
+    const HCURSOR arrow = ::LoadCursorA(nullptr, IDC_ARROW), wait = ::LoadCursorA(nullptr, IDC_WAIT);
+    for (bool fail : {false, true}) {
+        ::SetCursor(arrow);
+        WatchingSource source;
+        source.fail = fail;
+        if (fail)
+            EXPECT_THROW(editor_->ReplaceContent(source), EOutOfResources);
+        else
+            EXPECT_TRUE(editor_->ReplaceContent(source));
+        EXPECT_EQ(source.seen, wait) << fail;
+        EXPECT_EQ(::GetCursor(), arrow) << fail;
+    }
+    EXPECT_EQ(editor_->Text(), "x");
+}

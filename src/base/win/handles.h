@@ -122,6 +122,19 @@ class SelectObjectScope {
     HGDIOBJ old_;
 };
 
+// The platform's wait cursor while a long action runs, and the cursor before it afterwards,
+// however the action ends. No message is handled meanwhile, so nothing sets another.
+class WaitCursor {
+  public:
+    WaitCursor() noexcept : previous_(::SetCursor(::LoadCursorA(nullptr, IDC_WAIT))) {}
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+    ~WaitCursor() { ::SetCursor(previous_); }
+
+  private:
+    HCURSOR previous_;
+};
+
 // The clipboard, open for the scope. Another program (a clipboard manager, a remote-desktop
 // client) may hold it open for a moment: opening waits for it up to about 100 ms, then throws.
 class ClipboardScope {
