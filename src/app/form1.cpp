@@ -259,20 +259,25 @@ void TForm1::RefreshLineNumbers() {
     StatusBar1->SetPanelText(TStatusPanel::Caret, CaretLineText(ln));
     const int f = RichEdit1->FirstVisibleLine();
     RichEdit2->Lines.ClearAll();
-    const int n = RichEdit1->Lines.LineCount();
-    const TGutterNumbers numbers = GutterNumbers(f, n, 1);
-    if (numbers.last < numbers.first) return;
     // Only the numbers the gutter can show: from f + 1 for as many lines as fit its
     // height, never past n + 1. Numbering every line to the end of a long document would
     // cost each key press time in proportion to the document and overrun the gutter's
     // text limit. The first number tells the height of a row; the rest go in at once.
     TRichEdit::RedrawSuspended quiet(*RichEdit2);
-    RichEdit2->Lines.AddLine(std::to_string(numbers.first));
+    RichEdit2->Lines.AddLine(std::to_string(f + 1));
     const int top = RichEdit2->LineTop(0);
     const int rows = GutterRowsThatFit(RichEdit2->ClientHeight(), top, RichEdit2->LineTop(1) - top);
-    const int last = GutterNumbers(f, n, rows).last;
+    // Counting the editor's lines walks the whole document; the count matters only when the
+    // document ends before the gutter's last row. When the line after that row exists, the
+    // count is at least that line's number, which stops the numbers at the same place.
+    const int n = RichEdit1->Lines.HasLine(f + rows) ? f + rows : RichEdit1->Lines.LineCount();
+    const TGutterNumbers numbers = GutterNumbers(f, n, rows);
+    if (numbers.last < numbers.first) {
+        RichEdit2->Lines.ClearAll();
+        return;
+    }
     std::string rest;
-    for (int k = numbers.first + 1; k <= last; ++k) {
+    for (int k = numbers.first + 1; k <= numbers.last; ++k) {
         if (!rest.empty()) rest += "\r\n";
         rest += std::to_string(k);
     }

@@ -683,6 +683,10 @@ int TRichEditStrings::LineCount() {
     return owner_.Send(EM_LINELENGTH, static_cast<WPARAM>(p)) == 0 ? n - 1 : n;
 }
 
+bool TRichEditStrings::HasLine(int index) {
+    return index >= 0 && owner_.Send(EM_LINEINDEX, static_cast<WPARAM>(index)) >= 0;
+}
+
 std::string TRichEditStrings::LineAt(int index) {
     // The buffer's size goes in its first WORD. A row of an editor that does not wrap may be
     // longer than the first try: the buffer grows until the row leaves room in it. Wine hands

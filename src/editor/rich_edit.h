@@ -62,6 +62,9 @@ class TRichEditStrings {
   public:
     explicit TRichEditStrings(TRichEdit& owner) : owner_(owner) {}
     int LineCount();
+    // Whether the control has a display line of that index (counted from 0); costs a walk to
+    // that line only, where LineCount walks the whole text.
+    bool HasLine(int index);
     std::string LineAt(int index);
     void AddLine(const std::string& line);
     void ClearAll();
