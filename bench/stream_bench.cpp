@@ -6,6 +6,17 @@
 // scripts/bench.sh. Arguments: repetitions for 2 MB and for 8 MB (default 3 1); the median
 // is reported. Further arguments replace the two sizes by sizes in kilobytes, each measured
 // with the first repetition count.
+//
+// Each open is followed by where its time went: the pieces the control asked for and what it
+// got, the time spent getting them (for the program: the file's reads and the load
+// conversion; for the bare control: the reads) and so the time the control itself took, and
+// the conversion of the same bytes alone, from memory. Each save is followed by the time of
+// SaveDocument's steps taken one by one: creating the replacement file, streaming, writing it
+// through to the disk, the replace, and what follows it (the backup's removal).
+//
+// DODIR_STREAM_ONLY (words: open, over, new, save, plain, rich) runs only the operations and
+// the kinds of document named; DODIR_BENCH_DETAIL adds the bare control fed pieces of half
+// the size it asks for.
 #include <windows.h>
 #include <commctrl.h>
 #include <richedit.h>
@@ -13,15 +24,21 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "base/win/handles.h"
+#include "base/win/replacement_file.h"
 #include "document/document_io.h"
+#include "document/load_conversion.h"
 #include "editor/rich_edit.h"
 #include "bench_clock.h"
+#include "bench_text.h"
 
 namespace {
 
@@ -42,10 +59,37 @@ double MedianSeconds(int repetitions, const std::function<void()>& prepare,
     return t[t.size() / 2];
 }
 
+// What the stream-in requests of an open did: the pieces the control asked for, the bytes it
+// offered and got, and the time spent getting them.
+struct TPieceStats {
+    long long pieces = 0;
+    long long offered = 0;
+    long long handed = 0;
+    double sourceSeconds = 0;
+    double totalSeconds = 0;
+
+    void Add(std::size_t offer, std::size_t got, double seconds) {
+        ++pieces;
+        offered += static_cast<long long>(offer);
+        handed += static_cast<long long>(got);
+        sourceSeconds += seconds;
+    }
+};
+
+struct BareIn {
+    HANDLE file;
+    TPieceStats* stats;
+    bool halfPieces; // reads half of what the control offers
+};
+
 DWORD CALLBACK BareRead(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
+    auto& in = *reinterpret_cast<BareIn*>(cookie);
+    const double a = Now();
+    const DWORD want = static_cast<DWORD>(in.halfPieces && cb > 1 ? cb / 2 : cb);
     DWORD got = 0;
-    const BOOL ok = ::ReadFile(reinterpret_cast<HANDLE>(cookie), buf, static_cast<DWORD>(cb), &got, nullptr);
+    const BOOL ok = ::ReadFile(in.file, buf, want, &got, nullptr);
     *pcb = static_cast<LONG>(got);
+    if (in.stats) in.stats->Add(static_cast<std::size_t>(cb), got, Now() - a);
     return ok ? 0 : 1;
 }
 
@@ -56,11 +100,13 @@ DWORD CALLBACK BareWrite(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
     return ok ? 0 : 2;
 }
 
-bool BareStreamIn(HWND wnd, const std::string& path, WPARAM format) {
+bool BareStreamIn(HWND wnd, const std::string& path, WPARAM format, TPieceStats* stats = nullptr,
+                  bool halfPieces = false) {
     UniqueFile f(
         ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!f) return false;
-    EDITSTREAM es{reinterpret_cast<DWORD_PTR>(f.get()), 0, &BareRead};
+    BareIn in{f.get(), stats, halfPieces};
+    EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&in), 0, &BareRead};
     ::SendMessageA(wnd, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&es));
     return es.dwError == 0;
 }
@@ -74,18 +120,167 @@ bool BareStreamOut(HWND wnd, const std::string& path) {
     return es.dwError == 0;
 }
 
-bool WriteAll(const std::string& path, const std::string& bytes) {
-    UniqueFile f(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD put = 0;
-    return f && ::WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) &&
-           put == bytes.size();
+// The document's source as LoadDocument makes it, timed piece by piece.
+class TTimedSource final : public dodir::TContentSource {
+  public:
+    TTimedSource(dodir::TContentSource& inner, TPieceStats& stats) : inner_(inner), stats_(stats) {}
+
+    bool Start(dodir::TContentFormat format) override { return inner_.Start(format); }
+
+    std::size_t NextPiece(char* buf, std::size_t size) override {
+        const double a = Now();
+        std::size_t n = 0;
+        try {
+            n = inner_.NextPiece(buf, size);
+        } catch (...) {
+            stats_.sourceSeconds += Now() - a;
+            throw;
+        }
+        stats_.Add(size, n, Now() - a);
+        return n;
+    }
+
+  private:
+    dodir::TContentSource& inner_;
+    TPieceStats& stats_;
+};
+
+// The editor, with the source of each load timed.
+class TTimedHolder final : public dodir::TContentHolder {
+  public:
+    TTimedHolder(dodir::TRichEdit& editor, TPieceStats& stats) : editor_(editor), stats_(stats) {}
+
+    bool ReplaceContent(dodir::TContentSource& source) override {
+        TTimedSource timed(source, stats_);
+        return editor_.ReplaceContent(timed);
+    }
+    bool WriteContent(dodir::TContentSink& sink) override { return editor_.WriteContent(sink); }
+
+  private:
+    dodir::TRichEdit& editor_;
+    TPieceStats& stats_;
+};
+
+// The load conversion of a file's bytes, read from memory, in pieces of the given capacity.
+double ConversionSeconds(const std::string& bytes, bool richText, std::size_t capacity) {
+    std::size_t at = 0;
+    dodir::TConversion conversion(
+        [&](char* buf, std::size_t size) {
+            const std::size_t n = std::min(size, bytes.size() - at);
+            std::memcpy(buf, bytes.data() + at, n);
+            at += n;
+            return n;
+        },
+        richText);
+    std::vector<char> piece(capacity);
+    const double a = Now();
+    while (conversion.NextPiece(piece.data(), piece.size()) != 0) {
+    }
+    return Now() - a;
 }
 
-std::string MakeText(std::size_t bytes) {
-    std::string text;
-    for (int line = 1; text.size() < bytes; ++line)
-        text += "行 " + std::to_string(line) + ": 日本語のメモと ASCII text, mixed on one line.\r\n";
-    return text;
+class TFileSink final : public dodir::TContentSink {
+  public:
+    explicit TFileSink(HANDLE file) : file_(file) {}
+    void Write(const char* data, std::size_t size) override {
+        DWORD put = 0;
+        if (!::WriteFile(file_, data, static_cast<DWORD>(size), &put, nullptr) || put != size)
+            throw std::runtime_error("write failed");
+    }
+
+  private:
+    HANDLE file_;
+};
+
+// The replace step, timed.
+double g_replaceSeconds = 0;
+BOOL TimedReplace(const wchar_t* target, const wchar_t* replacement, const wchar_t* backup) {
+    const double a = Now();
+    const BOOL ok = dodir::win::TReplacementFile::kPlatformSteps.replace(target, replacement, backup);
+    const DWORD error = ::GetLastError();
+    g_replaceSeconds += Now() - a;
+    ::SetLastError(error);
+    return ok;
+}
+
+// SaveDocument's steps over an existing target, timed one by one.
+struct TSaveSplit {
+    double open = 0;    // the replacement file created beside the target
+    double stream = 0;  // EM_STREAMOUT into it
+    double flush = 0;   // written through to the disk and closed
+    double replace = 0; // ReplaceFile
+    double finish = 0;  // the kept attributes and the backup's removal
+};
+
+TSaveSplit SplitSave(dodir::TRichEdit& editor, const std::string& path) {
+    using dodir::win::TReplacementFile;
+    const TReplacementFile::Steps timed{&TimedReplace, TReplacementFile::kPlatformSteps.move,
+                                        TReplacementFile::kPlatformSteps.create};
+    TReplacementFile::SetSteps(&timed);
+    g_replaceSeconds = 0;
+    TSaveSplit split;
+    bool ok = false;
+    {
+        const double a = Now();
+        TReplacementFile replacement;
+        ok = replacement.Open(path) == 0;
+        const double b = Now();
+        if (ok) {
+            TFileSink sink(replacement.Handle());
+            ok = editor.WriteContent(sink);
+        }
+        const double c = Now();
+        ok = ok && replacement.Flush() == 0;
+        const double d = Now();
+        ok = ok && replacement.Commit() == 0;
+        const double e = Now();
+        split = {b - a, c - b, d - c, g_replaceSeconds, e - d - g_replaceSeconds};
+    }
+    TReplacementFile::SetSteps(nullptr);
+    if (!ok) throw std::runtime_error("the timed save failed");
+    return split;
+}
+
+// Where an open's time went, per open.
+void BreakDown(const TPieceStats& ours, const TPieceStats& bare, int reps, const std::string& path,
+               bool richText) {
+    auto row = [&](const char* what, double o, double b, const char* format) {
+        std::printf("  %-34s", what);
+        std::printf(format, o);
+        std::printf(format, b);
+        std::printf("\n");
+    };
+    auto perPiece = [](long long bytes, long long pieces) {
+        return pieces > 0 ? static_cast<double>(bytes) / static_cast<double>(pieces) : 0.0;
+    };
+    const double n = reps;
+    std::printf("  %-34s%10s%10s\n", "where the time went, per open", "dodir", "bare");
+    row("pieces", static_cast<double>(ours.pieces) / n, static_cast<double>(bare.pieces) / n, "%10.0f");
+    row("bytes offered per piece", perPiece(ours.offered, ours.pieces), perPiece(bare.offered, bare.pieces),
+        "%10.0f");
+    row("bytes handed over per piece", perPiece(ours.handed, ours.pieces), perPiece(bare.handed, bare.pieces),
+        "%10.0f");
+    row("getting the pieces s", ours.sourceSeconds / n, bare.sourceSeconds / n, "%10.3f");
+    row("the control s", (ours.totalSeconds - ours.sourceSeconds) / n,
+        (bare.totalSeconds - bare.sourceSeconds) / n, "%10.3f");
+    const auto capacity = static_cast<std::size_t>(std::max(1.0, perPiece(ours.offered, ours.pieces)));
+    std::printf("  %-34s%10.3f\n", "the load conversion alone, memory s",
+                ConversionSeconds(ReadAll(path), richText, capacity));
+    std::fflush(stdout);
+}
+
+// Whether DODIR_STREAM_ONLY lets a row run: its operation and its kind of document (the first
+// word of "plain text", "rich text") are named, or no word of their group is.
+bool Runs(const char* operation, const std::string& kindName) {
+    const std::string kind = kindName.substr(0, kindName.find(' '));
+    const char* only = std::getenv("DODIR_STREAM_ONLY");
+    if (!only) return true;
+    const std::string words = std::string(" ") + only + " ";
+    auto named = [&](const char* w) { return words.find(std::string(" ") + w + " ") != std::string::npos; };
+    auto group = [&](std::initializer_list<const char*> all, const char* w) {
+        return named(w) || std::none_of(all.begin(), all.end(), named);
+    };
+    return group({"open", "over", "new", "save"}, operation) && group({"plain", "rich"}, kind.c_str());
 }
 
 } // namespace
@@ -152,9 +347,29 @@ int main(int argc, char** argv) {
                             (std::string(what) + " " + name + " " + c.kind).c_str(), ours, bare, ours / bare);
                 std::fflush(stdout);
             };
-            const double bareOpen = MedianSeconds(reps, fresh, [&] { BareStreamIn(wnd, c.path, c.format); });
-            const double ourOpen = MedianSeconds(reps, fresh, [&] { LoadDocument(*editor, c.path); });
-            report("open", ourOpen, bareOpen);
+            const bool open = Runs("open", c.kind), over = Runs("over", c.kind), clear = Runs("new", c.kind);
+            double ourOpen = 0;
+            if (open || over || clear) {
+                TPieceStats bareStats, ourStats;
+                const double bareOpen = MedianSeconds(reps, fresh, [&] {
+                    const double a = Now();
+                    BareStreamIn(wnd, c.path, c.format, &bareStats);
+                    bareStats.totalSeconds += Now() - a;
+                });
+                ourOpen = MedianSeconds(reps, fresh, [&] {
+                    TTimedHolder timed(*editor, ourStats);
+                    const double a = Now();
+                    LoadDocument(timed, c.path);
+                    ourStats.totalSeconds += Now() - a;
+                });
+                report("open", ourOpen, bareOpen);
+                BreakDown(ourStats, bareStats, reps, c.path, c.format == SF_RTF);
+                if (std::getenv("DODIR_BENCH_DETAIL")) {
+                    const double half = MedianSeconds(
+                        reps, fresh, [&] { BareStreamIn(wnd, c.path, c.format, nullptr, true); });
+                    report("bare open, half pieces", half, bareOpen);
+                }
+            }
 
             // Opening over a document of the same size and New on it, each against an open
             // into an empty editor: the platform's own emptying of a large document grows
@@ -163,9 +378,13 @@ int main(int argc, char** argv) {
                 fresh();
                 LoadDocument(*editor, c.path);
             };
-            report("open over loaded", MedianSeconds(reps, loaded, [&] { LoadDocument(*editor, c.path); }),
-                   ourOpen);
-            report("new on loaded", MedianSeconds(reps, loaded, [&] { editor->Lines.ClearAll(); }), ourOpen);
+            if (over)
+                report("open over loaded",
+                       MedianSeconds(reps, loaded, [&] { LoadDocument(*editor, c.path); }), ourOpen);
+            if (clear)
+                report("new on loaded", MedianSeconds(reps, loaded, [&] { editor->Lines.ClearAll(); }),
+                       ourOpen);
+            if (!Runs("save", c.kind)) continue;
             loaded();
 
             const double bareSave = MedianSeconds(
@@ -173,6 +392,19 @@ int main(int argc, char** argv) {
             const double ourSave = MedianSeconds(
                 reps, [] {}, [&] { SaveDocument(*editor, out); });
             report("save", ourSave, bareSave);
+            std::vector<TSaveSplit> splits;
+            for (int i = 0; i < reps; ++i) splits.push_back(SplitSave(*editor, out));
+            auto median = [&](double TSaveSplit::*step) {
+                std::vector<double> t;
+                for (const auto& split : splits) t.push_back(split.*step);
+                std::sort(t.begin(), t.end());
+                return t[t.size() / 2];
+            };
+            std::printf("  save's steps, s: create %.3f, stream %.3f, flush %.3f, replace %.3f, "
+                        "backup removal %.3f\n",
+                        median(&TSaveSplit::open), median(&TSaveSplit::stream), median(&TSaveSplit::flush),
+                        median(&TSaveSplit::replace), median(&TSaveSplit::finish));
+            std::fflush(stdout);
         }
     }
     for (const auto& p : made) ::DeleteFileA(p.c_str());

@@ -7,7 +7,13 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/env.sh"
 with_display wine "$root/build/win/bench/gutter_bench.exe"
 "$here/build.sh" --target stream_bench
-with_display wine "$root/build/win/bench/stream_bench.exe"
+# Each size in a process of its own: after large documents have come and gone, Wine's heap
+# can take minutes over an allocation that a fresh process makes at once.
+with_display wine "$root/build/win/bench/stream_bench.exe" 3 3 2048
+with_display wine "$root/build/win/bench/stream_bench.exe" 1 1 8192
+"$here/build.sh" --target memory_bench
+with_display wine "$root/build/win/bench/memory_bench.exe"
+"$here/bench-startup.sh"
 "$here/build.sh" --target search_bench
 with_display wine "$root/build/win/bench/search_bench.exe"
 "$here/build.sh" --target paste_click_bench

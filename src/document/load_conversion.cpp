@@ -323,7 +323,12 @@ void TConversion::Pass(const char* data, std::size_t size) {
 std::size_t TConversion::NextPiece(char* out, std::size_t capacity) {
     if (capacity == 0) return 0;
     for (;;) {
-        if (!pending_.empty()) {
+        // A held lead byte still becomes up to two bytes.
+        const std::size_t waiting = pending_.size() + (heldLead_ ? 2 : 0);
+        const std::size_t room = capacity > waiting ? capacity - waiting : 0;
+        // The piece goes once it is full enough (further reads into a room this small would
+        // only add calls), or at the end.
+        if (!pending_.empty() && (atEnd_ || room < kFillRoom)) {
             std::size_t k = std::min(capacity, pending_.size());
             bool split = false;
             const bool last = atEnd_ && k == pending_.size();
@@ -348,9 +353,6 @@ std::size_t TConversion::NextPiece(char* out, std::size_t capacity) {
         }
         if (atEnd_) return 0;
         // At most half of the room: each byte read becomes at most two.
-        // A held lead byte still becomes up to two bytes.
-        const std::size_t waiting = pending_.size() + (heldLead_ ? 2 : 0);
-        const std::size_t room = capacity > waiting ? capacity - waiting : 0;
         const std::size_t want = std::max<std::size_t>(room / 2, 1);
         scratch_.resize(want);
         const std::size_t got = source_(scratch_.data(), want);

@@ -105,12 +105,17 @@ class TConversion {
     // Writes the next piece into out (capacity bytes) and gives its length; 0 at the end of
     // the document and for a capacity of 0. Each read of the source asks for at most half
     // of the room left in out (at least one byte), so that a piece of CR only still fits
-    // once every CR has become CR LF. From a capacity of 2 on, a piece holds whole
-    // characters only (except a lead byte that is the source's very last byte); a capacity
-    // of 1 may have to hand over the two bytes of a character in two pieces. From a
-    // capacity of 3 on, the whole conversion of each read fits the piece, so at most one
-    // held-back lead byte waits between pieces and a CR LF is never split.
+    // once every CR has become CR LF. The reads go on while kFillRoom bytes or more of room
+    // are left, so that a large piece is handed over nearly full: the control's work grows
+    // with the number of pieces. From a capacity of 2 on, a piece holds whole characters
+    // only (except a lead byte that is the source's very last byte); a capacity of 1 may
+    // have to hand over the two bytes of a character in two pieces. From a capacity of 3
+    // on, the whole conversion of each read fits the piece, so at most one held-back lead
+    // byte waits between pieces and a CR LF is never split.
     std::size_t NextPiece(char* out, std::size_t capacity);
+
+    // The room left in a piece below which no further read fills it.
+    static constexpr std::size_t kFillRoom = 128;
 
   private:
     // Converts raw source bytes and appends them to pending_.

@@ -203,6 +203,18 @@ TEST(LoadConversion, ReadsAtMostHalfTheOfferedBuffer) {
     EXPECT_EQ(run.Joined(), expected);
 }
 
+TEST(LoadConversion, ALargePieceIsFilledByFurtherReads) {
+    // Each read still asks for at most half the room left, but the reads go on until little
+    // room is left: the control gets nearly full pieces, not pieces of half its offer.
+    const std::string input(10000, 'a');
+    const Outcome run = Convert(input, 4096);
+    EXPECT_EQ(run.Joined(), input);
+    ASSERT_EQ(run.pieces.size(), 3u);
+    for (std::size_t i = 0; i + 1 < run.pieces.size(); ++i)
+        EXPECT_GT(run.pieces[i].size(), 4096u - TConversion::kFillRoom) << "piece " << i;
+    for (std::size_t r : run.requests) EXPECT_LE(r, 2048u);
+}
+
 TEST(LoadConversion, HeldLeadByteLeavesRoomForTheNextRead) {
     // One byte waits (the lead byte) and the next read is all CRs: lead + 2 x read must fit.
     std::string input(2047, 'a');
