@@ -31,8 +31,6 @@ constexpr TRect kOKButton{359, 332, 359 + 75, 332 + 25};
 // shows the one drawn for the next smaller height, stretched a little to its area.
 constexpr std::array<int, 4> kBannerFontHeights{12, 15, 18, 24};
 
-RECT ToRect(const TRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
-
 } // namespace
 
 TAboutBox::TAboutBox(TApplication& app, TScale scale) : TCustomForm(app), scale_(scale) {
@@ -45,19 +43,17 @@ TAboutBox::TAboutBox(TApplication& app, TScale scale) : TCustomForm(app), scale_
     big.height = scale_(-32);
     windowFont_.reset(win::CreateFontOf(regular));
     bigFont_.reset(win::CreateFontOf(big));
-    int bannerHeight = kBannerFontHeights.front();
-    for (int h : kBannerFontHeights)
-        if (h <= scale_.FontHeight()) bannerHeight = h;
-    const std::string bannerName = "BANNER" + std::to_string(bannerHeight);
+    const std::string bannerName =
+        "BANNER" + std::to_string(DrawnSize(scale_, TScale::kDesignFontHeight, kBannerFontHeights));
     banner_.reset(static_cast<HBITMAP>(::LoadImageA(::GetModuleHandleA(nullptr), bannerName.c_str(),
                                                     IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     for (std::size_t k = 0; k < kLabels.size(); ++k)
         labels_[k] = {scale_(kLabels[k].left), scale_(kLabels[k].top), kLabels[k].caption, kLabels[k].large};
 
-    panel_ = std::make_unique<TPanel>(Handle(), kPanelId, ToRect(scale_(kPanel)),
+    panel_ = std::make_unique<TPanel>(Handle(), kPanelId, win::ToRECT(scale_(kPanel)),
                                       [this](HDC dc) { PaintPanel(dc); });
-    OKButton =
-        std::make_unique<TButton>(Handle(), IDOK, ToRect(scale_(kOKButton)), "OK", windowFont_.get(), true);
+    OKButton = std::make_unique<TButton>(Handle(), IDOK, win::ToRECT(scale_(kOKButton)), "OK",
+                                         windowFont_.get(), true);
     OnCommand(IDOK, BN_CLICKED, [this] { OKButtonClick(); });
     SetTabOrder({panel_->Handle(), OKButton->Handle()});
 }

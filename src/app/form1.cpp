@@ -19,8 +19,6 @@ namespace dodir {
 
 namespace {
 
-RECT ToRect(const TRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
-
 // The toolbar from left to right; each command button runs the handler of its row.
 struct ToolRow {
     TToolButton button;
@@ -136,20 +134,20 @@ void TForm1::CreateControls(TPrinter& printer) {
     HWND self = Handle();
     HFONT font = windowFont_.get();
     const TMainLayout& m = layout_;
-    Edit1 = std::make_unique<TEdit>(self, idEdit1, ToRect(m.edit1), "255", font);
-    Edit2 = std::make_unique<TEdit>(self, idEdit2, ToRect(m.edit2), "255", font);
-    Edit3 = std::make_unique<TEdit>(self, idEdit3, ToRect(m.edit3), "255", font);
-    Button1 = std::make_unique<TButton>(self, idButton1, ToRect(m.button1), "背景色", font);
-    Button2 = std::make_unique<TButton>(self, idButton2, ToRect(m.button2), "文字色", font);
-    StatusBar1 = std::make_unique<TStatusBar>(self, idStatusBar1, ToRect(m.statusBar), m.statusEdges);
-    ComboBox1 = std::make_unique<TComboBox>(self, idComboBox1, ToRect(m.comboBox1), appearance::PresetNames(),
-                                            font, 8);
-    ComboBox2 = std::make_unique<TComboBox>(self, idComboBox2, ToRect(m.comboBox2), appearance::PresetNames(),
-                                            font, 8);
+    Edit1 = std::make_unique<TEdit>(self, idEdit1, win::ToRECT(m.edit1), "255", font);
+    Edit2 = std::make_unique<TEdit>(self, idEdit2, win::ToRECT(m.edit2), "255", font);
+    Edit3 = std::make_unique<TEdit>(self, idEdit3, win::ToRECT(m.edit3), "255", font);
+    Button1 = std::make_unique<TButton>(self, idButton1, win::ToRECT(m.button1), "背景色", font);
+    Button2 = std::make_unique<TButton>(self, idButton2, win::ToRECT(m.button2), "文字色", font);
+    StatusBar1 = std::make_unique<TStatusBar>(self, idStatusBar1, win::ToRECT(m.statusBar), m.statusEdges);
+    ComboBox1 = std::make_unique<TComboBox>(self, idComboBox1, win::ToRECT(m.comboBox1),
+                                            appearance::PresetNames(), font, 8);
+    ComboBox2 = std::make_unique<TComboBox>(self, idComboBox2, win::ToRECT(m.comboBox2),
+                                            appearance::PresetNames(), font, 8);
 
     TRichEditSettings editor;
     editor.id = idRichEdit1;
-    editor.bounds = ToRect(m.editor);
+    editor.bounds = win::ToRECT(m.editor);
     editor.font = ScaledWindowFont();
     editor.verticalScrollBar = true;
     RichEdit1 = std::make_unique<TRichEdit>(self, editor);
@@ -160,12 +158,12 @@ void TForm1::CreateControls(TPrinter& printer) {
     ImageList1.reset(LoadToolImages(m.toolImage));
     std::vector<TToolButton> buttons;
     for (const auto& row : kToolRows) buttons.push_back(row.button);
-    ToolBar1 = std::make_unique<TToolBar>(self, idToolBar1, ToRect(m.toolBar), ImageList1.get(), buttons,
+    ToolBar1 = std::make_unique<TToolBar>(self, idToolBar1, win::ToRECT(m.toolBar), ImageList1.get(), buttons,
                                           TToolMetrics{m.toolImage, m.toolButton, m.toolSeparator});
 
     TRichEditSettings gutter;
     gutter.id = idRichEdit2;
-    gutter.bounds = ToRect(m.gutter);
+    gutter.bounds = win::ToRECT(m.gutter);
     gutter.font = ScaledWindowFont();
     gutter.alignment = TAlignment::taRightJustify;
     // A number wider than the gutter is cut rather than wrapped onto a second row, where it

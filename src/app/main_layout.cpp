@@ -40,18 +40,10 @@ TMainLayout MainLayout(TScale s) {
     m.gutter = s(Bounds(0, 24, 33, 369));
     m.toolButton = s(TSize{23, 22});
     m.toolSeparator = s(5);
-    m.toolImage = ToolImageSize(s);
+    m.toolImage = DrawnSize(s, 16, kToolImageSizes);
     m.statusEdges = {s(150), s(300), s(450)};
     m.gutterOverhang = s(100);
     return m;
-}
-
-int ToolImageSize(TScale scale) {
-    const int wanted = scale(kToolImageSizes.front());
-    int size = kToolImageSizes.front();
-    for (int n : kToolImageSizes)
-        if (n <= wanted) size = n;
-    return size;
 }
 
 TPoint KeepInside(const TRect& area, TPoint at, TSize frame) {

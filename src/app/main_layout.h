@@ -39,11 +39,8 @@ struct TMainLayout {
 
 TMainLayout MainLayout(TScale scale);
 
-// The sizes the toolbar's pictures are drawn in, smallest first.
+// The sizes the toolbar's 16-pixel pictures are drawn in, smallest first.
 inline constexpr std::array<int, 4> kToolImageSizes{16, 20, 24, 32};
-// The largest of them that fits the scaled 16-pixel picture, so that a picture is never
-// stretched.
-int ToolImageSize(TScale scale);
 
 // Where a frame of `frame` size goes: at `wanted`, pulled left and up as far as needed (not
 // past the area's left and top) to lie whole inside `workArea`.

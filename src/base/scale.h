@@ -2,6 +2,8 @@
 // font 12 pixels high: the font's height follows dpi / 96, and when that height is not 12
 // every position and length follows height / 12, rounded as the platform's MulDiv rounds.
 #pragma once
+#include <span>
+
 #include "base/geometry.h"
 #include "base/muldiv.h"
 
@@ -39,5 +41,16 @@ class TScale {
     int dpi_ = kDesignDpi;
     int fontHeight_ = kDesignFontHeight;
 };
+
+// Of the sizes a picture is drawn in (smallest first), the one to show where the 96-dpi
+// layout has `designSize`: the largest not above the scaled size, so that a picture is never
+// stretched; the smallest when all are above it.
+constexpr int DrawnSize(TScale scale, int designSize, std::span<const int> drawnSizes) {
+    const int wanted = scale(designSize);
+    int size = drawnSizes.front();
+    for (int n : drawnSizes)
+        if (n <= wanted) size = n;
+    return size;
+}
 
 } // namespace dodir

@@ -106,6 +106,7 @@ constexpr UINT kMsgControlReplaced = WM_APP + 0x101;
 // default colours were set: the control may set its own text colour.
 constexpr UINT kMsgControlColor = WM_APP + 0x102;
 
+inline RECT ToRECT(const TRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 // A window's frame in screen coordinates.
 TRect WindowBounds(HWND wnd);
 // A monitor's whole area (not only its work area).
