@@ -688,20 +688,43 @@ bool TRichEditStrings::HasLine(int index) {
 }
 
 std::string TRichEditStrings::LineAt(int index) {
-    // The buffer's size goes in its first WORD. A row of an editor that does not wrap may be
-    // longer than the first try: the buffer grows until the row leaves room in it. Wine hands
-    // back the last line with a CR LF that is not in the text; room for it.
-    for (std::size_t size = 4096;; size = std::min<std::size_t>(size * 4, 0xFFFF)) {
-        std::vector<char> buf(size + 4, '\0');
-        const auto word = static_cast<WORD>(size);
-        std::memcpy(buf.data(), &word, sizeof word);
-        auto k = static_cast<std::size_t>(std::max<LRESULT>(
-            owner_.Send(EM_GETLINE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buf.data())), 0));
-        k = std::min(k, size);
-        if (k + 2 >= size && size < 0xFFFF) continue;
+    // The buffer's size goes in its first WORD. Wine hands back the last line with a CR LF
+    // that is not in the text; room for it.
+    constexpr std::size_t kRoom = 4096;
+    std::vector<char> buf(kRoom + 4, '\0');
+    const auto word = static_cast<WORD>(kRoom);
+    std::memcpy(buf.data(), &word, sizeof word);
+    auto k = static_cast<std::size_t>(std::max<LRESULT>(
+        owner_.Send(EM_GETLINE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buf.data())), 0));
+    k = std::min(k, kRoom);
+    if (k + 2 < kRoom) {
         if (k >= 2 && buf[k - 2] == '\r' && buf[k - 1] == '\n') k -= 2;
         return std::string(buf.data(), k);
     }
+    // A row longer than the buffer, in an editor that does not wrap. Wine takes as long over
+    // EM_GETLINE as the row is long, whatever the buffer, and no buffer size can exceed a
+    // WORD: the row is read again as ranges of the text, whole. Counting characters, Wine
+    // fills at most as many bytes as the range has characters, fewer when the range reaches
+    // the end of the text: each range asks for twice what is missing, and keeps its whole
+    // characters up to the row's end.
+    const bool counted = TRichEdit::CountsCharacters();
+    const auto start = owner_.Send(EM_LINEINDEX, static_cast<WPARAM>(index));
+    const auto length = static_cast<std::size_t>(owner_.Send(EM_LINELENGTH, static_cast<WPARAM>(start)));
+    std::string out;
+    for (std::size_t have = 0; have < length;) {
+        const std::size_t missing = length - have, asked = counted ? 2 * missing : missing;
+        std::vector<char> buf(asked + 2, '\0');
+        const auto from = static_cast<LONG>(start + static_cast<LRESULT>(have));
+        TEXTRANGEA range{{from, from + static_cast<LONG>(asked)}, buf.data()};
+        owner_.Send(EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+        std::string_view got(buf.data(), ::strnlen(buf.data(), buf.size())); // the text never holds NUL
+        got = got.substr(0, counted ? cp932::ByteOffsetOfChar(got, missing) : missing);
+        if (counted && cp932::EndsInsideCharacter(got)) got.remove_suffix(1);
+        if (got.empty()) break;
+        out += got;
+        have += counted ? cp932::CharCount(got) : got.size();
+    }
+    return out;
 }
 
 void TRichEditStrings::AddLine(const std::string& line) {

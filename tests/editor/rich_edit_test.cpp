@@ -90,15 +90,19 @@ TEST_F(RichEditTest, WrappedParagraphCountsAsSeveralLines) {
               static_cast<std::size_t>(editor_->ByteFromNative(TControlPos(secondStart))));
 }
 
-// An editor that does not wrap has rows as long as its lines.
+// An editor that does not wrap has rows as long as its lines, also longer than a buffer whose
+// size fits a WORD.
 TEST(RichEditRows, LongRowsOfAnEditorThatDoesNotWrapComeWhole) {
     HostedEditor editor(300, 200, false);
-    const std::string ascii(10000, 'x');
+    const std::string ascii(10000, 'x'), longest(70000, 'y');
     std::string wide;
     for (int i = 0; i < 3000; ++i) wide += "\x82\xa0";
-    SetTextAndPump(editor->Handle(), ascii + "\r\n" + wide);
+    SetTextAndPump(editor->Handle(), ascii + "\r\n" + wide + "\r\n" + longest + "\r\nz\r\n" + wide + "a");
     EXPECT_EQ(editor->Lines.LineAt(0), ascii);
     EXPECT_EQ(editor->Lines.LineAt(1), wide);
+    EXPECT_EQ(editor->Lines.LineAt(2), longest);
+    EXPECT_EQ(editor->Lines.LineAt(3), "z");
+    EXPECT_EQ(editor->Lines.LineAt(4), wide + "a"); // the last row, up to the text's end
 }
 
 TEST_F(RichEditTest, AddLine) {
