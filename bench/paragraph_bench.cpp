@@ -1,12 +1,15 @@
 // What one long paragraph costs the editor: opening a file whose text is one unbroken line
 // or one paragraph of words, typing a character at its end, saving, reopening what was saved and emptying the
-// editor (New), with word wrap on (as the program runs) and off; opening 200 000 empty lines; and opening
-// rich text that spells NUL characters against the same file without them. Run under Wine:
-// scripts/bench.sh. Arguments: sizes in kilobytes (default 16 32 64), or --nuls for the last rows only.
+// editor (New), with word wrap on (as the program runs) and off; a character typed in the middle and at the
+// end of the paragraph against a bare control of the same styles holding the same text (ratios above 1
+// mean the editor is slower); opening 200 000 empty lines; and opening rich text that spells NUL
+// characters against the same file without them. Run under Wine: scripts/bench.sh. Arguments: sizes in
+// kilobytes (default 16 32 64), or --nuls for the last rows only.
 #include <windows.h>
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -17,15 +20,36 @@
 #include "document/document_io.h"
 #include "editor/rich_edit.h"
 #include "bench_clock.h"
+#include "bench_text.h"
 
 namespace {
 
-bool WriteAll(const std::string& path, const std::string& bytes) {
-    dodir::win::UniqueFile f(
-        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD put = 0;
-    return f && ::WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) &&
-           put == bytes.size();
+// Puts text into a bare control as the control reads a plain text file.
+void StreamIn(HWND wnd, const std::string& text) {
+    struct Source {
+        const std::string* text;
+        std::size_t at = 0;
+    } source{&text};
+    EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&source), 0,
+                  [](DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
+                      auto& in = *reinterpret_cast<Source*>(cookie);
+                      const std::size_t n = std::min(static_cast<std::size_t>(cb), in.text->size() - in.at);
+                      std::copy_n(in.text->data() + in.at, n, buf);
+                      in.at += n;
+                      *pcb = static_cast<LONG>(n);
+                      return DWORD{0};
+                  }};
+    ::SendMessageA(wnd, EM_STREAMIN, SF_TEXT, reinterpret_cast<LPARAM>(&es));
+}
+
+// Seconds from a character typed at a position (-1: the end) to the control painted again.
+double KeySeconds(HWND editor, int at) {
+    ::SendMessageA(editor, EM_SETSEL, static_cast<WPARAM>(at), at);
+    ::UpdateWindow(editor);
+    const double t = Now();
+    ::SendMessageA(editor, WM_CHAR, 'x', 1);
+    ::UpdateWindow(editor);
+    return Now() - t;
 }
 
 } // namespace
@@ -61,6 +85,26 @@ int main(int argc, char** argv) {
         ::SendMessageA(editor->Handle(), WM_CHAR, 'x', 1);
         ::UpdateWindow(editor->Handle());
         const double key = Now() - t;
+        // The same keys in the editor and in a bare control of its styles with the same text.
+        dodir::win::UniqueWindow bare(::CreateWindowExA(
+            static_cast<DWORD>(::GetWindowLongPtrA(editor->Handle(), GWL_EXSTYLE)), "RICHEDIT", "",
+            static_cast<DWORD>(::GetWindowLongPtrA(editor->Handle(), GWL_STYLE)), 0, 0, 600, 400, host.get(),
+            nullptr, ::GetModuleHandleA(nullptr), nullptr));
+        ::SendMessageA(bare.get(), EM_EXLIMITTEXT, 0, dodir::TRichEdit::kUnlimitedText);
+        // Its default format and formatting rectangle are the editor's, so that both lay out alike.
+        CHARFORMATA format{};
+        format.cbSize = sizeof format;
+        ::SendMessageA(editor->Handle(), EM_GETCHARFORMAT, 0, reinterpret_cast<LPARAM>(&format));
+        ::SendMessageA(bare.get(), EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+        RECT rect{};
+        ::SendMessageA(editor->Handle(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&rect));
+        ::SendMessageA(bare.get(), EM_SETRECT, 0, reinterpret_cast<LPARAM>(&rect));
+        StreamIn(bare.get(), text);
+        const int middle = static_cast<int>(::SendMessageA(bare.get(), WM_GETTEXTLENGTH, 0, 0) / 2);
+        const double oursMiddle = KeySeconds(editor->Handle(), middle),
+                     oursEnd = KeySeconds(editor->Handle(), -1);
+        const double bareMiddle = KeySeconds(bare.get(), middle), bareEnd = KeySeconds(bare.get(), -1);
+        bare.reset();
         t = Now();
         dodir::document::SaveDocument(*editor, saved);
         const double save = Now() - t;
@@ -73,6 +117,9 @@ int main(int argc, char** argv) {
         std::printf("%-28s %7zu bytes  wrap %-3s  open %8.3f s  key %8.3f s  save %8.3f s  reopen %8.3f s  "
                     "New %8.3f s\n",
                     what, text.size(), wrap ? "on" : "off", open, key, save, reopen, clear);
+        std::printf("%-28s key in the middle %8.3f s, bare %8.3f s, ratio %5.2f; at the end %8.3f s, bare "
+                    "%8.3f s, ratio %5.2f\n",
+                    "", oursMiddle, bareMiddle, oursMiddle / bareMiddle, oursEnd, bareEnd, oursEnd / bareEnd);
         std::fflush(stdout);
     };
 

@@ -25,5 +25,5 @@ with_display wine "$root/build/win/bench/paragraph_bench.exe"
 # ~/PDF under its job title.
 "$here/printer.sh" start
 "$here/build.sh" --target print_bench
-with_display wine "$root/build/win/bench/print_bench.exe"
+with_display wine "$root/build/win/bench/print_bench.exe" 3 512
 rm -f "$HOME"/PDF/dodir_print_bench*.pdf

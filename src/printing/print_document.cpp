@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "base/cp932.h"
@@ -79,6 +80,11 @@ void TPrinterLineCanvas::DrawBytes(int x, int y, std::string_view bytes) {
 int PrintDocument(TRichEdit& editor, TPrinterLineCanvas& canvas) {
     TPrinter& printer = canvas.Device();
     win::WaitCursor busy;
+    // The lines are read before the job starts, one after the other: reading a line walks the
+    // editor's paragraphs from the first, which the printer's work in between would push out
+    // of the processor's caches. The job prints the document as it stood when printing began.
+    std::vector<std::string> lines(static_cast<std::size_t>(std::max(editor.Lines.LineCount(), 0)));
+    for (std::size_t k = 0; k < lines.size(); ++k) lines[k] = editor.Lines.LineAt(static_cast<int>(k));
     TLinePrinter output(canvas);
     try {
         // Inside: whatever fails once the job has started must drop it.
@@ -88,11 +94,10 @@ int PrintDocument(TRichEdit& editor, TPrinterLineCanvas& canvas) {
         printer.Canvas().Font = editor.Font();
         printer.Canvas().FontPixelsPerInch = win::ScreenPixelsPerInch();
         printer.Canvas().UpdateFont();
-        const int lines = editor.Lines.LineCount();
-        for (int k = 0; k < lines; ++k) {
+        for (const std::string& line : lines) {
             // Handlers run while the platform spools; one may have ended the program.
             if (printer.Aborted()) throw EAbort();
-            output.WriteText(editor.Lines.LineAt(k));
+            output.WriteText(line);
             output.WriteLineEnd();
         }
         output.Close();
