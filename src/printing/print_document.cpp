@@ -17,7 +17,6 @@ namespace dodir::printing {
 
 void TPrinterLineCanvas::StartJob() {
     pages_ = 0;
-    measuredDc_ = nullptr; // a new job measures afresh
     printer_.StartJob();
     pages_ = 1;
 }
@@ -38,37 +37,20 @@ TLineFontMetrics TPrinterLineCanvas::FontMetrics() {
 }
 
 int TPrinterLineCanvas::MeasureRun(std::string_view run, std::span<int> ends) {
-    // A run of characters measured before in this font on this device is their advances
-    // added up, as GDI measures it; asking the device again costs the most of a print.
-    HDC dc = printer_.Canvas().Handle();
-    LOGFONTW description{};
-    ::GetObjectW(::GetCurrentObject(dc, OBJ_FONT), sizeof description, &description);
-    const std::string_view font(reinterpret_cast<const char*>(&description), sizeof description);
-    if (dc != measuredDc_ || font != measuredFont_) {
-        advances_.Forget();
-        runHeight_.reset();
-        measuredDc_ = dc;
-        measuredFont_ = font;
-    }
-    if (runHeight_ && advances_.Measure(run, ends)) return *runHeight_;
     // Measured in UTF-16, one extent a character, each put at its character's last byte.
     const int bytes = static_cast<int>(run.size());
     std::vector<wchar_t> wide(run.size() + 1);
     const int chars = ::MultiByteToWideChar(CP_ACP, 0, run.data(), bytes, wide.data(), bytes + 1);
     std::vector<int> extents(static_cast<std::size_t>(std::max(chars, 1)));
     SIZE size{};
-    ::GetTextExtentExPointW(dc, wide.data(), chars, 0, nullptr, extents.data(), &size);
-    int k = 0, at = 0;
-    for (; at < bytes && k < chars; ++k) {
+    ::GetTextExtentExPointW(printer_.Canvas().Handle(), wide.data(), chars, 0, nullptr, extents.data(),
+                            &size);
+    int k = 0;
+    for (int at = 0; at < bytes && k < chars; ++k) {
         const bool pair = cp932::IsLeadByte(static_cast<unsigned char>(run[static_cast<std::size_t>(at)])) &&
                           at + 1 < bytes;
         at += pair ? 2 : 1;
         ends[static_cast<std::size_t>(at - 1)] = extents[static_cast<std::size_t>(k)];
-    }
-    // Only a run that came out as one UTF-16 unit a character shows each one's advance.
-    if (at == bytes && k == chars) {
-        advances_.Remember(run, ends);
-        runHeight_ = size.cy;
     }
     return size.cy;
 }

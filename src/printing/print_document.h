@@ -1,11 +1,8 @@
 // The print command's work: the editor's lines as plain text on a printer.
 #pragma once
-#include <optional>
 #include <span>
-#include <string>
 #include <string_view>
 
-#include "printing/char_advances.h"
 #include "printing/line_layout.h"
 
 namespace dodir {
@@ -36,13 +33,6 @@ class TPrinterLineCanvas : public TLineCanvas {
   private:
     TPrinter& printer_;
     int pages_ = 0;
-    // What the device context measured so far in the font described by measuredFont_ (the
-    // bytes of its logical font; a page selects a new font object of the same description):
-    // a run of characters it measured before is added up instead of measured again.
-    TCharAdvances advances_;
-    void* measuredDc_ = nullptr;
-    std::string measuredFont_;
-    std::optional<int> runHeight_;
 };
 
 // Prints every line of the editor, in order, in the editor's font at the printer's

@@ -1,4 +1,3 @@
-#include "printing/char_advances.h"
 #include "printing/line_layout.h"
 
 #include <ostream>
@@ -180,36 +179,4 @@ TEST(LinePrinterWideCharacter, AtTheLeftEdgeItIsDrawnOnceAndTheTextMovesOn) {
         c.Print({kKanji + kKanji, kKanji + "\rb"}),
         (std::vector<Draw>{
             {1, 0, 0, kKanji}, {1, 0, kLine, kKanji}, {1, 0, 2 * kLine, kKanji}, {1, 0, 3 * kLine, "b"}}));
-}
-
-// Advances remembered from measured runs add up to what the device measures for any other run
-// of the same characters; a character never measured, or a lead byte ending a run alone,
-// sends the run to the device.
-TEST(CharAdvances, RememberedAdvancesMeasureOtherRunsOfTheSameCharactersAsTheDevice) {
-    FakeCanvas device;
-    const auto measured = [&](std::string_view run) {
-        std::vector<int> ends(run.size(), -7);
-        device.MeasureRun(run, ends);
-        return ends;
-    };
-    TCharAdvances advances;
-    std::vector<int> ends(16, -7);
-    EXPECT_FALSE(advances.Measure("a", ends)); // nothing remembered yet
-    const std::string seen = "a1" + kKanji + "9\x82";
-    advances.Remember(seen, measured(seen));
-    for (const std::string& run : {"9" + kKanji + kKanji + "a", std::string("1a9")}) {
-        std::vector<int> summed(run.size(), -7);
-        ASSERT_TRUE(advances.Measure(run, summed)) << run;
-        const auto real = measured(run);
-        for (std::size_t i = 0; i < run.size(); ++i) {
-            if (real[i] != 0) {
-                EXPECT_EQ(summed[i], real[i]) << run << " byte " << i;
-            }
-        }
-    }
-    EXPECT_FALSE(advances.Measure("ab", ends));                      // b was never measured
-    EXPECT_FALSE(advances.Measure("a\x82", ends));                   // the lone lead byte was not remembered
-    EXPECT_FALSE(advances.Measure(kKanji.substr(0, 1) + "a", ends)); // a pair is not its lead byte
-    advances.Forget();
-    EXPECT_FALSE(advances.Measure("a", ends));
 }

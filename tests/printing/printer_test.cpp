@@ -181,39 +181,6 @@ TEST(PrintDocument, PrintsThePagesItLaysOutWithNoTextBelowAPageNorAnEmptyPageAft
     EXPECT_TRUE(blank.lines.empty());
 }
 
-// The print canvas adds up the advances of characters the printer measured before: for any
-// other run of them that must agree with the printer's own measure, in each font.
-TEST(PrintDocument, AdvancesOfMeasuredCharactersAddUpToThePrintersOwnMeasure) {
-    TPrinter& printer = Printer();
-    const std::string seen = "行1は日本語のテキスト、ASCII text: 0123456789 ｶﾀｶﾅ!?";
-    const std::vector<std::string> runs = {
-        "テキスト1は日本語の行", "ASCII 9876543210: text", "ｶﾀｶﾅは ASCII、!?",
-        "語語語語語語語語語語語語語語語語語語語語語語語語語語語語語語語語語語語"};
-    TFont bigger = WindowFont();
-    bigger.name = "VL PGothic";
-    bigger.height = -29;
-    for (const TFont& font : {WindowFont(), bigger}) {
-        printing::TPrinterLineCanvas canvas(printer);
-        canvas.StartJob();
-        printer.Canvas().Font = font;
-        printer.Canvas().FontPixelsPerInch = 96;
-        // A canvas of its own measures each run on the printer: none has seen its characters.
-        const auto measured = [&](const std::string& run) {
-            std::vector<int> ends(run.size(), 0);
-            printing::TPrinterLineCanvas(printer).MeasureRun(run, ends);
-            return ends;
-        };
-        TCharAdvances advances;
-        advances.Remember(seen, measured(seen));
-        for (const std::string& run : runs) {
-            std::vector<int> summed(run.size(), 0);
-            ASSERT_TRUE(advances.Measure(run, summed)) << run;
-            EXPECT_EQ(summed, measured(run)) << run << " in " << font.name << " " << font.height;
-        }
-        printer.AbortJob();
-    }
-}
-
 // An error after the job has started, in the middle of it or while the line printer opens,
 // drops the job and leaves the printer ready for the next.
 TEST(PrintDocument, AnErrorMidJobDropsTheJobAndTheNextPrintWorks) {
