@@ -20,27 +20,10 @@
 #include "document/document_io.h"
 #include "editor/rich_edit.h"
 #include "bench_clock.h"
+#include "bench_stream.h"
 #include "bench_text.h"
 
 namespace {
-
-// Puts text into a bare control as the control reads a plain text file.
-void StreamIn(HWND wnd, const std::string& text) {
-    struct Source {
-        const std::string* text;
-        std::size_t at = 0;
-    } source{&text};
-    EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&source), 0,
-                  [](DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
-                      auto& in = *reinterpret_cast<Source*>(cookie);
-                      const std::size_t n = std::min(static_cast<std::size_t>(cb), in.text->size() - in.at);
-                      std::copy_n(in.text->data() + in.at, n, buf);
-                      in.at += n;
-                      *pcb = static_cast<LONG>(n);
-                      return DWORD{0};
-                  }};
-    ::SendMessageA(wnd, EM_STREAMIN, SF_TEXT, reinterpret_cast<LPARAM>(&es));
-}
 
 // Seconds from a character typed at a position (-1: the end) to the control painted again.
 double KeySeconds(HWND editor, int at) {
@@ -99,7 +82,7 @@ int main(int argc, char** argv) {
         RECT rect{};
         ::SendMessageA(editor->Handle(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&rect));
         ::SendMessageA(bare.get(), EM_SETRECT, 0, reinterpret_cast<LPARAM>(&rect));
-        StreamIn(bare.get(), text);
+        StreamInText(bare.get(), text);
         const int middle = static_cast<int>(::SendMessageA(bare.get(), WM_GETTEXTLENGTH, 0, 0) / 2);
         const double oursMiddle = KeySeconds(editor->Handle(), middle),
                      oursEnd = KeySeconds(editor->Handle(), -1);

@@ -28,6 +28,7 @@
 #include "printing/printer.h"
 #include "ui/application.h"
 #include "bench_clock.h"
+#include "bench_stream.h"
 
 namespace {
 
@@ -134,20 +135,6 @@ std::string MakeText(std::size_t bytes, std::size_t width, bool spaces) {
     return text;
 }
 
-struct TextSource {
-    const std::string* text;
-    std::size_t at = 0;
-};
-
-DWORD CALLBACK ReadText(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
-    auto* src = reinterpret_cast<TextSource*>(cookie);
-    const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(cb), src->text->size() - src->at);
-    std::copy_n(src->text->data() + src->at, n, buf);
-    src->at += n;
-    *pcb = static_cast<LONG>(n);
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -181,9 +168,7 @@ int main(int argc, char** argv) {
         dodir::TRichEdit editor(host.get(), settings);
         ::SendMessageA(editor.Handle(), EM_EXLIMITTEXT, 0, dodir::TRichEdit::kUnlimitedText);
         const std::string text = MakeText(static_cast<std::size_t>(kilobytes) * 1024, c.width, c.spaces);
-        TextSource source{&text};
-        EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&source), 0, &ReadText};
-        ::SendMessageA(editor.Handle(), EM_STREAMIN, SF_TEXT, reinterpret_cast<LPARAM>(&es));
+        StreamInText(editor.Handle(), text);
 
         TRecordingCanvas recorder(dodir::Printer());
         const int pages = dodir::printing::PrintDocument(editor, recorder);

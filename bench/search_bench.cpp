@@ -19,6 +19,7 @@
 #include "editor/rich_edit.h"
 #include "search/search.h"
 #include "bench_clock.h"
+#include "bench_stream.h"
 
 namespace {
 
@@ -42,20 +43,6 @@ std::string MakeText(std::size_t bytes) {
         text += "行 " + std::to_string(line) + ": 日本語のメモと ASCII text, mixed on one line.\r\n";
     }
     return text + "終わりに wordC があります。";
-}
-
-struct TextSource {
-    const std::string* text;
-    std::size_t at = 0;
-};
-
-DWORD CALLBACK ReadText(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
-    auto* src = reinterpret_cast<TextSource*>(cookie);
-    const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(cb), src->text->size() - src->at);
-    std::copy_n(src->text->data() + src->at, n, buf);
-    src->at += n;
-    *pcb = static_cast<LONG>(n);
-    return 0;
 }
 
 // What the program does for a press, done directly on the control in its own positions.
@@ -105,9 +92,7 @@ int main(int argc, char** argv) {
         HWND wnd = editor.Handle();
         ::SendMessageA(wnd, EM_EXLIMITTEXT, 0, dodir::TRichEdit::kUnlimitedText);
         const std::string text = MakeText(mb * 1024 * 1024);
-        TextSource source{&text};
-        EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&source), 0, &ReadText};
-        ::SendMessageA(wnd, EM_STREAMIN, SF_TEXT, reinterpret_cast<LPARAM>(&es));
+        StreamInText(wnd, text);
 
         const struct {
             const char* where;

@@ -269,6 +269,29 @@ std::string TRichEdit::TextPrefix(int bytes) {
     return std::string(buf.data(), ::strnlen(buf.data(), buf.size()));
 }
 
+std::string TRichEdit::TextRun(TControlPos start, int length) {
+    // Counting characters, Wine fills at most as many bytes as the range has characters, fewer
+    // when the range reaches the end of the text: each range asks for twice what is missing,
+    // and keeps its whole characters up to the run's end.
+    const bool counted = CountsCharacters();
+    std::string out;
+    for (int have = 0; have < length;) {
+        const int missing = length - have, asked = counted ? 2 * missing : missing;
+        std::vector<char> buf(static_cast<std::size_t>(asked) + 2, '\0');
+        const LONG from = start.value + have;
+        TEXTRANGEA range{{from, from + asked}, buf.data()};
+        Send(EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+        std::string_view got(buf.data(), ::strnlen(buf.data(), buf.size())); // the text never holds NUL
+        got = got.substr(0, counted ? cp932::ByteOffsetOfChar(got, static_cast<std::size_t>(missing))
+                                    : static_cast<std::size_t>(missing));
+        if (counted && cp932::EndsInsideCharacter(got)) got.remove_suffix(1);
+        if (got.empty()) break;
+        out += got;
+        have += static_cast<int>(counted ? cp932::CharCount(got) : got.size());
+    }
+    return out;
+}
+
 TControlPos TRichEdit::NativeFromByte(int bytePos) {
     if (!CountsCharacters()) return TControlPos(bytePos);
     if (bytePos <= 0) return TControlPos(0);
@@ -703,28 +726,10 @@ std::string TRichEditStrings::LineAt(int index) {
     }
     // A row longer than the buffer, in an editor that does not wrap. Wine takes as long over
     // EM_GETLINE as the row is long, whatever the buffer, and no buffer size can exceed a
-    // WORD: the row is read again as ranges of the text, whole. Counting characters, Wine
-    // fills at most as many bytes as the range has characters, fewer when the range reaches
-    // the end of the text: each range asks for twice what is missing, and keeps its whole
-    // characters up to the row's end.
-    const bool counted = TRichEdit::CountsCharacters();
+    // WORD: the row is read again as a range of the text, whole.
     const auto start = owner_.Send(EM_LINEINDEX, static_cast<WPARAM>(index));
-    const auto length = static_cast<std::size_t>(owner_.Send(EM_LINELENGTH, static_cast<WPARAM>(start)));
-    std::string out;
-    for (std::size_t have = 0; have < length;) {
-        const std::size_t missing = length - have, asked = counted ? 2 * missing : missing;
-        std::vector<char> buf(asked + 2, '\0');
-        const auto from = static_cast<LONG>(start + static_cast<LRESULT>(have));
-        TEXTRANGEA range{{from, from + static_cast<LONG>(asked)}, buf.data()};
-        owner_.Send(EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
-        std::string_view got(buf.data(), ::strnlen(buf.data(), buf.size())); // the text never holds NUL
-        got = got.substr(0, counted ? cp932::ByteOffsetOfChar(got, missing) : missing);
-        if (counted && cp932::EndsInsideCharacter(got)) got.remove_suffix(1);
-        if (got.empty()) break;
-        out += got;
-        have += counted ? cp932::CharCount(got) : got.size();
-    }
-    return out;
+    const auto length = owner_.Send(EM_LINELENGTH, static_cast<WPARAM>(start));
+    return owner_.TextRun(TControlPos(static_cast<int>(start)), static_cast<int>(length));
 }
 
 void TRichEditStrings::AddLine(const std::string& line) {

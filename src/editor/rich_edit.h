@@ -186,6 +186,8 @@ class TRichEdit : public win::TSubclassedControl, public TContentHolder {
         return ::SendMessageA(Handle(), msg, wParam, lParam);
     }
     int NativeTextLength();
+    // The text of `length` control positions from start, in bytes (fewer at the text's end).
+    std::string TextRun(TControlPos start, int length);
     // An empty, hidden control window with this one's place, styles, format and text limit,
     // to be filled and then put in place, or dropped.
     win::UniqueWindow EmptyTwinWindow();
