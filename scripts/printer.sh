@@ -3,7 +3,8 @@
 # the system's default printer. Output lands in ~/PDF of the user running the job.
 #   printer.sh start   starts the scheduler when it is not running (and remembers that it
 #                      did), creates the queue and makes it the default; safe to repeat.
-#   printer.sh stop    stops the scheduler only when `start` started it.
+#   printer.sh stop    stops the scheduler only when `start` started it (that process alone,
+#                      never another CUPS of the machine).
 set -uo pipefail
 SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
 mark="${XDG_RUNTIME_DIR:-/tmp}/dodir-started-cupsd"
@@ -11,8 +12,9 @@ running() { LC_ALL=C lpstat -r 2>/dev/null | grep -q "scheduler is running"; }
 case "${1:-start}" in
   start)
     if ! running; then
-      $SUDO /usr/sbin/cupsd || exit 1
-      touch "$mark"
+      # In the foreground of a process of its own, so that its number is known.
+      $SUDO setsid /usr/sbin/cupsd -f </dev/null >/dev/null 2>&1 &
+      echo $! >"$mark"
       for _ in $(seq 300); do running && break; sleep 0.1; done
       running || { echo "printer.sh: the CUPS scheduler did not start"; exit 1; }
     fi
@@ -23,8 +25,9 @@ case "${1:-start}" in
     ;;
   stop)
     if [ -e "$mark" ]; then
+      pid=$(cat "$mark")
       rm -f "$mark"
-      $SUDO pkill -x cupsd || true
+      [ -n "$pid" ] && $SUDO kill "$pid" 2>/dev/null || true
     fi
     ;;
   *) echo "usage: printer.sh start|stop"; exit 2 ;;

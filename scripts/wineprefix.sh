@@ -25,6 +25,8 @@ REGEDIT4
 "MS Gothic"="IPAGothic"
 "ＭＳ Ｐ明朝"="IPAPGothic"
 "ＭＳ 明朝"="IPAGothic"
+; The system font of newer Wines (Tahoma) falls back to "MS UI Gothic" for Japanese text.
+"MS UI Gothic"="IPAPGothic"
 
 ; Without a window manager (Xvfb) managed windows make Wine wait for state changes that
 ; never come: every hide or destroy would take two seconds.

@@ -82,25 +82,33 @@ class HeldKeys {
     BYTE saved_[256];
 };
 
-// Counts one message sent to a window, in front of every other handler.
+// Counts one message sent to a window, in front of every other handler. An ANSI procedure, as
+// the program's own subclasses are, so that nothing on the way is converted.
 class MessageCounter {
   public:
     MessageCounter(HWND wnd, UINT msg) : wnd_(wnd), msg_(msg) {
-        ::SetWindowSubclass(wnd_, &Proc, 0x7E57, reinterpret_cast<DWORD_PTR>(this));
+        ::SetPropA(wnd_, kProp, this);
+        next_ = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrA(wnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
     }
     MessageCounter(const MessageCounter&) = delete;
     MessageCounter& operator=(const MessageCounter&) = delete;
-    ~MessageCounter() { ::RemoveWindowSubclass(wnd_, &Proc, 0x7E57); }
+    ~MessageCounter() {
+        ::SetWindowLongPtrA(wnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(next_));
+        ::RemovePropA(wnd_, kProp);
+    }
     int count = 0;
 
   private:
-    static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
-        auto* self = reinterpret_cast<MessageCounter*>(ref);
+    static constexpr char kProp[] = "dodir.test.counter";
+    static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+        auto* self = static_cast<MessageCounter*>(::GetPropA(w, kProp));
         if (m == self->msg_) ++self->count;
-        return ::DefSubclassProc(w, m, wp, lp);
+        return ::CallWindowProcA(self->next_, w, m, wp, lp);
     }
     HWND wnd_;
     UINT msg_;
+    WNDPROC next_ = nullptr;
 };
 
 // One box or dialog as BoxWatcher saw it while it was up.

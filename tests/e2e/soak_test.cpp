@@ -562,12 +562,32 @@ class Walk {
         Activate(dialog);
         if (Chance(50)) PressKey(VK_TAB);
         for (int k = Pick(4); k > 0; --k) PressKey(VK_DOWN);
+        const std::string size = TextOf(::GetDlgItem(dialog, cmb3));
+        Note(Quoted(TextOf(::GetDlgItem(dialog, cmb1))) + " " + Quoted(size));
         if (Chance(20)) {
             Note("apply");
             ClickButton(dialog, psh3);
             Sync();
         }
-        Close(dialog, Pick(5));
+        const int way = Pick(5);
+        if (!size.empty() || (way != 0 && way != 2)) return Close(dialog, way);
+        // A face without a size in the allowed range (a bitmap face, which some platforms list
+        // among the first): the dialog refuses Enter and OK in a box of its own and stays.
+        Note(way == 0 ? "Enter" : "OK clicked");
+        if (way == 0)
+            PressIn(dialog, VK_RETURN);
+        else
+            ClickButton(dialog, IDOK);
+        HWND refusal = nullptr;
+        WaitFor([&] {
+            for (HWND wnd : Newcomers())
+                if (wnd != dialog && ClassOf(wnd) == "#32770") refusal = wnd;
+            return refusal != nullptr;
+        });
+        if (!refusal) Fail("the font dialog took a font without a size");
+        Note("refused " + Quoted(BoxText(refusal)));
+        Close(refusal, 0);
+        Close(dialog, 1);
     }
     // A colour list, picked from with the mouse or moved through with the arrows.
     void PresetColour() {

@@ -149,6 +149,22 @@ TEST_F(RichEditTest, PositionsAreBytesOfShiftJisText) {
     editor_->ReplaceSelection("X");
     EXPECT_EQ(editor_->Text(), "あX\r\nabc");
     EXPECT_EQ(editor_->SelectionStart(), 3);
+
+    // The messages reach the control as they were sent, double-byte text and all: nothing
+    // between the program and the control converts them.
+    SetText("日本\r\n語");
+    EXPECT_EQ(editor_->Text(), "日本\r\n語");
+    EXPECT_EQ(editor_->TextLength(), 8);
+    char raw[16]{};
+    EXPECT_EQ(::SendMessageA(Wnd(), WM_GETTEXT, sizeof raw, reinterpret_cast<LPARAM>(raw)), 8);
+    EXPECT_STREQ(raw, "日本\r\n語");
+    const auto found = editor_->FindFrom("語", editor_->NativeFromByte(0));
+    ASSERT_TRUE(found);
+    EXPECT_EQ(editor_->ByteFromNative(found->min), 6);
+    editor_->SelectSpan(*found);
+    EXPECT_EQ(editor_->SelectionStart(), 6);
+    EXPECT_EQ(editor_->SelectionLength(), 2);
+    EXPECT_EQ(editor_->CaretLine(), 1);
 }
 
 TEST_F(RichEditTest, SelectAllCoversExactlyTheText) {

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "app/form1.h"
 #include "base/errors.h"
@@ -35,7 +36,7 @@ class InstalledPdfQueue {
         PRINTER_INFO_2A printer{};
         printer.pPrinterName = printer.pDriverName = name_;
         printer.pPortName = const_cast<char*>("|env -u CUPS_SERVER lp -d PDF");
-        printer.pPrintProcessor = const_cast<char*>("WinPrint");
+        printer.pPrintProcessor = const_cast<char*>(PrintProcessor());
         printer.pDatatype = const_cast<char*>("RAW");
         handle_ = ::AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&printer));
         ok_ = ok_ && handle_ && ::SetDefaultPrinterA(name_);
@@ -52,6 +53,19 @@ class InstalledPdfQueue {
     bool Ok() const { return ok_; }
 
   private:
+    // The print processor of the printers Wine makes itself: "wineps" where Wine has it (it
+    // spools jobs as EMF, which "WinPrint" refuses), else "WinPrint".
+    static const char* PrintProcessor() {
+        DWORD needed = 0, count = 0;
+        ::EnumPrintProcessorsA(nullptr, nullptr, 1, nullptr, 0, &needed, &count);
+        std::vector<BYTE> buffer(needed);
+        if (needed && ::EnumPrintProcessorsA(nullptr, nullptr, 1, buffer.data(), needed, &needed, &count)) {
+            const auto* info = reinterpret_cast<const PRINTPROCESSOR_INFO_1A*>(buffer.data());
+            for (DWORD i = 0; i < count; ++i)
+                if (lstrcmpiA(info[i].pName, "wineps") == 0) return "wineps";
+        }
+        return "WinPrint";
+    }
     char name_[4] = "PDF";
     HANDLE handle_ = nullptr;
     bool ok_ = false;

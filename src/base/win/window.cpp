@@ -1,7 +1,5 @@
 #include "base/win/window.h"
 
-#include <commctrl.h>
-
 #include <utility>
 #include <vector>
 
@@ -12,7 +10,12 @@ namespace dodir::win {
 
 namespace {
 ErrorReporter g_reporter = nullptr;
-constexpr UINT_PTR kSubclassId = 0xD0D1;
+// The properties of a subclassed control: the object its messages go to, and the procedure
+// they are handed on to.
+constexpr char kControlProp[] = "dodir.control";
+constexpr char kOriginalProp[] = "dodir.control.proc";
+
+WNDPROC OriginalProc(HWND wnd) { return reinterpret_cast<WNDPROC>(::GetPropA(wnd, kOriginalProp)); }
 } // namespace
 
 void SetErrorReporter(ErrorReporter reporter) noexcept { g_reporter = reporter; }
@@ -87,7 +90,7 @@ LRESULT CALLBACK TWindow::WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM l
 
 TSubclassedControl::~TSubclassedControl() {
     if (handle_) {
-        ::RemoveWindowSubclass(handle_, &TSubclassedControl::SubclassProc, kSubclassId);
+        Detach(handle_);
         ::DestroyWindow(handle_);
     }
 }
@@ -99,17 +102,37 @@ void TSubclassedControl::CreateControl(DWORD exStyle, const char* className, con
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                  ::GetModuleHandleA(nullptr), nullptr);
     if (!wnd) throw EWin32Error(std::string("CreateWindow failed: ") + className);
-    handle_ = wnd;
-    ::SetWindowSubclass(wnd, &TSubclassedControl::SubclassProc, kSubclassId,
-                        reinterpret_cast<DWORD_PTR>(this));
+    Attach(wnd);
 }
 
 UniqueWindow TSubclassedControl::SwapWindow(HWND fresh) {
-    HWND old = std::exchange(handle_, fresh);
-    if (old) ::RemoveWindowSubclass(old, &TSubclassedControl::SubclassProc, kSubclassId);
-    ::SetWindowSubclass(fresh, &TSubclassedControl::SubclassProc, kSubclassId,
-                        reinterpret_cast<DWORD_PTR>(this));
+    HWND old = handle_;
+    if (old) Detach(old);
+    Attach(fresh);
     return UniqueWindow(old);
+}
+
+// The subclass procedure is an ANSI one, installed with the ANSI functions: messages between
+// it and the control's own procedure are never converted to Unicode and back. (The common
+// controls' subclassing installs a Unicode procedure, and converting an ANSI rich edit's
+// double-byte text on the way loses it on some platforms.)
+void TSubclassedControl::Attach(HWND wnd) {
+    ::SetPropA(wnd, kControlProp, this);
+    original_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
+        wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TSubclassedControl::SubclassProc)));
+    ::SetPropA(wnd, kOriginalProp, reinterpret_cast<HANDLE>(original_));
+    handle_ = wnd;
+}
+
+void TSubclassedControl::Detach(HWND wnd) noexcept {
+    ::RemovePropA(wnd, kControlProp);
+    if (wnd == handle_) handle_ = nullptr;
+    // A procedure installed on top of this one keeps calling it: it then only hands messages on.
+    if (::GetWindowLongPtrA(wnd, GWLP_WNDPROC) !=
+        reinterpret_cast<LONG_PTR>(&TSubclassedControl::SubclassProc))
+        return;
+    ::SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OriginalProc(wnd)));
+    ::RemovePropA(wnd, kOriginalProp);
 }
 
 LRESULT TSubclassedControl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -117,16 +140,18 @@ LRESULT TSubclassedControl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam
 }
 
 LRESULT TSubclassedControl::CallOriginal(UINT msg, WPARAM wParam, LPARAM lParam) {
-    return ::DefSubclassProc(handle_, msg, wParam, lParam);
+    return ::CallWindowProcA(original_, handle_, msg, wParam, lParam);
 }
 
-LRESULT CALLBACK TSubclassedControl::SubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                                  DWORD_PTR refData) {
-    auto* self = reinterpret_cast<TSubclassedControl*>(refData);
-    if (msg == WM_NCDESTROY) {
-        ::RemoveWindowSubclass(wnd, &TSubclassedControl::SubclassProc, kSubclassId);
-        self->handle_ = nullptr;
-        return ::DefSubclassProc(wnd, msg, wParam, lParam);
+LRESULT CALLBACK TSubclassedControl::SubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = static_cast<TSubclassedControl*>(::GetPropA(wnd, kControlProp));
+    if (!self || msg == WM_NCDESTROY) {
+        const WNDPROC original = OriginalProc(wnd);
+        if (msg == WM_NCDESTROY) {
+            if (self) self->Detach(wnd);
+            ::RemovePropA(wnd, kOriginalProp);
+        }
+        return ::CallWindowProcA(original, wnd, msg, wParam, lParam);
     }
     // A control that gets the focus becomes its form's active control, however it got it.
     if (msg == WM_SETFOCUS)

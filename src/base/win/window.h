@@ -72,9 +72,11 @@ class TSubclassedControl {
     UniqueWindow SwapWindow(HWND fresh);
 
   private:
-    static LRESULT CALLBACK SubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                         DWORD_PTR refData);
+    void Attach(HWND wnd);
+    void Detach(HWND wnd) noexcept;
+    static LRESULT CALLBACK SubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
     HWND handle_ = nullptr;
+    WNDPROC original_ = nullptr; // the control's own procedure
 };
 
 // While alive, every other enabled visible top-level window of the thread is disabled;
