@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "app/form1.h"
 #include "base/errors.h"
@@ -53,18 +52,13 @@ class InstalledPdfQueue {
     bool Ok() const { return ok_; }
 
   private:
-    // The print processor of the printers Wine makes itself: "wineps" where Wine has it (it
-    // spools jobs as EMF, which "WinPrint" refuses), else "WinPrint".
+    // The print processor of the printers Wine makes itself: "wineps" from Wine 9 on, whose
+    // spooler hands jobs over as EMF, which "WinPrint" refuses; "WinPrint" before, and on Windows.
     static const char* PrintProcessor() {
-        DWORD needed = 0, count = 0;
-        ::EnumPrintProcessorsA(nullptr, nullptr, 1, nullptr, 0, &needed, &count);
-        std::vector<BYTE> buffer(needed);
-        if (needed && ::EnumPrintProcessorsA(nullptr, nullptr, 1, buffer.data(), needed, &needed, &count)) {
-            const auto* info = reinterpret_cast<const PRINTPROCESSOR_INFO_1A*>(buffer.data());
-            for (DWORD i = 0; i < count; ++i)
-                if (lstrcmpiA(info[i].pName, "wineps") == 0) return "wineps";
-        }
-        return "WinPrint";
+        using TVersion = const char*(CDECL*)();
+        const FARPROC proc = ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version");
+        const auto version = reinterpret_cast<TVersion>(reinterpret_cast<void*>(proc));
+        return version && std::atoi(version()) >= 9 ? "wineps" : "WinPrint";
     }
     char name_[4] = "PDF";
     HANDLE handle_ = nullptr;
