@@ -122,28 +122,45 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (pieceCaps[i] >= 3 && joined[pieceEnds[i] - 1] == '\r') Fail("CR LF split", i);
     }
 
-    // The group nesting reads the same whether the bytes come at once or in the plan's
-    // chunks, and a rich-text conversion either converts the same text or stops as too deep.
-    dodir::TRtfGroupDepth whole, chunked;
-    const bool wholeOk = whole.Feed(input.data(), input.size());
-    bool chunkedOk = true;
-    for (std::size_t i = 0, k = 0; i < input.size() && chunkedOk; ++k) {
-        const std::size_t n =
-            std::min<std::size_t>(std::size_t{1} + (plan[k % plan.size()] & 0x3F), input.size() - i);
-        chunkedOk = chunked.Feed(input.data() + i, n);
-        i += n;
+    // The reader's guard reads the same whether the bytes come at once or in the plan's
+    // chunks: the same text and depth, or the same refusal. What it lets through passes it
+    // again unchanged: no escape spelling a NUL character is left. A rich-text conversion
+    // gives what the guard gives, or stops where the guard refuses.
+    const auto guarded = [&](bool chunked, std::string& out, int& depth) {
+        dodir::TRtfGuard guard;
+        try {
+            for (std::size_t i = 0, k = 0; i < input.size(); ++k) {
+                const std::size_t n =
+                    chunked ? std::min<std::size_t>(std::size_t{1} + (plan[k % plan.size()] & 0x3F),
+                                                    input.size() - i)
+                            : input.size();
+                guard.Feed(input.data() + i, n, out);
+                i += n;
+            }
+            guard.Finish(out);
+            depth = guard.Depth();
+            return true;
+        } catch (const dodir::TBeyondReader&) {
+            return false;
+        }
+    };
+    std::string filtered, chunkedOut, twice;
+    int wholeDepth = 0, chunkedDepth = 0;
+    const bool wholeOk = guarded(false, filtered, wholeDepth);
+    if (wholeOk != guarded(true, chunkedOut, chunkedDepth) ||
+        (wholeOk && (chunkedOut != filtered || chunkedDepth != wholeDepth)))
+        Fail("the guard read chunks differently", 0);
+    if (wholeOk) {
+        dodir::TRtfGuard again;
+        try {
+            again.Feed(filtered.data(), filtered.size(), twice);
+            again.Finish(twice);
+        } catch (const dodir::TBeyondReader&) {
+            Fail("what the guard let through is refused", 0);
+        }
+        if (twice != filtered) Fail("a NUL escape left", 0);
     }
-    if (wholeOk != chunkedOk || (wholeOk && whole.Depth() != chunked.Depth())) Fail("group depth", 0);
-    // The rich-text conversion takes out the escapes that spell NUL characters the same whether
-    // the bytes come at once or in the plan's reads, and leaves none: filtering what it gives
-    // again changes nothing. Either that, or it stops as too deep.
-    std::string filtered, twice;
-    dodir::TRtfNulEscapes once, again;
-    once.Feed(input.data(), input.size(), filtered);
-    once.Finish(filtered);
-    again.Feed(filtered.data(), filtered.size(), twice);
-    again.Finish(twice);
-    if (twice != filtered) Fail("a NUL escape left", 0);
+    const bool richText = input.starts_with("{\\rtf") || input.starts_with("{\\urtf");
     std::size_t rtfAt = 0, rtfRead = 0;
     dodir::TConversion rtf(
         [&](char* buf, std::size_t want) {
@@ -159,12 +176,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         std::vector<char> buf(4096);
         while (const std::size_t n = rtf.NextPiece(buf.data(), buf.size())) rtfJoined.append(buf.data(), n);
+        if (!wholeOk && richText) Fail("refused by the guard but converted", 0);
         if (rtfJoined != Reference(filtered, false)) Fail("rich-text conversion", 0);
-        if (!wholeOk && input.starts_with("{\\rtf")) Fail("too deep but converted", 0);
-    } catch (const dodir::TTooDeep&) {
-        if (wholeOk) Fail("too deep without a group too deep", 0);
+    } catch (const dodir::TBeyondReader&) {
+        if (wholeOk) Fail("the conversion refused what the guard takes", 0);
     } catch (const dodir::TNotRichText&) {
-        if (input.starts_with("{\\rtf") || input.starts_with("{\\urtf")) Fail("rich text refused", 0);
+        if (richText) Fail("rich text taken for plain text", 0);
     }
     return 0;
 }

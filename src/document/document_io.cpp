@@ -44,7 +44,7 @@ class TFileSource final : public TContentSource {
             return conversion_->NextPiece(buf, size);
         } catch (const TNotRichText&) {
             throw TContentRefused{}; // read again as plain text
-        } catch (const TTooDeep&) {
+        } catch (const TBeyondReader&) {
             throw EOutOfResources(kReadMessage); // the reader would not survive the rest
         }
     }

@@ -23,38 +23,6 @@ constexpr const char* kBrokenCharacter = "\x81\x45";
 
 } // namespace
 
-bool TRtfGroupDepth::Feed(const char* p, std::size_t n) noexcept {
-    for (std::size_t i = 0; i < n; ++i) {
-        const char c = p[i];
-        switch (state_) {
-        case TState::Escape:
-            // A control word's letters and digits are no braces; a control symbol (\{ \} \\)
-            // is consumed here, \' starts two hex digits.
-            state_ = c == '\'' ? TState::Hex1 : TState::Text;
-            continue;
-        case TState::Hex1:
-        case TState::Hex2:
-            // Two hex digits; a brace or backslash in their place still counts as itself.
-            if (c != '{' && c != '}' && c != '\\') {
-                state_ = state_ == TState::Hex1 ? TState::Hex2 : TState::Text;
-                continue;
-            }
-            state_ = TState::Text;
-            break;
-        case TState::Text:
-            break;
-        }
-        // The bytes after \binN count as well: Wine's reader reads them as rich text.
-        if (c == '\\')
-            state_ = TState::Escape;
-        else if (c == '{' && ++depth_ > kMaxDepth)
-            return false;
-        else if (c == '}' && depth_ > 0)
-            --depth_;
-    }
-    return true;
-}
-
 namespace {
 
 constexpr bool IsLetter(char c) noexcept { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -68,13 +36,10 @@ constexpr int HexDigit(char c) noexcept {
 
 // The parameter the reader gives a control word written without one.
 constexpr long long kNoParameter = -1000000;
-// Groups nested deeper than this share the state of the deepest one kept; the reader does
-// not survive such nesting anyway.
-constexpr std::size_t kTrackedGroups = 256;
 
 } // namespace
 
-void TRtfNulEscapes::Feed(const char* p, std::size_t n, std::string& out) {
+void TRtfGuard::Feed(const char* p, std::size_t n, std::string& out) {
     for (std::size_t i = 0; i < n; ++i) {
         const char c = p[i];
         if (c == '\0') continue; // never reaches the reader
@@ -97,7 +62,7 @@ void TRtfNulEscapes::Feed(const char* p, std::size_t n, std::string& out) {
             held_ += c;
             if (IsLetter(c)) {
                 state_ = TState::Word;
-                wordLength_ = 0;
+                wordLength_ = parameterLength_ = 0;
                 word_[wordLength_++] = c;
                 negative_ = digits_ = false;
                 parameter_ = 0;
@@ -130,7 +95,7 @@ void TRtfNulEscapes::Feed(const char* p, std::size_t n, std::string& out) {
             if (IsLetter(c)) {
                 if (!held_.empty()) Keep(out); // a longer word than \u
                 if (wordLength_ < sizeof word_) word_[wordLength_] = c;
-                ++wordLength_;
+                if (++wordLength_ > kMaxWord) throw TBeyondReader{"a control word's length"};
                 out += c;
                 continue;
             }
@@ -149,6 +114,8 @@ void TRtfNulEscapes::Feed(const char* p, std::size_t n, std::string& out) {
                     negative_ = true;
                 }
                 if (held_.empty()) {
+                    if (wordLength_ + ++parameterLength_ > kMaxWord)
+                        throw TBeyondReader{"a control word's length"};
                     out += c;
                 } else if ((held_ += c).size() > 16) {
                     // The reader adds the digits up in 32 bits: the sum written out reads the same.
@@ -171,7 +138,7 @@ void TRtfNulEscapes::Feed(const char* p, std::size_t n, std::string& out) {
     }
 }
 
-void TRtfNulEscapes::Finish(std::string& out) {
+void TRtfGuard::Finish(std::string& out) {
     if (state_ == TState::Word || state_ == TState::Parameter)
         Word(false, out);
     else
@@ -180,8 +147,14 @@ void TRtfNulEscapes::Finish(std::string& out) {
     state_ = TState::Text;
 }
 
-void TRtfNulEscapes::Text(unsigned value, std::string& out) {
+void TRtfGuard::Text(unsigned value, std::string& out) {
     state_ = TState::Text;
+    if (Top().names && value != '\r' && value != '\n' && value != 0) {
+        // A name runs up to a ';' or the next token that is not text; the reader passes over
+        // line breaks and NULs inside it.
+        nameLength_ = value == ';' ? 0 : nameLength_ + 1;
+        if (nameLength_ > kMaxName) throw TBeyondReader{"a font or style name's length"};
+    }
     if (Top().table || value == '\r' || value == '\n') {
         Keep(out); // the reader passes over line breaks without counting them
     } else if (value == 0) {
@@ -198,33 +171,39 @@ void TRtfNulEscapes::Text(unsigned value, std::string& out) {
     }
 }
 
-void TRtfNulEscapes::Control(std::string& out) {
+void TRtfGuard::Control(std::string& out) {
     state_ = TState::Text;
     skipLeft_ = dropLeft_ = 0; // only text is skipped
+    nameLength_ = 0;
     Keep(out);
 }
 
-void TRtfNulEscapes::Group(bool open, std::string& out) {
+void TRtfGuard::Group(bool open, std::string& out) {
     state_ = TState::Text;
+    // A brace that ends the skip of an \uN's fallback is put back and read again, and an
+    // opening one is then pushed twice, never to be popped: a word the reader does not know
+    // ends the skip before it instead, and the group is read once.
+    if (open && skipLeft_ > 0) {
+        out += "\\dodirgroup ";
+        wordOpen_ = false;
+    }
     skipLeft_ = dropLeft_ = 0;
+    nameLength_ = 0;
     if (open) {
-        if (groups_.size() < kTrackedGroups)
-            groups_.push_back(Top());
-        else
-            ++untracked_;
+        if (++readerDepth_ > kMaxDepth) throw TBeyondReader{"the group nesting"};
+        groups_.push_back(Top());
     } else {
-        if (untracked_ > 0)
-            --untracked_;
-        else if (groups_.size() > 1)
-            groups_.pop_back();
+        if (readerDepth_ > 0) --readerDepth_;
+        if (groups_.size() > 1) groups_.pop_back();
         leadMayWait_ = false; // the reader writes out what it gathered at a group's end
     }
     Keep(out);
 }
 
-void TRtfNulEscapes::Word(bool delimited, std::string& out) {
+void TRtfGuard::Word(bool delimited, std::string& out) {
     const bool skipping = skipLeft_ > 0;
     skipLeft_ = dropLeft_ = 0;
+    nameLength_ = 0;
     const std::string_view word(word_, std::min(wordLength_, sizeof word_));
     if (!Top().table && word == "u" && wordLength_ == 1) {
         if (digits_ && (parameter_ & 0xFFFF) == 0) {
@@ -244,22 +223,22 @@ void TRtfNulEscapes::Word(bool delimited, std::string& out) {
         Top().fallback = std::max(0LL, fallback);
     } else if (word == "fonttbl" || word == "colortbl" || word == "stylesheet") {
         Top().table = true;
+        Top().names = word != "colortbl";
     }
     Keep(out, !delimited);
 }
 
-void TRtfNulEscapes::Keep(std::string& out, bool openWord) {
+void TRtfGuard::Keep(std::string& out, bool openWord) {
     out += held_;
     held_.clear();
     wordOpen_ = openWord;
 }
 
-void TRtfNulEscapes::Drop(std::string& out, const char* separator) {
+void TRtfGuard::Drop(std::string& out, const char* separator) {
     held_.clear();
     state_ = TState::Text;
-    const std::size_t depth = groups_.size() - 1 + untracked_;
     // A group deeper than the reader takes would take the program down.
-    if (separator && (separator[0] != '{' || depth < static_cast<std::size_t>(TRtfGroupDepth::kMaxDepth))) {
+    if (separator && (separator[0] != '{' || readerDepth_ < kMaxDepth)) {
         out += separator;
         wordOpen_ = leadMayWait_ = false;
     } else if (wordOpen_) {
@@ -278,9 +257,8 @@ void TConversion::Convert(const char* data, std::size_t size) {
         // Wine's reader would take any document that starts with a brace for rich text, and a
         // text file of braces nested too deep would bring it down.
         if (!undecided && !richText) throw TNotRichText{};
-        if (!groups_.Feed(data, size)) throw TTooDeep{};
         filtered_.clear();
-        nulEscapes_.Feed(data, size, filtered_);
+        guard_.Feed(data, size, filtered_);
         Pass(filtered_.data(), filtered_.size());
     } else {
         Pass(data, size);
@@ -360,7 +338,7 @@ std::size_t TConversion::NextPiece(char* out, std::size_t capacity) {
         if (got == 0) {
             if (richText_) {
                 filtered_.clear();
-                nulEscapes_.Finish(filtered_);
+                guard_.Finish(filtered_);
                 Pass(filtered_.data(), filtered_.size());
             }
             atEnd_ = true;

@@ -7,10 +7,10 @@
 // character mark "・" (the byte after it is kept); one at the very end is kept as it is.
 //
 // A conversion for the rich-text reader takes only a document that starts as rich text does
-// (TNotRichText otherwise) and follows its group nesting: a group opening deeper than the
-// reader can take stops the conversion (TTooDeep) before the reader sees it. And it takes out the escapes
-// that spell NUL characters (TRtfNulEscapes), which no file keeps: the control gets the text it would have
-// read, less those characters.
+// (TNotRichText otherwise) and passes it through the reader's guard (TRtfGuard): what the
+// reader cannot take stops the conversion (TBeyondReader) before the reader sees it, and the
+// escapes that spell NUL characters, which no file keeps, go: the control gets the text it
+// would have read, less those characters.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -25,44 +25,58 @@ namespace dodir {
 // end of the source. May throw; the conversion is then unusable.
 using TByteSource = std::function<std::size_t(char* buf, std::size_t size)>;
 
-// Follows the group nesting of rich text as its bytes arrive, as Wine's reader reads it:
-// braces escaped as \{ and \} open and close nothing; the bytes after \binN are read as rich
-// text like any others.
-class TRtfGroupDepth {
-  public:
-    // The deepest nesting the control's reader takes, the document's own group counting one.
-    static constexpr int kMaxDepth = 32;
-
-    // Follows n more bytes; false when a group opens deeper than kMaxDepth.
-    bool Feed(const char* p, std::size_t n) noexcept;
-    int Depth() const noexcept { return depth_; }
-
-  private:
-    enum class TState { Text, Escape, Hex1, Hex2 };
-    TState state_ = TState::Text;
-    int depth_ = 0;
+// What the control's rich-text reader cannot take: the conversion stops (TBeyondReader) before
+// the reader sees it, and the document is not read.
+struct TBeyondReader {
+    const char* limit; // which of the reader's limits, for the record
 };
 
-// Takes out of rich text, as its bytes arrive, the escapes that give the control's reader a
-// NUL character: \uN with N a multiple of 65536 (the reader keeps the low 16 bits), together
-// with the fallback it skips after it, and \'00 (which the reader passes over anyway). The
-// reader sees the rest as it would have: where the NUL split a double-byte character the reader
-// was gathering, an empty group "{}" takes its place (unless it would nest deeper than the
-// reader takes); where it ended the skipping of another \uN's fallback, an unknown control
-// word; a control word it ended gets a space. The font, colour and style tables are left as
-// they are: their reader reads \u as a word of the table.
-class TRtfNulEscapes {
+// The guard in front of the control's rich-text reader. It reads the bytes of rich text as
+// they arrive into the reader's tokens, as Wine's reader reads them (braces escaped as \{ and
+// \} open and close nothing; the bytes after \binN are read as rich text like any others), and
+//  - refuses what the reader cannot take (TBeyondReader, thrown from Feed):
+//    * groups nested deeper than the reader's group stack (kMaxDepth);
+//    * a control word whose letters, sign and digits overflow the reader's token buffer
+//      (kMaxWord), except an \uN, whose number is written out shorter (below);
+//    * a font or style name, a run of text in a font table or style sheet up to its ';',
+//      longer than the reader's name buffer (kMaxName);
+//  - takes out the escapes that give the reader a NUL character: \uN with N a multiple of
+//    65536 (the reader keeps the low 16 bits), together with the fallback it skips after it,
+//    and \'00 (which the reader passes over anyway). The reader sees the rest as it would have:
+//    where the NUL split a double-byte character the reader was gathering, an empty group "{}"
+//    takes its place (unless it would nest deeper than the reader takes); where it ended the
+//    skipping of another \uN's fallback, an unknown control word; a control word it ended gets
+//    a space. The font, colour and style tables are left as they are: their reader reads \u
+//    as a word of the table;
+//  - writes the number of an \uN longer than 16 characters as the 32-bit sum the reader adds
+//    up, which reads the same;
+//  - ends the skip of an \uN's fallback with a word the reader does not know where a group
+//    opens in its place: the reader would put the brace back, read it again and push the
+//    group twice, so that the document never closes.
+// After a broken hex escape the reader stops: what follows passes unexamined.
+class TRtfGuard {
   public:
-    // Appends what n more bytes give to out; an escape still undecided waits for the next bytes.
+    // The reader's group stack; the document's own group counts one.
+    static constexpr int kMaxDepth = 32;
+    // The reader's token buffer holds 1 024 bytes with its closing NUL: the backslash, the
+    // word's letters, sign and digits, and the character after them.
+    static constexpr std::size_t kMaxWord = 1021;
+    // The reader's buffer for a font or style name holds 1 024 bytes with its closing NUL.
+    static constexpr std::size_t kMaxName = 1023;
+
+    // Appends what n more bytes give to out; a token still undecided waits for the next bytes.
     void Feed(const char* p, std::size_t n, std::string& out);
     // The end of the document: what waits goes out.
     void Finish(std::string& out);
+    // How deep the reader's group stack is.
+    int Depth() const noexcept { return readerDepth_; }
 
   private:
     enum class TState { Text, Escape, Word, Parameter, Hex1, Hex2, Verbatim };
     struct TGroup {
         long long fallback = 1; // \ucN: the text tokens the reader skips after \uN
         bool table = false;     // the reader reads the group as a font, colour or style table
+        bool names = false;     // ... as a font table or style sheet, whose text is names
     };
     // The reader's tokens, once complete: held_ holds their bytes.
     void Text(unsigned value, std::string& out);
@@ -77,20 +91,20 @@ class TRtfNulEscapes {
     std::string held_; // the bytes of the token being read
     char word_[11]{};  // the start of the control word being read
     std::size_t wordLength_ = 0;
+    std::size_t parameterLength_ = 0; // its sign and digits
     bool negative_ = false;
     bool digits_ = false;
     std::uint32_t parameter_ = 0; // as the reader adds it up: wrapping
     unsigned hex_ = 0;
     std::vector<TGroup> groups_{TGroup{}};
-    std::size_t untracked_ = 0; // groups deeper than groups_ keeps
-    long long skipLeft_ = 0;    // fallback tokens of a kept \uN the reader still skips
-    long long dropLeft_ = 0;    // fallback tokens of a dropped \uN still to drop
-    bool wordOpen_ = false;     // what went out last is a control word without its delimiter
-    bool leadMayWait_ = false;  // the reader may be gathering a multi-byte character
+    int readerDepth_ = 0;        // the reader's group stack
+    std::size_t nameLength_ = 0; // the name being read in a font table or style sheet
+    long long skipLeft_ = 0;     // fallback tokens of a kept \uN the reader still skips
+    long long dropLeft_ = 0;     // fallback tokens of a dropped \uN still to drop
+    bool wordOpen_ = false;      // what went out last is a control word without its delimiter
+    bool leadMayWait_ = false;   // the reader may be gathering a multi-byte character
 };
 
-// The group nesting went deeper than the rich-text reader takes.
-struct TTooDeep {};
 // The document does not start as rich text does ("{\rtf" or "{\urtf"): it is plain text.
 struct TNotRichText {};
 
@@ -98,8 +112,8 @@ class TConversion {
   public:
     explicit TConversion(TByteSource source) : source_(std::move(source)) {}
     // forRichText: the conversion is for the rich-text reader, which it guards: a document
-    // that does not start as rich text stops it (TNotRichText), and so does a group nesting
-    // too deep (TTooDeep).
+    // that does not start as rich text stops it (TNotRichText), and so does what the reader
+    // cannot take (TBeyondReader).
     TConversion(TByteSource source, bool forRichText) : source_(std::move(source)), richText_(forRichText) {}
 
     // Writes the next piece into out (capacity bytes) and gives its length; 0 at the end of
@@ -133,9 +147,8 @@ class TConversion {
     char leadByte_ = 0;
     bool richText_ = false;
     std::string head_; // the first bytes, until they tell whether the document is rich text
-    TRtfGroupDepth groups_;
-    TRtfNulEscapes nulEscapes_;
-    std::string filtered_; // rich text: the bytes of a read once nulEscapes_ has seen them
+    TRtfGuard guard_;
+    std::string filtered_; // rich text: the bytes of a read once guard_ has seen them
 };
 
 } // namespace dodir

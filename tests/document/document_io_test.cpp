@@ -231,6 +231,7 @@ TEST_F(DocumentIoTest, RichTextLosesOnlyTheNulCharactersItSpells) {
         "{\\fonttbl{\\f1\\fcharset128 A\\u0?\\'00B;}}{\\colortbl;\\u0;\\red255\\green0\\blue0;}\\f1\\cf1 "
         "x\\u0?y",
         "x\\bin3 \\u0?z{\\*\\dodir \\u0?w}v",
+        "\\u12354{x}\\u12354?{y}z\\uc2\\u12354 ?{w}",
         "end\\u0",
     };
     struct Bytes {
@@ -629,10 +630,10 @@ TEST_F(DocumentIoTest, RichTextNestedDeeperThanTheReaderTakesIsAReadError) {
         return rtf + "deep" + std::string(static_cast<std::size_t>(levels), '}');
     };
     for (const char* group : {"{", "{\\b "}) {
-        ASSERT_TRUE(WriteFileBytes(p, nested(TRtfGroupDepth::kMaxDepth, group)));
+        ASSERT_TRUE(WriteFileBytes(p, nested(TRtfGuard::kMaxDepth, group)));
         EXPECT_EQ(Outcome([&] { LoadDocument(*editor_, p); }), "no error") << group;
         EXPECT_EQ(editor_->Text(), "deep");
-        for (const int levels : {TRtfGroupDepth::kMaxDepth + 1, 50, 10000}) {
+        for (const int levels : {TRtfGuard::kMaxDepth + 1, 50, 10000}) {
             SetText(kSample);
             ASSERT_TRUE(WriteFileBytes(p, nested(levels, group)));
             EXPECT_EQ(Outcome([&] { LoadDocument(*editor_, p); }), kReadError) << group << levels;

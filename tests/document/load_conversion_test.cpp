@@ -313,21 +313,33 @@ TEST(LoadConversion, RandomInputsMatchAWholeBufferConversion) {
     }
 }
 
-// How deep the groups of a document go, fed in one piece and byte by byte; -1 when a group
-// opens too deep.
+// How deep the reader's group stack goes after a document, fed to its guard in one piece and
+// byte by byte; -1 when the guard refuses it.
 int DepthAfter(const std::string& rtf) {
-    dodir::TRtfGroupDepth whole, bytes;
-    const bool wholeOk = whole.Feed(rtf.data(), rtf.size());
-    bool bytesOk = true;
-    for (const char c : rtf) bytesOk = bytesOk && bytes.Feed(&c, 1);
-    EXPECT_EQ(wholeOk, bytesOk) << rtf;
-    if (wholeOk) {
-        EXPECT_EQ(whole.Depth(), bytes.Depth()) << rtf;
-    }
-    return wholeOk ? whole.Depth() : -1;
+    const auto feed = [&](bool bytes) {
+        dodir::TRtfGuard guard;
+        std::string out;
+        try {
+            if (bytes)
+                for (const char c : rtf) guard.Feed(&c, 1, out);
+            else
+                guard.Feed(rtf.data(), rtf.size(), out);
+            return guard.Depth();
+        } catch (const dodir::TBeyondReader&) {
+            return -1;
+        }
+    };
+    const int whole = feed(false);
+    EXPECT_EQ(whole, feed(true)) << rtf;
+    return whole;
 }
 
 std::string Nested(int levels) { return "{\\rtf1" + std::string(static_cast<std::size_t>(levels - 1), '{'); }
+std::string Repeat(const std::string& s, std::size_t n) {
+    std::string out;
+    for (std::size_t k = 0; k < n; ++k) out += s;
+    return out;
+}
 
 TEST(RtfGroupDepth, ThirtyTwoLevelsPassTheThirtyThirdIsRefused) {
     EXPECT_EQ(DepthAfter(Nested(32)), 32);
@@ -346,6 +358,36 @@ TEST(RtfGroupDepth, EscapedBracesOpenNothingAndBinaryBytesCount) {
     EXPECT_EQ(DepthAfter("{\\rtf1\\bin99999999999999999999999 " + std::string(100, '{')), -1);
 }
 
+// Each of the reader's limits at its edge: what the reader takes passes the guard, one more
+// is refused. A group that opens where the reader skips an \uN's fallback counts once.
+TEST(RtfGuard, RefusesWhatTheReaderCannotTakeAndNothingItCan) {
+    const std::size_t word = dodir::TRtfGuard::kMaxWord, name = dodir::TRtfGuard::kMaxName;
+    const std::string font = "{\\rtf1{\\fonttbl{\\f0 ", style = "{\\rtf1{\\stylesheet{\\s1 ";
+    const struct {
+        const char* rule;
+        std::string rtf;
+        bool refused;
+    } rows[] = {
+        {"a group after \\uN, 40 times", "{\\rtf1" + Repeat("\\u12354{x}", 40), false},
+        {"a group after \\uN counts once", Nested(31) + "\\u12354{x}\\u12354{", false},
+        {"control word", "{\\rtf1\\" + std::string(word, 'a') + " x}", false},
+        {"control word, one longer", "{\\rtf1\\" + std::string(word + 1, 'a') + " x}", true},
+        {"number", "{\\rtf1\\fs-" + std::string(word - 3, '1') + " x}", false},
+        {"number, one longer", "{\\rtf1\\fs-" + std::string(word - 2, '1') + " x}", true},
+        {"\\u's number written shorter", "{\\rtf1\\u" + std::string(5000, '1') + "?x}", false},
+        {"font name", font + std::string(name, 'A') + ";}}x}", false},
+        {"font name, one longer", font + std::string(name + 1, 'A') + ";}}x}", true},
+        {"font name of escapes", font + Repeat("\\'82\\{", name / 2 + 1) + ";}}x}", true},
+        {"line breaks in a name", font + Repeat("AAAAAAAAA\r\n", name / 9) + ";}}x}", false},
+        {"names end at ';'", font + std::string(name, 'A') + ";" + std::string(name, 'A') + ";}}x}", false},
+        {"names end at a word", font + std::string(name, 'A') + "\\b " + std::string(name, 'A') + ";}}x}",
+         false},
+        {"style name, one longer", style + std::string(name + 1, 'A') + ";}}x}", true},
+        {"the colour table has no names", "{\\rtf1{\\colortbl " + std::string(name + 1, 'A') + ";}x}", false},
+    };
+    for (const auto& row : rows) EXPECT_EQ(DepthAfter(row.rtf) < 0, row.refused) << row.rule;
+}
+
 // Wine's reader takes any document that starts with a brace for rich text; only one that starts
 // as rich text does goes to it.
 TEST(LoadConversion, ARichTextReadNestingTooDeepOrNotRichTextStopsBeforeAnyOfItsBytes) {
@@ -353,7 +395,7 @@ TEST(LoadConversion, ARichTextReadNestingTooDeepOrNotRichTextStopsBeforeAnyOfIts
     StringSource rtf(deep);
     TConversion guarded(std::ref(rtf), true);
     char out[4096];
-    EXPECT_THROW(guarded.NextPiece(out, sizeof out), dodir::TTooDeep);
+    EXPECT_THROW(guarded.NextPiece(out, sizeof out), dodir::TBeyondReader);
 
     for (const std::string& text :
          {std::string(40, '{'), "{\\rt" + std::string(40, '{'), std::string("ab")}) {
@@ -388,6 +430,8 @@ TEST(LoadConversion, RichTextLosesTheEscapesThatSpellNulCharacters) {
          "{\\fonttbl{\\f0 A\\u0?\\'00B;}}{\\colortbl;\\u0;}"},
         {open + "\\'82\\u0?\\'a0" + close, open + "\\'82\\'a0" + close}, // no room for a group
         {"a\\'zz\\u0?\\'00", "a\\'zz\\u0?\\'00"},
+        {"\\u12354{x}\\u12354?{y}\\uc2\\u12354 ?{z}",
+         "\\u12354\\dodirgroup {x}\\u12354?{y}\\uc2\\u12354 ?\\dodirgroup {z}"},
     };
     for (const auto& c : cases) {
         const std::string in = "{\\rtf1 " + c.in + "}", out = "{\\rtf1 " + c.out + "}";

@@ -71,6 +71,14 @@ std::vector<TCorpusFile> MakeCorpus(const std::string& savedRtf, bool small, uns
     add("nest10000.rtf", "{\\rtf1" + Repeat("{", 9999) + "x" + Repeat("}", 10000));
     add("nest10000open.rtf", "{\\rtf1" + Repeat("{", 9999));
     add("braces50.txt", Repeat("{", 50) + "x");
+    // The reader's fixed buffers: a control word, a number, a font and a style name of kilobytes;
+    // groups that open where the reader skips an \uN's fallback.
+    add("word-100k.rtf", "{\\rtf1 \\" + std::string(100000, 'a') + " x}");
+    add("number-5000.rtf", "{\\rtf1 \\fs" + std::string(5000, '9') + " x}");
+    add("fontname-5000.rtf", "{\\rtf1{\\fonttbl{\\f0 " + std::string(5000, 'A') + ";}}x}");
+    add("stylename-5000.rtf", "{\\rtf1{\\stylesheet{\\s1 " + std::string(5000, 'A') + ";}}x}");
+    add("u-brace1.rtf", "{\\rtf1 \\u12354{x}}");
+    add("u-brace31.rtf", "{\\rtf1 " + Repeat("\\u12354{x}", 31) + "}");
     add("bin-braces.rtf", "{\\rtf1\\bin100 " + Repeat("{", 40) + "x}");
     add("bin-huge.rtf", "{\\rtf1 a\\bin99999999999999999999 bc}");
     add("bin-2g.rtf", "{\\rtf1 a\\bin2147483648 bc}");
