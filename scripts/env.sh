@@ -2,7 +2,7 @@
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX="${DODIR_WINEPREFIX:-$HOME/.local/share/dodir/wineprefix}"
 # Present in a prefix that scripts/wineprefix.sh has prepared; renamed when that changes.
-prefix_stamp=.dodir-ready-5
+prefix_stamp=.dodir-ready-6
 export WINEARCH=win64
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="

@@ -15,6 +15,6 @@ if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
   echo "or run the editor in a virtual one:  xvfb-run -a -s '-screen 0 1280x1024x24' $0" >&2
   exit 1
 fi
-# The program draws itself for the resolution Wine reports: the desktop's scale.
-set_prefix_dpi "$(desktop_dpi)"
-exec wine "$root/build/win/src/dodir.exe"
+# The program draws itself for the resolution Wine reports: the desktop's scale, set in a copy
+# of the prefix (scripts/wine-exec.sh), so that the prefix the tests use keeps 96 dpi.
+DODIR_DPI=$(desktop_dpi) exec "$here/wine-exec.sh" "$root/build/win/src/dodir.exe"

@@ -11,4 +11,10 @@ status=0
 "$here/printer.sh" start || status=1
 with_display "$here/wine-ctest.sh" "$@" || status=1
 "$here/printer.sh" stop
+# Other resolutions (the 144-dpi suites, scripts/run.sh on a scaled desktop) run in copies of the
+# prefix: the one the tests use still reports 96 dpi.
+if grep -q '^"LogPixels"=' "$WINEPREFIX/user.reg" && ! grep -q '^"LogPixels"=dword:00000060' "$WINEPREFIX/user.reg"; then
+  echo "the tests' Wine prefix $WINEPREFIX reports another resolution than 96 dpi"
+  status=1
+fi
 exit $status

@@ -28,6 +28,10 @@ REGEDIT4
 ; The system font of newer Wines (Tahoma) falls back to "MS UI Gothic" for Japanese text.
 "MS UI Gothic"="IPAPGothic"
 
+; The tests run at 96 dpi; other resolutions go to copies of the prefix (scripts/wine-exec.sh).
+[HKEY_CURRENT_USER\Control Panel\Desktop]
+"LogPixels"=dword:00000060
+
 ; Without a window manager (Xvfb) managed windows make Wine wait for state changes that
 ; never come: every hide or destroy would take two seconds.
 [HKEY_CURRENT_USER\Software\Wine\X11 Driver]

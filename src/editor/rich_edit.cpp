@@ -522,7 +522,10 @@ bool TRichEdit::PasteText() {
         return false;
     std::string text;
     {
-        win::ClipboardScope clipboard(Handle());
+        // One open, which waits for a busy clipboard and never fails loudly: a clipboard
+        // another program keeps busy has nothing to paste for now, as an empty one has not.
+        const win::ClipboardScope clipboard(Handle(), win::ClipboardScope::TIfFree{});
+        if (!clipboard.Open()) return true;
         text = clipboard.Text();
     }
     if (text.empty()) return false; // nothing readable as text: the control decides
@@ -576,10 +579,10 @@ LRESULT TRichEdit::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return result;
         }
     case WM_PASTE:
-        // A clipboard another program keeps busy has nothing to paste for now: nothing
-        // happens, as with an empty one.
-        if (!win::ClipboardFree(Handle())) return 0;
         if (PasteText()) return 0;
+        // The control's own paste gives up at once on a busy clipboard: it waits here first,
+        // as the text path does (and nothing happens if it stays busy).
+        if (!win::ClipboardFree(Handle())) return 0;
         return CallOriginal(msg, wParam, lParam);
     case WM_KILLFOCUS:
         // Half a character must not wait for a trail byte typed who knows when.

@@ -210,7 +210,8 @@ class TRichEdit : public win::TSubclassedControl, public TContentHolder {
     // Takes a selection a key left past the end of the text, or with an end inside a line
     // break, back into the text; `before` is the selection before the key.
     void KeepSelectionInText(const CHARRANGE& before, WPARAM key, LPARAM lParam);
-    // Pastes plain text from the clipboard in one piece; false when the control should.
+    // Pastes plain text from the clipboard in one piece (nothing while another program keeps
+    // the clipboard busy); false when the control should paste.
     bool PasteText();
     void InsertTypedPair(char lead, char trail);
     void RaiseMouseDown(TMouseButton button, WPARAM keys, LPARAM lParam, bool isDouble);

@@ -24,9 +24,11 @@ bool OpenClipboardPatiently(HWND owner) {
 
 } // namespace
 
-ClipboardScope::ClipboardScope(HWND owner) {
-    if (!OpenClipboardPatiently(owner)) throw Exception("クリップボードを開くことができません");
+ClipboardScope::ClipboardScope(HWND owner) : open_(OpenClipboardPatiently(owner)) {
+    if (!open_) throw Exception("クリップボードを開くことができません");
 }
+
+ClipboardScope::ClipboardScope(HWND owner, TIfFree) noexcept : open_(OpenClipboardPatiently(owner)) {}
 
 bool ClipboardFree(HWND owner) {
     if (!OpenClipboardPatiently(owner)) return false;

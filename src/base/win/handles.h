@@ -136,17 +136,26 @@ class WaitCursor {
 };
 
 // The clipboard, open for the scope. Another program (a clipboard manager, a remote-desktop
-// client) may hold it open for a moment: opening waits for it up to about 100 ms, then throws.
+// client) may hold it open for a moment: opening waits for it up to about 100 ms, then throws,
+// or, when asked to open it only if it is free, leaves it closed (Open() is then false).
 class ClipboardScope {
   public:
+    struct TIfFree {};
     explicit ClipboardScope(HWND owner);
+    ClipboardScope(HWND owner, TIfFree) noexcept;
     ClipboardScope(const ClipboardScope&) = delete;
     ClipboardScope& operator=(const ClipboardScope&) = delete;
-    ~ClipboardScope() { ::CloseClipboard(); }
+    ~ClipboardScope() {
+        if (open_) ::CloseClipboard();
+    }
+    bool Open() const noexcept { return open_; }
     // The clipboard's text (code page 932), "" when it holds none.
     std::string Text() const;
     // Empties the clipboard and puts text (code page 932) on it as CF_TEXT.
     void SetText(const std::string& text);
+
+  private:
+    bool open_ = false;
 };
 
 // Whether the clipboard can be opened, waiting as ClipboardScope does; leaves it closed.
