@@ -25,7 +25,7 @@ run_pkgs=(
 )
 # What building and the native tests need, and the Debian 13 system's making.
 build_pkgs=(
-  make g++ ninja-build python3
+  make g++ ninja-build python3 git
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   googletest imagemagick clang clang-format debootstrap
 )
