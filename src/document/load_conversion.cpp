@@ -47,6 +47,8 @@ void TRtfGuard::Feed(const char* p, std::size_t n, std::string& out) {
         case TState::Verbatim:
             out += c;
             continue;
+        case TState::Ended:
+            continue;
         case TState::Text:
             held_ = c;
             if (c == '\\')
@@ -198,6 +200,10 @@ void TRtfGuard::Group(bool open, std::string& out) {
         leadMayWait_ = false; // the reader writes out what it gathered at a group's end
     }
     Keep(out);
+    // The document's own group has closed: the reader stops here, unless a table's reader
+    // has overwritten its end (a \fonttbl outside a group of its own), and then it reads on
+    // past the document into memory it does not own. Nothing after the end reaches it.
+    if (!open && readerDepth_ == 0) state_ = TState::Ended;
 }
 
 void TRtfGuard::Word(bool delimited, std::string& out) {

@@ -50,6 +50,8 @@ struct TBeyondReader {
 //    as a word of the table;
 //  - writes the number of an \uN longer than 16 characters as the 32-bit sum the reader adds
 //    up, which reads the same;
+//  - drops what follows the document's closing brace, where the reader stops (and where a
+//    table's reader that closed the document would make it read on);
 //  - ends the skip of an \uN's fallback with a word the reader does not know where a group
 //    opens in its place: the reader would put the brace back, read it again and push the
 //    group twice, so that the document never closes.
@@ -72,7 +74,7 @@ class TRtfGuard {
     int Depth() const noexcept { return readerDepth_; }
 
   private:
-    enum class TState { Text, Escape, Word, Parameter, Hex1, Hex2, Verbatim };
+    enum class TState { Text, Escape, Word, Parameter, Hex1, Hex2, Verbatim, Ended };
     struct TGroup {
         long long fallback = 1; // \ucN: the text tokens the reader skips after \uN
         bool table = false;     // the reader reads the group as a font, colour or style table

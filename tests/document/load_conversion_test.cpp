@@ -430,6 +430,7 @@ TEST(LoadConversion, RichTextLosesTheEscapesThatSpellNulCharacters) {
          "{\\fonttbl{\\f0 A\\u0?\\'00B;}}{\\colortbl;\\u0;}"},
         {open + "\\'82\\u0?\\'a0" + close, open + "\\'82\\'a0" + close}, // no room for a group
         {"a\\'zz\\u0?\\'00", "a\\'zz\\u0?\\'00"},
+        {"x}\\fonttbl}{\\b y\\'00", "x"}, // nothing after the document's end
         {"\\u12354{x}\\u12354?{y}\\uc2\\u12354 ?{z}",
          "\\u12354\\dodirgroup {x}\\u12354?{y}\\uc2\\u12354 ?\\dodirgroup {z}"},
     };

@@ -79,6 +79,8 @@ std::vector<TCorpusFile> MakeCorpus(const std::string& savedRtf, bool small, uns
     add("stylename-5000.rtf", "{\\rtf1{\\stylesheet{\\s1 " + std::string(5000, 'A') + ";}}x}");
     add("u-brace1.rtf", "{\\rtf1 \\u12354{x}}");
     add("u-brace31.rtf", "{\\rtf1 " + Repeat("\\u12354{x}", 31) + "}");
+    // A font table that closes the document: the reader reads on past its end.
+    add("fonttbl-closes.rtf", "{\\rtf1\\fonttbl}\\fonttbl}{\\b x}");
     add("bin-braces.rtf", "{\\rtf1\\bin100 " + Repeat("{", 40) + "x}");
     add("bin-huge.rtf", "{\\rtf1 a\\bin99999999999999999999 bc}");
     add("bin-2g.rtf", "{\\rtf1 a\\bin2147483648 bc}");
