@@ -7,7 +7,8 @@
 #                            path), with a network, mounts and processes of its own: its CUPS,
 #                            X displays and Wine servers never meet the host's
 #   debian13.sh tests [ARGS] the Windows tests (scripts/wine-tests.sh ARGS) in it
-# Needs root (or sudo), debootstrap and Debian's registry. Safe to run again.
+# Needs root (or sudo), debootstrap (scripts/setup.sh installs it) and Debian's registry.
+# Safe to run again.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
@@ -42,10 +43,6 @@ inside() {
 
 make_system() {
   [ -f "$stamp" ] && return 0
-  command -v debootstrap >/dev/null || {
-    $SUDO apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends debootstrap >/dev/null
-  }
   if [ ! -f "$system/.dodir-bootstrapped" ]; then
     echo "debian13: making a Debian 13 system in $system"
     $SUDO rm -rf "$system"

@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "base/cp932.h"
+#include "hostile/corpus.h"
 
 using dodir::TConversion;
+using dodir::testing::Repeat;
 
 namespace {
 
@@ -335,11 +337,6 @@ int DepthAfter(const std::string& rtf) {
 }
 
 std::string Nested(int levels) { return "{\\rtf1" + std::string(static_cast<std::size_t>(levels - 1), '{'); }
-std::string Repeat(const std::string& s, std::size_t n) {
-    std::string out;
-    for (std::size_t k = 0; k < n; ++k) out += s;
-    return out;
-}
 
 TEST(RtfGroupDepth, ThirtyTwoLevelsPassTheThirtyThirdIsRefused) {
     EXPECT_EQ(DepthAfter(Nested(32)), 32);
@@ -374,7 +371,6 @@ TEST(RtfGuard, RefusesWhatTheReaderCannotTakeAndNothingItCan) {
         {"control word, one longer", "{\\rtf1\\" + std::string(word + 1, 'a') + " x}", true},
         {"number", "{\\rtf1\\fs-" + std::string(word - 3, '1') + " x}", false},
         {"number, one longer", "{\\rtf1\\fs-" + std::string(word - 2, '1') + " x}", true},
-        {"\\u's number written shorter", "{\\rtf1\\u" + std::string(5000, '1') + "?x}", false},
         {"font name", font + std::string(name, 'A') + ";}}x}", false},
         {"font name, one longer", font + std::string(name + 1, 'A') + ";}}x}", true},
         {"font name of escapes", font + Repeat("\\'82\\{", name / 2 + 1) + ";}}x}", true},

@@ -23,13 +23,6 @@ std::set<std::size_t> CutPoints(const std::string& rtf) {
     return cuts;
 }
 
-std::string Repeat(const std::string& s, std::size_t n) {
-    std::string out;
-    out.reserve(s.size() * n);
-    for (std::size_t k = 0; k < n; ++k) out += s;
-    return out;
-}
-
 std::string Utf16(const std::u16string& text, bool bigEndian, bool bom) {
     std::string out = bom ? (bigEndian ? "\xFE\xFF" : "\xFF\xFE") : "";
     for (const char16_t c : text) {
