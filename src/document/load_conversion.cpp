@@ -243,8 +243,9 @@ void TRtfGuard::Keep(std::string& out, bool openWord) {
 void TRtfGuard::Drop(std::string& out, const char* separator) {
     held_.clear();
     state_ = TState::Text;
-    // A group deeper than the reader takes would take the program down.
-    if (separator && (separator[0] != '{' || readerDepth_ < kMaxDepth)) {
+    // A group deeper than the reader takes would take the program down; one outside every
+    // group would end the document.
+    if (separator && (separator[0] != '{' || (readerDepth_ > 0 && readerDepth_ < kMaxDepth))) {
         out += separator;
         wordOpen_ = leadMayWait_ = false;
     } else if (wordOpen_) {

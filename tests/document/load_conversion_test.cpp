@@ -317,6 +317,14 @@ TEST(LoadConversion, RandomInputsMatchAWholeBufferConversion) {
 
 // How deep the reader's group stack goes after a document, fed to its guard in one piece and
 // byte by byte; -1 when the guard refuses it.
+std::string Guarded(const std::string& rtf) {
+    dodir::TRtfGuard guard;
+    std::string out;
+    guard.Feed(rtf.data(), rtf.size(), out);
+    guard.Finish(out);
+    return out;
+}
+
 int DepthAfter(const std::string& rtf) {
     const auto feed = [&](bool bytes) {
         dodir::TRtfGuard guard;
@@ -440,5 +448,8 @@ TEST(LoadConversion, RichTextLosesTheEscapesThatSpellNulCharacters) {
             while (const std::size_t n = conv.NextPiece(buf, sizeof buf)) joined.append(buf, n);
             EXPECT_EQ(joined, out) << "reads of " << maxRead;
         }
+        EXPECT_EQ(Guarded(out), out) << "what the guard lets through passes it unchanged";
     }
+    // Outside every group no empty group stands in for a NUL: it would end the document.
+    EXPECT_EQ(Guarded("\x82\\u0?x\\'00\\u0?"), "\x82x");
 }
