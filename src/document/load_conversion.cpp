@@ -37,6 +37,30 @@ constexpr int HexDigit(char c) noexcept {
 // The parameter the reader gives a control word written without one.
 constexpr long long kNoParameter = -1000000;
 
+// The words the reader reads as destinations.
+constexpr std::string_view kDestinations[] = {
+    "fonttbl",    "falt",      "fonteb",   "fontfile",    "filetbl",        "file",         "colortbl",
+    "stylesheet", "keycode",   "revtbl",   "generator",   "info",           "title",        "subject",
+    "author",     "operator",  "keywords", "comment",     "version",        "doccomm",      "verscomm",
+    "nextfile",   "template",  "ftnsep",   "ftnsepc",     "ftncn",          "aftnsep",      "aftnsepc",
+    "aftncn",     "pgnhn",     "pnseclvl", "header",      "footer",         "headerl",      "headerr",
+    "headerf",    "footerl",   "footerr",  "footerf",     "pntext",         "pn",           "pntxta",
+    "pntxtb",     "bkmkstart", "bkmkend",  "pict",        "object",         "objclass",     "objname",
+    "objdata",    "objalias",  "objsect",  "objitem",     "objtopic",       "result",       "do",
+    "footnote",   "atrfstart", "atrfend",  "atnid",       "atnauthor",      "annotation",   "atnref",
+    "atntime",    "atnicn",    "field",    "fldinst",     "fldrslt",        "datafield",    "xe",
+    "txe",        "rxe",       "tc",       "NeXTGraphic", "nesttableprops", "nonesttables", "shppict",
+    "nonshppict"};
+// The destinations whose readers read their group with a count of their own, handing the
+// other tokens on.
+constexpr std::string_view kCountingDestinations[] = {"pict", "shppict", "object"};
+// Indents, tab stops, cell edges and row offsets: twips the control turns into pixels.
+constexpr std::string_view kOffsets[] = {"fi", "li", "ri", "tx", "tb", "cellx", "trgaph", "trleft"};
+
+template <std::size_t N> bool OneOf(std::string_view word, const std::string_view (&names)[N]) noexcept {
+    return std::find(std::begin(names), std::end(names), word) != std::end(names);
+}
+
 } // namespace
 
 void TRtfGuard::Feed(const char* p, std::size_t n, std::string& out) {
@@ -151,6 +175,7 @@ void TRtfGuard::Finish(std::string& out) {
 
 void TRtfGuard::Text(unsigned value, std::string& out) {
     state_ = TState::Text;
+    if (value != '\r' && value != '\n' && value != 0) groupStart_ = afterStar_ = false;
     if (Top().names && value != '\r' && value != '\n' && value != 0) {
         // A name runs up to a ';' or the next token that is not text; the reader passes over
         // line breaks and NULs inside it.
@@ -175,6 +200,12 @@ void TRtfGuard::Text(unsigned value, std::string& out) {
 
 void TRtfGuard::Control(std::string& out) {
     state_ = TState::Text;
+    // \* hands the next word on: one after another nest; and inside a counting reader's
+    // group, one that is not the group's first word may make the reader read on past its end.
+    const bool star = held_ == "\\*";
+    if (star && (afterStar_ || (!groupStart_ && (Top().destination || stranded_ > 0)))) Strand();
+    groupStart_ = groupStart_ && star;
+    afterStar_ = star;
     skipLeft_ = dropLeft_ = 0; // only text is skipped
     nameLength_ = 0;
     Keep(out);
@@ -191,6 +222,8 @@ void TRtfGuard::Group(bool open, std::string& out) {
     }
     skipLeft_ = dropLeft_ = 0;
     nameLength_ = 0;
+    groupStart_ = open;
+    afterStar_ = false;
     if (open) {
         if (++readerDepth_ > kMaxDepth) throw TBeyondReader{"the group nesting"};
         groups_.push_back(Top());
@@ -210,7 +243,22 @@ void TRtfGuard::Word(bool delimited, std::string& out) {
     const bool skipping = skipLeft_ > 0;
     skipLeft_ = dropLeft_ = 0;
     nameLength_ = 0;
-    const std::string_view word(word_, std::min(wordLength_, sizeof word_));
+    const std::string_view word =
+        wordLength_ <= sizeof word_ ? std::string_view(word_, wordLength_) : std::string_view();
+    const bool first = groupStart_;
+    groupStart_ = afterStar_ = false;
+    if (OneOf(word, kDestinations)) {
+        // A destination that does not open its group inside a counting reader's group reads
+        // on past the group's end, and the counting reader under it never returns; a counting
+        // reader's own group is counted wherever it starts.
+        if (!first && (Top().destination || stranded_ > 0)) Strand();
+        if (OneOf(word, kCountingDestinations)) Top().destination = true;
+    } else if (digits_ && OneOf(word, kOffsets)) {
+        const std::uint32_t sum = negative_ ? 0u - parameter_ : parameter_;
+        const long long value = static_cast<std::int32_t>(sum);
+        if (value > kMaxOffset || value < -kMaxOffset)
+            throw TBeyondReader{"an indent, tab stop or cell edge"};
+    }
     if (!Top().table && word == "u" && wordLength_ == 1) {
         if (digits_ && (parameter_ & 0xFFFF) == 0) {
             // A NUL: its fallback goes with it. The reader wrote out what it had gathered (an
@@ -232,6 +280,10 @@ void TRtfGuard::Word(bool delimited, std::string& out) {
         Top().names = word != "colortbl";
     }
     Keep(out, !delimited);
+}
+
+void TRtfGuard::Strand() {
+    if (++stranded_ > kMaxStranded) throw TBeyondReader{"readers stranded on the reader's stack"};
 }
 
 void TRtfGuard::Keep(std::string& out, bool openWord) {

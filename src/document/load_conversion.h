@@ -40,6 +40,14 @@ struct TBeyondReader {
 //      (kMaxWord), except an \uN, whose number is written out shorter (below);
 //    * a font or style name, a run of text in a font table or style sheet up to its ';',
 //      longer than the reader's name buffer (kMaxName);
+//    * more than kMaxStranded destinations that strand a reader on its stack: the readers of
+//      pictures and objects read their group with a count of their own and hand every other
+//      token on; a destination (or \*) that is not the first word of its group there reads
+//      on past the group's end, so the reader under it never returns. A run of \* is read
+//      the same way, each handing the next on;
+//    * an indent, tab stop, cell edge or row offset beyond kMaxOffset twips: the control turns
+//      twips into pixels in 32 bits, and a tab behind a line start that overflows it is
+//      looked for forever;
 //  - takes out the escapes that give the reader a NUL character: \uN with N a multiple of
 //    65536 (the reader keeps the low 16 bits), together with the fallback it skips after it,
 //    and \'00 (which the reader passes over anyway). The reader sees the rest as it would have:
@@ -65,6 +73,11 @@ class TRtfGuard {
     static constexpr std::size_t kMaxWord = 1021;
     // The reader's buffer for a font or style name holds 1 024 bytes with its closing NUL.
     static constexpr std::size_t kMaxName = 1023;
+    // Readers stranded on the reader's stack (a thousand take about a tenth of it).
+    static constexpr int kMaxStranded = 1000;
+    // Ten times the widest page (22 inches): at 480 dpi, eight such offsets on one line still
+    // leave the control's arithmetic room.
+    static constexpr long long kMaxOffset = 316800;
 
     // Appends what n more bytes give to out; a token still undecided waits for the next bytes.
     void Feed(const char* p, std::size_t n, std::string& out);
@@ -76,9 +89,10 @@ class TRtfGuard {
   private:
     enum class TState { Text, Escape, Word, Parameter, Hex1, Hex2, Verbatim, Ended };
     struct TGroup {
-        long long fallback = 1; // \ucN: the text tokens the reader skips after \uN
-        bool table = false;     // the reader reads the group as a font, colour or style table
-        bool names = false;     // ... as a font table or style sheet, whose text is names
+        long long fallback = 1;   // \ucN: the text tokens the reader skips after \uN
+        bool table = false;       // the reader reads the group as a font, colour or style table
+        bool names = false;       // ... as a font table or style sheet, whose text is names
+        bool destination = false; // a picture's or object's reader reads the group
     };
     // The reader's tokens, once complete: held_ holds their bytes.
     void Text(unsigned value, std::string& out);
@@ -87,11 +101,12 @@ class TRtfGuard {
     void Group(bool open, std::string& out);
     void Keep(std::string& out, bool openWord = false);
     void Drop(std::string& out, const char* separator = nullptr);
+    void Strand(); // one more reader left on the reader's stack
     TGroup& Top() noexcept { return groups_.back(); }
 
     TState state_ = TState::Text;
     std::string held_; // the bytes of the token being read
-    char word_[11]{};  // the start of the control word being read
+    char word_[16]{};  // the start of the control word being read
     std::size_t wordLength_ = 0;
     std::size_t parameterLength_ = 0; // its sign and digits
     bool negative_ = false;
@@ -105,6 +120,9 @@ class TRtfGuard {
     long long dropLeft_ = 0;     // fallback tokens of a dropped \uN still to drop
     bool wordOpen_ = false;      // what went out last is a control word without its delimiter
     bool leadMayWait_ = false;   // the reader may be gathering a multi-byte character
+    bool groupStart_ = false;    // no token yet in the group just opened (but \*)
+    bool afterStar_ = false;     // the last token was \*
+    int stranded_ = 0;           // readers left on the reader's stack
 };
 
 // The document does not start as rich text does ("{\rtf" or "{\urtf"): it is plain text.

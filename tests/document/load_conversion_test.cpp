@@ -367,6 +367,8 @@ TEST(RtfGroupDepth, EscapedBracesOpenNothingAndBinaryBytesCount) {
 // is refused. A group that opens where the reader skips an \uN's fallback counts once.
 TEST(RtfGuard, RefusesWhatTheReaderCannotTakeAndNothingItCan) {
     const std::size_t word = dodir::TRtfGuard::kMaxWord, name = dodir::TRtfGuard::kMaxName;
+    const std::size_t stranded = dodir::TRtfGuard::kMaxStranded;
+    const std::string offset = std::to_string(dodir::TRtfGuard::kMaxOffset);
     const std::string font = "{\\rtf1{\\fonttbl{\\f0 ", style = "{\\rtf1{\\stylesheet{\\s1 ";
     const struct {
         const char* rule;
@@ -388,6 +390,20 @@ TEST(RtfGuard, RefusesWhatTheReaderCannotTakeAndNothingItCan) {
          false},
         {"style name, one longer", style + std::string(name + 1, 'A') + ";}}x}", true},
         {"the colour table has no names", "{\\rtf1{\\colortbl " + std::string(name + 1, 'A') + ";}x}", false},
+        {"pictures handing on pictures", "{\\rtf1{\\pict" + Repeat("\\pict", stranded) + "}x}", false},
+        {"... one more", "{\\rtf1{\\pict" + Repeat("\\pict", stranded + 1) + "}x}", true},
+        {"\\* handing on \\*, one more", "{\\rtf1{" + Repeat("\\*", stranded + 2) + "\\generator x;}}", true},
+        {"a destination inside a picture", "{\\rtf1" + Repeat("{\\pict\\picw1\\info}", stranded + 1) + "}",
+         true},
+        {"destinations opening their groups",
+         "{\\rtf1" + Repeat("{\\*\\shppict{\\pict{\\*\\blipuid 0}00}}", 2 * stranded) + "}", false},
+        {"a destination in the text", "{\\rtf1" + Repeat("x\\pntext y\\*\\generator;", 2 * stranded) + "}",
+         false},
+        {"an indent at the edge", "{\\rtf1\\li" + offset + "\\fi-" + offset + "\\cellx" + offset + " x}",
+         false},
+        {"an indent beyond", "{\\rtf1\\li" + offset + "1 x}", true},
+        {"a cell edge beyond", "{\\rtf1\\cellx-" + offset + "1 x}", true},
+        {"a tab stop wrapping round", "{\\rtf1\\tx4294967295 x}", false},
     };
     for (const auto& row : rows) EXPECT_EQ(DepthAfter(row.rtf) < 0, row.refused) << row.rule;
 }

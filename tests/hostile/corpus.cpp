@@ -74,6 +74,16 @@ std::vector<TCorpusFile> MakeCorpus(const std::string& savedRtf, bool small, uns
     add("u-brace31.rtf", "{\\rtf1 " + Repeat("\\u12354{x}", 31) + "}");
     // A font table that closes the document: the reader reads on past its end.
     add("fonttbl-closes.rtf", "{\\rtf1\\fonttbl}\\fonttbl}{\\b x}");
+    // Readers stranded on the reader's stack: pictures handing on pictures, \* handing on \*,
+    // a destination inside a picture (at the guard's limit the reader takes them).
+    add("pict-chain-1000.rtf", "{\\rtf1{\\pict" + Repeat("\\pict", 1000) + "}x}");
+    add("pict-chain-10000.rtf", "{\\rtf1{\\pict" + Repeat("\\pict", 10000) + "}x}");
+    add("star-chain-25000.rtf", "{\\rtf1{" + Repeat("\\*", 25000) + "\\generator x;}}");
+    add("pict-info-1000.rtf", "{\\rtf1" + Repeat("{\\pict\\picw1\\info}", 1000) + "x}");
+    add("pict-info-20000.rtf", "{\\rtf1" + Repeat("{\\pict\\picw1\\info}", 20000) + "x}");
+    // Line starts past the control's reach in pixels, then a tab.
+    add("indent-tab.rtf", "{\\rtf1\\li22369621 a\\tab b}");
+    add("trleft-tab.rtf", "{\\rtf1\\trowd\\trleft22369621\\cellx22400000 a\\tab b\\cell\\row}");
     add("bin-braces.rtf", "{\\rtf1\\bin100 " + Repeat("{", 40) + "x}");
     add("bin-huge.rtf", "{\\rtf1 a\\bin99999999999999999999 bc}");
     add("bin-2g.rtf", "{\\rtf1 a\\bin2147483648 bc}");
