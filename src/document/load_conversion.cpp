@@ -175,7 +175,12 @@ void TRtfGuard::Finish(std::string& out) {
 
 void TRtfGuard::Text(unsigned value, std::string& out) {
     state_ = TState::Text;
-    if (value != '\r' && value != '\n' && value != 0) groupStart_ = afterStar_ = false;
+    if (value != '\r' && value != '\n' && value != 0) {
+        groupStart_ = afterStar_ = false;
+        if (!pictures_.empty() && pictures_.back().depth == readerDepth_ &&
+            pictures_.back().data != TPicture::Read)
+            pictures_.back().Add(value);
+    }
     if (Top().names && value != '\r' && value != '\n' && value != 0) {
         // A name runs up to a ';' or the next token that is not text; the reader passes over
         // line breaks and NULs inside it.
@@ -202,6 +207,7 @@ void TRtfGuard::Control(std::string& out) {
     state_ = TState::Text;
     // \* hands the next word on: one after another nest; and inside a counting reader's
     // group, one that is not the group's first word may make the reader read on past its end.
+    EndPictureData();
     const bool star = held_ == "\\*";
     if (star && (afterStar_ || (!groupStart_ && (Top().destination || stranded_ > 0)))) Strand();
     groupStart_ = groupStart_ && star;
@@ -224,6 +230,12 @@ void TRtfGuard::Group(bool open, std::string& out) {
     nameLength_ = 0;
     groupStart_ = open;
     afterStar_ = false;
+    EndPictureData();
+    if (!open && !pictures_.empty() && pictures_.back().depth == readerDepth_) {
+        // The picture's reader hands its data to the system at its group's end.
+        pictures_.back().Check();
+        pictures_.pop_back();
+    }
     if (open) {
         if (++readerDepth_ > kMaxDepth) throw TBeyondReader{"the group nesting"};
         groups_.push_back(Top());
@@ -247,6 +259,11 @@ void TRtfGuard::Word(bool delimited, std::string& out) {
         wordLength_ <= sizeof word_ ? std::string_view(word_, wordLength_) : std::string_view();
     const bool first = groupStart_;
     groupStart_ = afterStar_ = false;
+    EndPictureData();
+    if (word == "pict")
+        pictures_.push_back(TPicture{.depth = readerDepth_});
+    else if (word == "dibitmap" && !pictures_.empty())
+        pictures_.back().bitmap = true;
     if (OneOf(word, kDestinations)) {
         // A destination that does not open its group inside a counting reader's group reads
         // on past the group's end, and the counting reader under it never returns; a counting
@@ -280,6 +297,54 @@ void TRtfGuard::Word(bool delimited, std::string& out) {
         Top().names = word != "colortbl";
     }
     Keep(out, !delimited);
+}
+
+void TRtfGuard::EndPictureData() noexcept {
+    if (!pictures_.empty() && pictures_.back().data == TPicture::Reading)
+        pictures_.back().data = TPicture::Read;
+}
+
+void TRtfGuard::TPicture::Add(unsigned value) noexcept {
+    data = Reading;
+    if (characters < 2 * sizeof header) {
+        // The reader's digit: a letter's place after 'a' plus 10, whatever the character.
+        const char c = static_cast<char>(value);
+        const int digit = IsDigit(c) ? c - '0' : (c >= 'A' && c <= 'Z' ? c - 'A' : c - 'a') + 10;
+        header[characters / 2] =
+            static_cast<unsigned char>(header[characters / 2] * 16 + static_cast<unsigned>(digit));
+    }
+    ++characters;
+}
+
+void TRtfGuard::TPicture::Check() const {
+    if (!bitmap || data == None) return;
+    const auto field = [&](std::size_t at, std::size_t size) {
+        std::uint32_t v = 0;
+        for (std::size_t k = size; k-- > 0;) v = v << 8 | header[at + k];
+        return v;
+    };
+    const std::uint64_t bytes = characters / 2;
+    const std::uint64_t headerSize = std::max<std::uint32_t>(field(0, 4), sizeof header);
+    const std::int64_t width = static_cast<std::int32_t>(field(4, 4));
+    const std::int64_t height = static_cast<std::int32_t>(field(8, 4));
+    const std::uint32_t bits = field(14, 2), compression = field(16, 4), imageSize = field(20, 4);
+    std::uint64_t colours = field(32, 4);
+    if (colours == 0 && bits <= 8) colours = std::uint64_t{1} << bits;
+    // After the header: the colours, three masks for bit fields, then the pixels: rows padded
+    // to 32 bits when uncompressed, else the size the header gives. (The reader hands the
+    // pixels on from four bytes further, still inside its buffer's heap block.)
+    const std::uint64_t table = headerSize + colours * 4 + (compression == 3 ? 12 : 0);
+    const std::uint64_t start = sizeof header + colours * 4;
+    bool fits = bytes >= sizeof header && bytes >= table && bytes >= start;
+    if (fits && (compression == 0 || compression == 3)) {
+        const std::uint64_t stride =
+            (static_cast<std::uint64_t>(width < 0 ? -width : width) * bits + 31) / 32 * 4;
+        const std::uint64_t rows = static_cast<std::uint64_t>(height < 0 ? -height : height);
+        fits = stride == 0 || rows <= (bytes - start) / stride;
+    } else if (fits) {
+        fits = imageSize <= bytes - start;
+    }
+    if (!fits) throw TBeyondReader{"a bitmap's data shorter than its header"};
 }
 
 void TRtfGuard::Strand() {

@@ -45,6 +45,8 @@ struct TBeyondReader {
 //      token on; a destination (or \*) that is not the first word of its group there reads
 //      on past the group's end, so the reader under it never returns. A run of \* is read
 //      the same way, each handing the next on;
+//    * a device-independent bitmap whose data is shorter than its header says: the picture's
+//      reader hands the header to the system, which reads the colours and pixels it names;
 //    * an indent, tab stop, cell edge or row offset beyond kMaxOffset twips: the control turns
 //      twips into pixels in 32 bits, and a tab behind a line start that overflows it is
 //      looked for forever;
@@ -103,6 +105,18 @@ class TRtfGuard {
     void Drop(std::string& out, const char* separator = nullptr);
     void Strand(); // one more reader left on the reader's stack
     TGroup& Top() noexcept { return groups_.back(); }
+    // A picture's reader: its data is the first run of text in its own group, two characters
+    // a byte, whatever the characters.
+    struct TPicture {
+        int depth = 0;       // the reader's group depth at the picture's group
+        bool bitmap = false; // \dibitmap: the data is a header, colours and pixels
+        enum { None, Reading, Read } data = None;
+        std::size_t characters = 0;
+        unsigned char header[40]{}; // the data's first bytes
+        void Add(unsigned value) noexcept;
+        void Check() const; // throws TBeyondReader when the data is shorter than the header says
+    };
+    void EndPictureData() noexcept;
 
     TState state_ = TState::Text;
     std::string held_; // the bytes of the token being read
@@ -114,15 +128,16 @@ class TRtfGuard {
     std::uint32_t parameter_ = 0; // as the reader adds it up: wrapping
     unsigned hex_ = 0;
     std::vector<TGroup> groups_{TGroup{}};
-    int readerDepth_ = 0;        // the reader's group stack
-    std::size_t nameLength_ = 0; // the name being read in a font table or style sheet
-    long long skipLeft_ = 0;     // fallback tokens of a kept \uN the reader still skips
-    long long dropLeft_ = 0;     // fallback tokens of a dropped \uN still to drop
-    bool wordOpen_ = false;      // what went out last is a control word without its delimiter
-    bool leadMayWait_ = false;   // the reader may be gathering a multi-byte character
-    bool groupStart_ = false;    // no token yet in the group just opened (but \*)
-    bool afterStar_ = false;     // the last token was \*
-    int stranded_ = 0;           // readers left on the reader's stack
+    int readerDepth_ = 0;            // the reader's group stack
+    std::size_t nameLength_ = 0;     // the name being read in a font table or style sheet
+    long long skipLeft_ = 0;         // fallback tokens of a kept \uN the reader still skips
+    long long dropLeft_ = 0;         // fallback tokens of a dropped \uN still to drop
+    bool wordOpen_ = false;          // what went out last is a control word without its delimiter
+    bool leadMayWait_ = false;       // the reader may be gathering a multi-byte character
+    bool groupStart_ = false;        // no token yet in the group just opened (but \*)
+    bool afterStar_ = false;         // the last token was \*
+    int stranded_ = 0;               // readers left on the reader's stack
+    std::vector<TPicture> pictures_; // the pictures being read, innermost last
 };
 
 // The document does not start as rich text does ("{\rtf" or "{\urtf"): it is plain text.

@@ -369,6 +369,18 @@ TEST(RtfGuard, RefusesWhatTheReaderCannotTakeAndNothingItCan) {
     const std::size_t word = dodir::TRtfGuard::kMaxWord, name = dodir::TRtfGuard::kMaxName;
     const std::size_t stranded = dodir::TRtfGuard::kMaxStranded;
     const std::string offset = std::to_string(dodir::TRtfGuard::kMaxOffset);
+    // A bitmap picture of bytes in all: a header (width, height, bits a pixel, colours), then AB.
+    const auto bitmap = [](std::uint32_t width, std::uint32_t height, std::uint32_t bits,
+                           std::uint32_t colours, std::size_t bytes) {
+        const std::uint32_t fields[] = {40, width, height, 1u | bits << 16, 0, 0, 0, 0, colours, 0};
+        std::string hex;
+        for (std::size_t k = 0; k < bytes; ++k) {
+            const unsigned b = k < 40 ? fields[k / 4] >> (8 * (k % 4)) & 0xFF : 0xAB;
+            hex += "0123456789abcdef"[b >> 4];
+            hex += "0123456789abcdef"[b & 15];
+        }
+        return "{\\rtf1{\\pict\\dibitmap0 " + hex + "}x}";
+    };
     const std::string font = "{\\rtf1{\\fonttbl{\\f0 ", style = "{\\rtf1{\\stylesheet{\\s1 ";
     const struct {
         const char* rule;
@@ -404,6 +416,12 @@ TEST(RtfGuard, RefusesWhatTheReaderCannotTakeAndNothingItCan) {
         {"an indent beyond", "{\\rtf1\\li" + offset + "1 x}", true},
         {"a cell edge beyond", "{\\rtf1\\cellx-" + offset + "1 x}", true},
         {"a tab stop wrapping round", "{\\rtf1\\tx4294967295 x}", false},
+        {"a bitmap with all its pixels", bitmap(2, 2, 24, 0, 56), false},
+        {"a bitmap one byte short", bitmap(2, 2, 24, 0, 55), true},
+        {"a bitmap's colours beyond its data", bitmap(1, 1, 8, 0x40000000, 4096), true},
+        {"a bitmap of more rows than its data", bitmap(1, 0x7FFFFFFF, 32, 0, 4096), true},
+        {"a bitmap without its header", "{\\rtf1{\\pict\\dibitmap0 0000}x}", true},
+        {"a metafile is no bitmap", "{\\rtf1{\\pict\\wmetafile8 0000}x}", false},
     };
     for (const auto& row : rows) EXPECT_EQ(DepthAfter(row.rtf) < 0, row.refused) << row.rule;
 }

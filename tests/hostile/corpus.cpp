@@ -81,6 +81,13 @@ std::vector<TCorpusFile> MakeCorpus(const std::string& savedRtf, bool small, uns
     add("star-chain-25000.rtf", "{\\rtf1{" + Repeat("\\*", 25000) + "\\generator x;}}");
     add("pict-info-1000.rtf", "{\\rtf1" + Repeat("{\\pict\\picw1\\info}", 1000) + "x}");
     add("pict-info-20000.rtf", "{\\rtf1" + Repeat("{\\pict\\picw1\\info}", 20000) + "x}");
+    // Bitmaps whose headers name more colours or pixels than their data holds.
+    const auto bitmap = [](const char* header) {
+        return "{\\rtf1{\\pict\\dibitmap0 28000000" + std::string(header) + Repeat("ab", 64) + "}x}";
+    };
+    add("dib-colours.rtf",
+        bitmap("010000000100000001000800000000000000000000000000000000000000004000000000"));
+    add("dib-pixels.rtf", bitmap("001000000010000001002000000000000000000000000000000000000000000000000000"));
     // Line starts past the control's reach in pixels, then a tab.
     add("indent-tab.rtf", "{\\rtf1\\li22369621 a\\tab b}");
     add("trleft-tab.rtf", "{\\rtf1\\trowd\\trleft22369621\\cellx22400000 a\\tab b\\cell\\row}");
