@@ -104,12 +104,23 @@ void TRtfGuard::Feed(const char* p, std::size_t n, std::string& out) {
             continue;
         case TState::Hex1:
         case TState::Hex2:
+        case TState::BrokenHex:
             held_ += c;
-            if (HexDigit(c) < 0) {
-                // The reader stops at a broken hex escape: what follows does not matter.
-                out += held_;
-                held_.clear();
-                state_ = TState::Verbatim;
+            if (state_ == TState::BrokenHex) {
+                ReadOnAfterFontTable(out);
+            } else if (HexDigit(c) < 0) {
+                // The reader takes the two characters after \' whatever they are and stops at a
+                // broken hex escape: what follows does not matter. But the font table's reader
+                // puts a token of its own in place of the stop, and the reader reads on.
+                if (!Top().fonts) {
+                    out += held_;
+                    held_.clear();
+                    state_ = TState::Verbatim;
+                } else if (state_ == TState::Hex1) {
+                    state_ = TState::BrokenHex;
+                } else {
+                    ReadOnAfterFontTable(out);
+                }
             } else if (state_ == TState::Hex1) {
                 hex_ = static_cast<unsigned>(HexDigit(c));
                 state_ = TState::Hex2;
@@ -292,11 +303,21 @@ void TRtfGuard::Word(bool delimited, std::string& out) {
         const std::uint32_t sum = negative_ ? 0u - parameter_ : parameter_;
         const long long fallback = digits_ ? static_cast<std::int32_t>(sum) : kNoParameter;
         Top().fallback = std::max(0LL, fallback);
-    } else if (word == "fonttbl" || word == "colortbl" || word == "stylesheet") {
+    } else if (!Top().table && (word == "fonttbl" || word == "colortbl" || word == "stylesheet")) {
+        // (A table's reader starts no other table.)
         Top().table = true;
         Top().names = word != "colortbl";
+        Top().fonts = word == "fonttbl";
     }
     Keep(out, !delimited);
+}
+
+void TRtfGuard::ReadOnAfterFontTable(std::string& out) {
+    Keep(out);
+    state_ = TState::Text;
+    // What follows is read as the document's own text, in the groups still open.
+    for (TGroup& group : groups_) group.table = group.names = group.fonts = false;
+    nameLength_ = 0;
 }
 
 void TRtfGuard::EndPictureData() noexcept {

@@ -65,7 +65,8 @@ struct TBeyondReader {
 //  - ends the skip of an \uN's fallback with a word the reader does not know where a group
 //    opens in its place: the reader would put the brace back, read it again and push the
 //    group twice, so that the document never closes.
-// After a broken hex escape the reader stops: what follows passes unexamined.
+// After a broken hex escape the reader stops: what follows passes unexamined. In a font table
+// it reads on after the escape, as the document's text.
 class TRtfGuard {
   public:
     // The reader's group stack; the document's own group counts one.
@@ -89,11 +90,12 @@ class TRtfGuard {
     int Depth() const noexcept { return readerDepth_; }
 
   private:
-    enum class TState { Text, Escape, Word, Parameter, Hex1, Hex2, Verbatim, Ended };
+    enum class TState { Text, Escape, Word, Parameter, Hex1, Hex2, BrokenHex, Verbatim, Ended };
     struct TGroup {
         long long fallback = 1;   // \ucN: the text tokens the reader skips after \uN
         bool table = false;       // the reader reads the group as a font, colour or style table
         bool names = false;       // ... as a font table or style sheet, whose text is names
+        bool fonts = false;       // ... as a font table
         bool destination = false; // a picture's or object's reader reads the group
     };
     // The reader's tokens, once complete: held_ holds their bytes.
@@ -104,6 +106,8 @@ class TRtfGuard {
     void Keep(std::string& out, bool openWord = false);
     void Drop(std::string& out, const char* separator = nullptr);
     void Strand(); // one more reader left on the reader's stack
+    // A broken hex escape ended the font table's reader: the reader reads on after it.
+    void ReadOnAfterFontTable(std::string& out);
     TGroup& Top() noexcept { return groups_.back(); }
     // A picture's reader: its data is the first run of text in its own group, two characters
     // a byte, whatever the characters.

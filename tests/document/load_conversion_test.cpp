@@ -421,6 +421,10 @@ TEST(RtfGuard, RefusesWhatTheReaderCannotTakeAndNothingItCan) {
         {"a bitmap's colours beyond its data", bitmap(1, 1, 8, 0x40000000, 4096), true},
         {"a bitmap of more rows than its data", bitmap(1, 0x7FFFFFFF, 32, 0, 4096), true},
         {"a bitmap without its header", "{\\rtf1{\\pict\\dibitmap0 0000}x}", true},
+        {"the reader stops at a broken hex escape", "{\\rtf1 a\\'5 " + std::string(40, '{'), false},
+        {"but reads on after a font table's", font + "A\\'5 ;}}" + std::string(40, '{'), true},
+        {"... in a colour table inside the font table", font + "A;}{\\colortbl;}\\'8{" + std::string(40, '{'),
+         true},
         {"a metafile is no bitmap", "{\\rtf1{\\pict\\wmetafile8 0000}x}", false},
     };
     for (const auto& row : rows) EXPECT_EQ(DepthAfter(row.rtf) < 0, row.refused) << row.rule;
