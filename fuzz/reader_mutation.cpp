@@ -21,6 +21,7 @@
 #include <cstring>
 #include <ctime>
 #include <exception>
+#include <memory>
 #include <optional>
 #include <set>
 #include <stdexcept>
@@ -121,9 +122,17 @@ std::optional<std::uint64_t> NamedInput(const char* variable) {
     return std::strtoull(value, nullptr, 10);
 }
 
+// Ends the process with the exception's code, before Wine would start its debugger for it
+// (which ignores the error mode, and whose dialog would wait for a click).
+LONG WINAPI EndOnCrash(EXCEPTION_POINTERS* exception) {
+    ::TerminateProcess(::GetCurrentProcess(), exception->ExceptionRecord->ExceptionCode);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
 int RunChild(const std::string& pipeName, const std::string& inputPath) {
     // A crash ends the process at once: no debugger, no box.
     ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    ::SetUnhandledExceptionFilter(&EndOnCrash);
     UniqueFile pipe(
         ::CreateFileA(pipeName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!pipe) return 2;
@@ -411,7 +420,8 @@ int RunParent(const TOptions& options) {
     const fuzz::TMutator mutator(seeds);
     std::fflush(stdout);
 
-    std::FILE* log = std::fopen((out + "findings.log").c_str(), "a");
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> log(std::fopen((out + "findings.log").c_str(), "a"),
+                                                              &std::fclose);
     if (!log) throw std::runtime_error("the output folder " + options.out + " cannot be written");
     std::set<std::string> found;
     TCounts counts;
@@ -427,11 +437,12 @@ int RunParent(const TOptions& options) {
         const std::string input = k < seeds.size() ? seeds[k].bytes : mutator.Make(seed, k, &what);
         if (!testing::WriteFileBytes(inputPath, input))
             throw std::runtime_error("the input cannot be written");
-        if (!child) {
-            child.emplace(exe, inputPath, static_cast<unsigned>(counts.children++));
-        }
+        if (!child) child.emplace(exe, inputPath, static_cast<unsigned>(counts.children++));
+        const ULONGLONG began = ::GetTickCount64();
         const TResult result = child->Load(k, options.timeoutMs);
+        const ULONGLONG ms = ::GetTickCount64() - began;
         ++counts.runs;
+        std::string line;
         if (result.kind == TResult::Answered) {
             switch (result.outcome) {
             case kLoaded:
@@ -450,23 +461,29 @@ int RunParent(const TOptions& options) {
                 ++counts.otherErrors;
                 break;
             }
-            if (!options.replay.empty())
-                std::printf("%s: %s\n", seeds[k].name.c_str(), OutcomeName(result.outcome));
+            line = OutcomeName(result.outcome);
         } else {
             child.reset();
             const bool crash = result.kind == TResult::Crashed;
             ++(crash ? counts.crashes : counts.hangs);
             const std::string name = std::string(crash ? "crash-" : "hang-") + ContentHash(input) + ".rtf";
             if (found.insert(name).second) testing::WriteFileBytes(out + name, input);
-            char line[200];
-            std::snprintf(line, sizeof line, "%s input %llu (seed %llu), exit code 0x%08lx, %zu bytes: %s",
-                          crash ? "CRASH" : "HANG", static_cast<unsigned long long>(k),
-                          static_cast<unsigned long long>(seed), static_cast<unsigned long>(result.exitCode),
-                          input.size(), (out + name).c_str());
-            std::printf("%s\n", line);
-            std::fprintf(log, "%s; %s\n", line, what.c_str());
-            std::fflush(log);
+            char code[40];
+            std::snprintf(code, sizeof code, "exit code 0x%08lx",
+                          static_cast<unsigned long>(result.exitCode));
+            line = std::string(crash ? "CRASH " : "HANG ") + (crash ? code : "ended") + ", " +
+                   std::to_string(input.size()) + " bytes: " + out + name;
+            std::fprintf(log.get(), "%s; input %llu of seed %llu, %s\n", line.c_str(),
+                         static_cast<unsigned long long>(k), static_cast<unsigned long long>(seed),
+                         what.c_str());
+            std::fflush(log.get());
         }
+        // A replay tells what each file did; a run, its findings.
+        if (!options.replay.empty())
+            std::printf("%s: %s (%llu ms)\n", seeds[k].name.c_str(), line.c_str(),
+                        static_cast<unsigned long long>(ms));
+        else if (result.kind != TResult::Answered)
+            std::printf("%s (input %llu)\n", line.c_str(), static_cast<unsigned long long>(k));
         if (elapsed() - lastReport >= 10) {
             lastReport = elapsed();
             std::printf("reader_mutation: %s\n", CountsLine(counts, lastReport).c_str());
@@ -474,10 +491,10 @@ int RunParent(const TOptions& options) {
         std::fflush(stdout);
     }
     child.reset();
-    std::fclose(log);
     std::printf("reader_mutation: done: %s\n", CountsLine(counts, elapsed()).c_str());
     if (!found.empty()) std::printf("reader_mutation: findings in %s (findings.log)\n", options.out.c_str());
-    std::printf("reader_mutation: seed %llu\n", static_cast<unsigned long long>(seed));
+    if (options.replay.empty())
+        std::printf("reader_mutation: seed %llu\n", static_cast<unsigned long long>(seed));
     return counts.crashes + counts.hangs > 0 ? 1 : 0;
 }
 
