@@ -12,13 +12,22 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
 cd "$root"
 # The reader mutation run itself, with a display (below): a Wine server of its own, ended
-# afterwards. A child that crashes ends at once: the program turns Wine's crash dialog off.
+# afterwards. A child that crashes ends itself at once; should Wine's debugger start all the
+# same, it shows no dialog during the run (the prefix's setting is put back afterwards).
 if [ "${1:-}" = --reader-inner ]; then
   shift
   source "$here/env.sh"
   fresh_wineserver
+  key='HKCU\Software\Wine\WineDbg'
+  shown=$(wine reg query "$key" /v ShowCrashDialog 2>/dev/null | awk '/ShowCrashDialog/ { print $3 }' | tr -d '\r')
+  wine reg add "$key" /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   wine build/win/fuzz/reader_mutation.exe "$@"
   result=$?
+  if [ -n "$shown" ]; then
+    wine reg add "$key" /v ShowCrashDialog /t REG_DWORD /d $((shown)) /f >/dev/null 2>&1
+  else
+    wine reg delete "$key" /v ShowCrashDialog /f >/dev/null 2>&1
+  fi
   wineserver -k 2>/dev/null || true
   exit $result
 fi
