@@ -7,14 +7,20 @@
 // each input to disk before the child is told to load it, and waits for the answer no longer
 // than the timeout: a child that takes longer is ended and the input kept as a hang, a child
 // that dies on an input is a crash, and a fresh child goes on from the next input. Findings
-// land in the output folder as crash-<hash>.rtf and hang-<hash>.rtf, with findings.log.
+// land in the output folder as crash-<hash>.rtf and hang-<hash>.rtf, with findings.log; an
+// input the program refused with an error other than a read error, or whose read error left
+// the document changed, as error-<hash>.rtf and changed-<hash>.rtf.
 //
 // Usage: reader_mutation [--seconds N | --runs N] [--seed N] [--out FOLDER] [--timeout SECONDS]
 //                        [--small] [--replay FILE...]
+// --small seeds from the small hostile corpus; --replay loads the files given, in turn, and
+// tells what each did. DODIR_READER_MUTATION_CRASH_AT=k (or _HANG_AT=k) makes the child crash
+// (or hang) on input number k, to check the runner itself.
 // Exits 1 when a crash or a hang was found, 2 when the run could not be made.
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -314,7 +320,10 @@ TOptions ParseOptions(int argc, char** argv) {
         } else if (a == "--replay") {
             while (i + 1 < argc) o.replay.push_back(argv[++i]);
         } else {
-            throw std::invalid_argument("unknown option " + a);
+            throw std::invalid_argument(
+                "unknown option " + a +
+                "; usage: reader_mutation [--seconds N | --runs N] [--seed N] [--out FOLDER] "
+                "[--timeout SECONDS] [--small] [--replay FILE...]");
         }
     }
     for (char& c : o.out)
@@ -462,6 +471,17 @@ int RunParent(const TOptions& options) {
                 break;
             }
             line = OutcomeName(result.outcome);
+            // Not the reader's failures but the program's: kept, without failing the run.
+            if (result.outcome == kOtherError || result.outcome == kNotKept) {
+                const std::string name = std::string(result.outcome == kOtherError ? "error-" : "changed-") +
+                                         ContentHash(input) + ".rtf";
+                if (found.insert(name).second) testing::WriteFileBytes(out + name, input);
+                line += ": " + out + name;
+                std::fprintf(log.get(), "%s; input %llu of seed %llu, %s\n", line.c_str(),
+                             static_cast<unsigned long long>(k), static_cast<unsigned long long>(seed),
+                             what.c_str());
+                std::fflush(log.get());
+            }
         } else {
             child.reset();
             const bool crash = result.kind == TResult::Crashed;
@@ -508,6 +528,8 @@ int main(int argc, char** argv) {
         return RunParent(ParseOptions(argc, argv));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "reader_mutation: %s\n", e.what());
-        return 2;
+    } catch (...) {
+        std::fprintf(stderr, "reader_mutation: an unknown error\n");
     }
+    return 2;
 }
