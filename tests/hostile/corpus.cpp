@@ -81,6 +81,14 @@ std::vector<TCorpusFile> MakeCorpus(const std::string& savedRtf, bool small, uns
     add("star-chain-25000.rtf", "{\\rtf1{" + Repeat("\\*", 25000) + "\\generator x;}}");
     add("pict-info-1000.rtf", "{\\rtf1" + Repeat("{\\pict\\picw1\\info}", 1000) + "x}");
     add("pict-info-20000.rtf", "{\\rtf1" + Repeat("{\\pict\\picw1\\info}", 20000) + "x}");
+    // A broken hex escape ends the font table's reader, and the reader reads on: groups too
+    // deep, a word too long, groups after \uN (found by the reader mutation run).
+    const std::string broken = "{\\rtf1{\\fonttbl{\\f0 A\\'5 ;}}";
+    add("fonttbl-brokenhex-deep.rtf", broken + std::string(40, '{') + "x" + std::string(41, '}'));
+    add("fonttbl-brokenhex-word.rtf", broken + "\\" + std::string(5000, 'a') + " x}");
+    add("fonttbl-brokenhex-ubrace.rtf", broken + Repeat("\\u12354{", 20) + "x" + std::string(21, '}'));
+    add("colortbl-in-fonttbl.rtf",
+        "{\\rtf1{\\fonttbl{\\f0 A;}{\\colortbl;}\\'8{" + std::string(40, '{') + "x}");
     // Bitmaps whose headers name more colours or pixels than their data holds.
     const auto bitmap = [](const char* header) {
         return "{\\rtf1{\\pict\\dibitmap0 28000000" + std::string(header) + Repeat("ab", 64) + "}x}";
