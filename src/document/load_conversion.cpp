@@ -68,9 +68,6 @@ void TRtfGuard::Feed(const char* p, std::size_t n, std::string& out) {
         const char c = p[i];
         if (c == '\0') continue; // never reaches the reader
         switch (state_) {
-        case TState::Verbatim:
-            out += c;
-            continue;
         case TState::Ended:
             continue;
         case TState::Text:
@@ -107,20 +104,15 @@ void TRtfGuard::Feed(const char* p, std::size_t n, std::string& out) {
         case TState::BrokenHex:
             held_ += c;
             if (state_ == TState::BrokenHex) {
-                ReadOnAfterFontTable(out);
+                ReadOnAfterBrokenEscape(out);
             } else if (HexDigit(c) < 0) {
                 // The reader takes the two characters after \' whatever they are and stops at a
-                // broken hex escape: what follows does not matter. But the font table's reader
-                // puts a token of its own in place of the stop, and the reader reads on.
-                if (!Top().fonts) {
-                    out += held_;
-                    held_.clear();
-                    state_ = TState::Verbatim;
-                } else if (state_ == TState::Hex1) {
+                // broken hex escape, but the font table's reader puts a token of its own in
+                // place of the stop, and the reader reads on: the guard reads on in every case.
+                if (state_ == TState::Hex1)
                     state_ = TState::BrokenHex;
-                } else {
-                    ReadOnAfterFontTable(out);
-                }
+                else
+                    ReadOnAfterBrokenEscape(out);
             } else if (state_ == TState::Hex1) {
                 hex_ = static_cast<unsigned>(HexDigit(c));
                 state_ = TState::Hex2;
@@ -192,7 +184,9 @@ void TRtfGuard::Text(unsigned value, std::string& out) {
             pictures_.back().data != TPicture::Read)
             pictures_.back().Add(value);
     }
-    if (Top().names && value != '\r' && value != '\n' && value != 0) {
+    if (value != '\r' && value != '\n' && value != 0)
+        TableToken(value == ';' ? TToken::Semicolon : TToken::Text);
+    if ((Top().names || lost_) && value != '\r' && value != '\n' && value != 0) {
         // A name runs up to a ';' or the next token that is not text; the reader passes over
         // line breaks and NULs inside it.
         nameLength_ = value == ';' ? 0 : nameLength_ + 1;
@@ -220,6 +214,7 @@ void TRtfGuard::Control(std::string& out) {
     // group, one that is not the group's first word may make the reader read on past its end.
     EndPictureData();
     const bool star = held_ == "\\*";
+    TableToken(star ? TToken::Star : TToken::Other);
     if (star && (afterStar_ || (!groupStart_ && (Top().destination || stranded_ > 0)))) Strand();
     groupStart_ = groupStart_ && star;
     afterStar_ = star;
@@ -242,6 +237,7 @@ void TRtfGuard::Group(bool open, std::string& out) {
     groupStart_ = open;
     afterStar_ = false;
     EndPictureData();
+    TableToken(open ? TToken::Open : TToken::Close);
     if (!open && !pictures_.empty() && pictures_.back().depth == readerDepth_) {
         // The picture's reader hands its data to the system at its group's end.
         pictures_.back().Check();
@@ -303,21 +299,83 @@ void TRtfGuard::Word(bool delimited, std::string& out) {
         const std::uint32_t sum = negative_ ? 0u - parameter_ : parameter_;
         const long long fallback = digits_ ? static_cast<std::int32_t>(sum) : kNoParameter;
         Top().fallback = std::max(0LL, fallback);
-    } else if (!Top().table && (word == "fonttbl" || word == "colortbl" || word == "stylesheet")) {
+    }
+    if (!Top().table && (word == "fonttbl" || word == "colortbl" || word == "stylesheet")) {
         // (A table's reader starts no other table.)
         Top().table = true;
         Top().names = word != "colortbl";
-        Top().fonts = word == "fonttbl";
+        if (Top().names)
+            table_ = TTableRead{.kind = word == "fonttbl" ? TTableRead::Fonts : TTableRead::Styles,
+                                .depth = readerDepth_};
+    } else {
+        TableToken(word == "f" ? TToken::FontNumber : TToken::Other);
     }
     Keep(out, !delimited);
 }
 
-void TRtfGuard::ReadOnAfterFontTable(std::string& out) {
+void TRtfGuard::ReadOnAfterBrokenEscape(std::string& out) {
     Keep(out);
     state_ = TState::Text;
     // What follows is read as the document's own text, in the groups still open.
-    for (TGroup& group : groups_) group.table = group.names = group.fonts = false;
+    for (TGroup& group : groups_) group.table = group.names = false;
+    table_.kind = TTableRead::None;
     nameLength_ = 0;
+}
+
+void TRtfGuard::TableToken(TToken token) noexcept {
+    TTableRead& t = table_;
+    if (t.kind == TTableRead::None) return;
+    // The group the token is in, counted from the table's: 0 the table's own, 1 an entry's.
+    const int level = readerDepth_ - t.depth;
+    const bool fonts = t.kind == TTableRead::Fonts;
+    bool lost = false;
+    if (level == 0 && token == TToken::Close) {
+        // The table's group closes: where an entry would start, the table ends there.
+        lost = t.phase != TTableRead::First && (t.braced ? t.phase != TTableRead::Start : t.midEntry);
+        t.kind = TTableRead::None;
+    } else if (level == 0 && fonts && (t.phase == TTableRead::First ? token != TToken::Open : !t.braced)) {
+        // Entries without braces: "\f0 name;" up to a ';'; a group in one is passed over.
+        if (t.phase == TTableRead::First && token != TToken::FontNumber) lost = true;
+        t.phase = TTableRead::Entry;
+        t.braced = false;
+        if (token == TToken::Semicolon)
+            t.midEntry = false;
+        else if (token != TToken::Open)
+            t.midEntry = true;
+    } else if (level == 0) {
+        // Entries in braces: "{...name;}"; only a brace opens one.
+        if (token != TToken::Open) lost = true;
+        t.braced = true;
+        t.phase = TTableRead::Entry;
+        t.afterText = t.afterSemicolon = t.afterStar = t.skipToEnd = false;
+    } else if (level == 1 && t.braced) {
+        if (token == TToken::Close) {
+            // The entry's reader takes one more token as its end: this brace only after a ';' or
+            // a name (which puts the brace back). A style's reader passes over a brace after a
+            // name without taking it, and a \* passes over the entry's rest.
+            lost = fonts ? !(t.afterSemicolon || t.afterText) : !(t.afterSemicolon || t.skipToEnd);
+            t.phase = TTableRead::Start;
+        } else if (t.skipToEnd) {
+            // The word after \* is taken with it; a group there would end the passing over.
+            lost = t.afterStar && token == TToken::Open;
+            t.afterStar = false;
+        } else if (t.afterSemicolon) {
+            lost = true;
+        } else if (token == TToken::Semicolon) {
+            t.afterSemicolon = true;
+        } else if (!fonts && token == TToken::Star) {
+            t.skipToEnd = t.afterStar = true;
+        } else if (!fonts && token == TToken::Open && t.afterText) {
+            lost = true; // a style's name takes the brace after it
+        } else {
+            t.afterText = token == TToken::Text;
+        }
+    }
+    // Deeper groups are passed over whole.
+    if (lost) {
+        lost_ = true;
+        t.kind = TTableRead::None;
+    }
 }
 
 void TRtfGuard::EndPictureData() noexcept {

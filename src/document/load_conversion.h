@@ -65,8 +65,10 @@ struct TBeyondReader {
 //  - ends the skip of an \uN's fallback with a word the reader does not know where a group
 //    opens in its place: the reader would put the brace back, read it again and push the
 //    group twice, so that the document never closes.
-// After a broken hex escape the reader stops: what follows passes unexamined. In a font table
-// it reads on after the escape, as the document's text.
+// After a broken hex escape the reader stops, but in a font table it reads on after the escape
+// as the document's text: the guard reads on in every case. A font table or style sheet whose
+// entries the reader takes otherwise than their groups say makes every later run of text a
+// name that may overflow the name buffer.
 class TRtfGuard {
   public:
     // The reader's group stack; the document's own group counts one.
@@ -90,12 +92,11 @@ class TRtfGuard {
     int Depth() const noexcept { return readerDepth_; }
 
   private:
-    enum class TState { Text, Escape, Word, Parameter, Hex1, Hex2, BrokenHex, Verbatim, Ended };
+    enum class TState { Text, Escape, Word, Parameter, Hex1, Hex2, BrokenHex, Ended };
     struct TGroup {
         long long fallback = 1;   // \ucN: the text tokens the reader skips after \uN
         bool table = false;       // the reader reads the group as a font, colour or style table
         bool names = false;       // ... as a font table or style sheet, whose text is names
-        bool fonts = false;       // ... as a font table
         bool destination = false; // a picture's or object's reader reads the group
     };
     // The reader's tokens, once complete: held_ holds their bytes.
@@ -106,8 +107,24 @@ class TRtfGuard {
     void Keep(std::string& out, bool openWord = false);
     void Drop(std::string& out, const char* separator = nullptr);
     void Strand(); // one more reader left on the reader's stack
-    // A broken hex escape ended the font table's reader: the reader reads on after it.
-    void ReadOnAfterFontTable(std::string& out);
+    // After a broken hex escape the reader stops, unless the font table's reader ends there:
+    // then it reads on.
+    void ReadOnAfterBrokenEscape(std::string& out);
+    // The reader of a font table or style sheet takes its entries by tokens of its own, not by
+    // groups: a table it reads otherwise than its groups say loses the guard the names' ends.
+    struct TTableRead {
+        enum { None, Fonts, Styles } kind = None;
+        int depth = 0; // the reader's group depth at the table's group
+        enum { First, Start, Entry } phase = First;
+        bool braced = false;         // entries in groups of their own
+        bool midEntry = false;       // an entry without braces has begun
+        bool afterText = false;      // the last token of an entry in braces was text
+        bool afterSemicolon = false; // ... was its ';'
+        bool afterStar = false;      // ... was \*
+        bool skipToEnd = false;      // a style's reader passes over the rest of the entry
+    };
+    enum class TToken { Text, Semicolon, FontNumber, Star, Open, Close, Other };
+    void TableToken(TToken token) noexcept;
     TGroup& Top() noexcept { return groups_.back(); }
     // A picture's reader: its data is the first run of text in its own group, two characters
     // a byte, whatever the characters.
@@ -142,6 +159,8 @@ class TRtfGuard {
     bool afterStar_ = false;         // the last token was \*
     int stranded_ = 0;               // readers left on the reader's stack
     std::vector<TPicture> pictures_; // the pictures being read, innermost last
+    TTableRead table_;
+    bool lost_ = false; // a table read otherwise than its groups say: any run of text may be a name
 };
 
 // The document does not start as rich text does ("{\rtf" or "{\urtf"): it is plain text.

@@ -421,10 +421,17 @@ TEST(RtfGuard, RefusesWhatTheReaderCannotTakeAndNothingItCan) {
         {"a bitmap's colours beyond its data", bitmap(1, 1, 8, 0x40000000, 4096), true},
         {"a bitmap of more rows than its data", bitmap(1, 0x7FFFFFFF, 32, 0, 4096), true},
         {"a bitmap without its header", "{\\rtf1{\\pict\\dibitmap0 0000}x}", true},
-        {"the reader stops at a broken hex escape", "{\\rtf1 a\\'5 " + std::string(40, '{'), false},
-        {"but reads on after a font table's", font + "A\\'5 ;}}" + std::string(40, '{'), true},
+        {"a broken hex escape ends a font table", font + "A\\'5 ;}}" + std::string(40, '{'), true},
         {"... in a colour table inside the font table", font + "A;}{\\colortbl;}\\'8{" + std::string(40, '{'),
          true},
+        {"tables as written",
+         "{\\rtf1{\\fonttbl{\\f0 A;}{\\f1\\fnil{\\*\\falt B}C;}}{\\stylesheet{\\s0 N;}{\\*\\cs1 D;}}" +
+             std::string(name + 1, 'x') + "}",
+         false},
+        {"fonts without braces", "{\\rtf1{\\fonttbl\\f0\\fnil A;\\f1 B;}" + std::string(name + 1, 'x') + "}",
+         false},
+        {"a font table read past its brace", font + "A;}B;}" + std::string(name + 1, 'x') + ";}", true},
+        {"a style name ended by a brace", style + "N}}" + std::string(name + 1, 'x') + ";}", true},
         {"a metafile is no bitmap", "{\\rtf1{\\pict\\wmetafile8 0000}x}", false},
     };
     for (const auto& row : rows) EXPECT_EQ(DepthAfter(row.rtf) < 0, row.refused) << row.rule;
@@ -471,8 +478,8 @@ TEST(LoadConversion, RichTextLosesTheEscapesThatSpellNulCharacters) {
         {"{\\fonttbl{\\f0 A\\u0?\\'00B;}}{\\colortbl;\\u0;}\\u0?",
          "{\\fonttbl{\\f0 A\\u0?\\'00B;}}{\\colortbl;\\u0;}"},
         {open + "\\'82\\u0?\\'a0" + close, open + "\\'82\\'a0" + close}, // no room for a group
-        {"a\\'zz\\u0?\\'00", "a\\'zz\\u0?\\'00"},
-        {"x}\\fonttbl}{\\b y\\'00", "x"}, // nothing after the document's end
+        {"a\\'zz\\u0?\\'00", "a\\'zz"},                                  // read on after a broken escape
+        {"x}\\fonttbl}{\\b y\\'00", "x"},                                // nothing after the document's end
         {"\\u12354{x}\\u12354?{y}\\uc2\\u12354 ?{z}",
          "\\u12354\\dodirgroup {x}\\u12354?{y}\\uc2\\u12354 ?\\dodirgroup {z}"},
     };
