@@ -233,11 +233,12 @@ bool TRichEdit::ReplaceContent(TContentSource& source) {
     // is not rich text empties the control it reads into), and it is never emptied, which
     // costs Wine's control a time growing with the square of its length, but dropped with its
     // window, which costs nothing.
+    // Each attempt reads into a window of its own: what a failed one left is dropped too.
     win::WaitCursor busy;
-    win::UniqueWindow twin = EmptyTwinWindow();
     for (const auto& [format, flags] : {std::pair{TContentFormat::RichText, WPARAM{SF_RTF}},
                                         std::pair{TContentFormat::PlainText, WPARAM{SF_TEXT}}}) {
         if (!source.Start(format)) return false;
+        win::UniqueWindow twin = EmptyTwinWindow();
         StreamCookie in;
         in.source = &source;
         if (!Stream(twin.get(), EM_STREAMIN, flags, in, &StreamInCallback)) continue;

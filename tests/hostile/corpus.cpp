@@ -89,6 +89,9 @@ std::vector<TCorpusFile> MakeCorpus(const std::string& savedRtf, bool small, uns
     add("fonttbl-brokenhex-ubrace.rtf", broken + Repeat("\\u12354{", 20) + "x" + std::string(21, '}'));
     add("colortbl-in-fonttbl.rtf",
         "{\\rtf1{\\fonttbl{\\f0 A;}{\\colortbl;}\\'8{" + std::string(40, '{') + "x}");
+    // Rich text that never closes is read again as plain text, in a window of its own: the
+    // control empties one of many paragraphs in a time growing with their square.
+    add("unclosed-20000-paragraphs.rtf", "{\\rtf1 " + Repeat("x\\par ", 20000));
     // Bitmaps whose headers name more colours or pixels than their data holds.
     const auto bitmap = [](const char* header) {
         return "{\\rtf1{\\pict\\dibitmap0 28000000" + std::string(header) + Repeat("ab", 64) + "}x}";
