@@ -239,6 +239,8 @@ TEST(PrinterJob, WhileSpoolingAPrinterRunsItsOwnLoopAndTheLoopsEndDropsTheJob) {
 // While the platform spools, waiting input goes through the application's own step: Tab in
 // the editor moves the focus to the gutter and types nothing. The program's end arriving then
 // stops the job; the print command returns silently and the quit stays for the message loop.
+// A move of the mouse onto the editor while the next job spools keeps the wait cursor; after
+// the job the editor chooses its own cursor, not the one from before the job.
 TEST(PrintDocument, InputWhileSpoolingIsTheProgramsAndItsEndDropsTheJobAndQuits) {
     ShownForm1 form;
     FillWithLines(*form.operator->(), 700);
@@ -255,6 +257,19 @@ TEST(PrintDocument, InputWhileSpoolingIsTheProgramsAndItsEndDropsTheJobAndQuits)
     MSG quit{};
     EXPECT_TRUE(::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_FALSE(pdfs.AnyWithin(1000));
-    EXPECT_GT(printing::PrintDocument(*form->RichEdit1, Printer()), 1); // the next print works
+    struct Watching : printing::TPrinterLineCanvas {
+        using TPrinterLineCanvas::TPrinterLineCanvas;
+        void StartJob() override {
+            TPrinterLineCanvas::StartJob(); // the platform runs the loop as the job starts
+            seen = ::GetCursor();
+        }
+        HCURSOR seen = nullptr;
+    } watching(Printer());
+    const RECT r = FrameOf(form->RichEdit1->Handle());
+    ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    ::SetCursor(::LoadCursorA(nullptr, IDC_CROSS));
+    EXPECT_GT(printing::PrintDocument(*form->RichEdit1, watching), 1); // the next print works
     EXPECT_GT(pdfs.NewPdf().pages, 1);
+    EXPECT_EQ(watching.seen, ::LoadCursorA(nullptr, IDC_WAIT));
+    EXPECT_EQ(::GetCursor(), ::LoadCursorA(nullptr, IDC_IBEAM));
 }
