@@ -69,6 +69,21 @@ PrintedHeights HeightsOf(const TFont& editorFont) {
     return {size.cy, tm.tmHeight, ::GetDeviceCaps(ic, VERTRES)};
 }
 
+// A system colour set for the scope; the one before is set again however the scope ends.
+class SysColorScope {
+  public:
+    SysColorScope(int index, COLORREF color) : index_(index), saved_(::GetSysColor(index)) {
+        ::SetSysColors(1, &index_, &color);
+    }
+    SysColorScope(const SysColorScope&) = delete;
+    SysColorScope& operator=(const SysColorScope&) = delete;
+    ~SysColorScope() { ::SetSysColors(1, &index_, &saved_); }
+
+  private:
+    int index_;
+    COLORREF saved_;
+};
+
 } // namespace
 
 TEST(PrinterJob, AJobPrintsItsPagesAndEveryStepChecksTheJobState) {
@@ -130,12 +145,9 @@ TEST(PrintCommand, TheDocumentGoesOutOnlyAfterTheDialogIsConfirmedLineForLine) {
     EXPECT_FALSE(pdfs.AnyWithin(1000));
     {
         // Under a light-on-dark scheme the editor's text is white; on paper it is black.
-        const int index = COLOR_WINDOWTEXT;
-        const COLORREF scheme = ::GetSysColor(index), white = RGB(255, 255, 255);
-        ::SetSysColors(1, &index, &white);
+        SysColorScope white(COLOR_WINDOWTEXT, RGB(255, 255, 255));
         BoxWatcher ok({BoxWatcher::Dialog(BoxWatcher::Press(IDOK))});
         form->ToolButton16Click();
-        ::SetSysColors(1, &index, &scheme);
         ASSERT_EQ(ok.Seen().size(), 1u);
     }
     EXPECT_FALSE(Printer().Printing());
