@@ -120,20 +120,16 @@ TEST(HighDpi, AMessageBoxIsLaidOutForTheLargerFont) {
     const struct {
         int at96, at144, unit;
         const char* what;
-    } lengths[] = {
-        {small.clientWidth, large.clientWidth, u.x, "width"},
-        {small.clientHeight, large.clientHeight, u.y, "height"},
-        {small.text.width, large.text.width, u.x, "text width"},
-        {small.text.height, large.text.height, u.y, "text height"},
-        {small.buttonWidth, large.buttonWidth, u.x, "button width"},
-        {small.metrics.buttonHeight, large.metrics.buttonHeight, u.y, "button height"},
-    };
-    for (const auto& l : lengths) {
-        EXPECT_GE(2 * l.at144 * (l.unit + 1), 3 * l.at96 * l.unit)
-            << l.what << ": " << l.at144 << " / " << l.at96;
-        EXPECT_LE(2 * l.at144 * l.unit, 3 * l.at96 * (l.unit + 1))
-            << l.what << ": " << l.at144 << " / " << l.at96;
-    }
+    } lengths[] = {{small.clientWidth, large.clientWidth, u.x, "width"},
+                   {small.clientHeight, large.clientHeight, u.y, "height"},
+                   {small.text.width, large.text.width, u.x, "text width"},
+                   {small.text.height, large.text.height, u.y, "text height"},
+                   {small.buttonWidth, large.buttonWidth, u.x, "button width"},
+                   {small.metrics.buttonHeight, large.metrics.buttonHeight, u.y, "button height"}};
+    for (const auto& l : lengths)
+        EXPECT_TRUE(2 * l.at144 * (l.unit + 1) >= 3 * l.at96 * l.unit &&
+                    2 * l.at144 * l.unit <= 3 * l.at96 * (l.unit + 1))
+            << l.what << ": " << l.at144 << " at 144 dpi, " << l.at96 << " at 96";
 }
 
 // The editor's 18-pixel font is 9 points at 144 dpi, and prints as 9 points.

@@ -69,19 +69,14 @@ PrintedHeights HeightsOf(const TFont& editorFont) {
     return {size.cy, tm.tmHeight, ::GetDeviceCaps(ic, VERTRES)};
 }
 
-// A system colour set for the scope; the one before is set again however the scope ends.
-class SysColorScope {
-  public:
-    SysColorScope(int index, COLORREF color) : index_(index), saved_(::GetSysColor(index)) {
-        ::SetSysColors(1, &index_, &color);
+// A system colour set for the scope; the one before comes back however the scope ends.
+struct SysColorScope {
+    SysColorScope(int i, COLORREF color) : index(i), saved(::GetSysColor(i)) {
+        ::SetSysColors(1, &index, &color);
     }
-    SysColorScope(const SysColorScope&) = delete;
-    SysColorScope& operator=(const SysColorScope&) = delete;
-    ~SysColorScope() { ::SetSysColors(1, &index_, &saved_); }
-
-  private:
-    int index_;
-    COLORREF saved_;
+    ~SysColorScope() { ::SetSysColors(1, &index, &saved); }
+    int index;
+    COLORREF saved;
 };
 
 } // namespace
