@@ -13,33 +13,6 @@ constexpr const char* kClassName = "TMessageForm";
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
 
-// Measures with the box's font selected into a DC.
-class WindowsMeasure : public MessageMeasure {
-  public:
-    explicit WindowsMeasure(HDC dc) : dc_(dc) {}
-
-    MessageSize TextExtent(const std::string& text) override {
-        SIZE size{};
-        ::GetTextExtentPointA(dc_, text.c_str(), static_cast<int>(text.size()), &size);
-        return {size.cx, size.cy};
-    }
-    int CaptionWidth(const std::string& caption) override {
-        RECT r{0, 0, 0, 0};
-        ::DrawTextA(dc_, caption.c_str(), static_cast<int>(caption.size()), &r,
-                    DT_CALCRECT | DT_LEFT | DT_SINGLELINE);
-        return r.right - r.left;
-    }
-    MessageSize WrappedTextSize(const std::string& text, int widthLimit) override {
-        RECT r{0, 0, widthLimit, 0};
-        ::DrawTextA(dc_, text.c_str(), static_cast<int>(text.size()), &r,
-                    DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
-        return {r.right - r.left, r.bottom - r.top};
-    }
-
-  private:
-    HDC dc_;
-};
-
 // Caption widths of the button kinds, measured once per run.
 ButtonWidthCache& ProcessButtonWidths() {
     static ButtonWidthCache cache;
@@ -114,7 +87,7 @@ TMessageForm::TMessageForm(TApplication& app, const std::string& text, MessageKi
     {
         win::WindowDc dc(Handle());
         win::SelectObjectScope selected(dc.get(), font_.get());
-        WindowsMeasure measure(dc.get());
+        DcMessageMeasure measure(dc.get());
         layout_ = LayoutMessageBox(text_, kind_, buttons_, ::GetSystemMetrics(SM_CXSCREEN), measure,
                                    ProcessButtonWidths());
     }

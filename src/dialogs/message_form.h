@@ -14,6 +14,33 @@
 
 namespace dodir {
 
+// Measures with the font selected into dc, as a box does with its own.
+class DcMessageMeasure : public MessageMeasure {
+  public:
+    explicit DcMessageMeasure(HDC dc) : dc_(dc) {}
+
+    MessageSize TextExtent(const std::string& text) override {
+        SIZE size{};
+        ::GetTextExtentPointA(dc_, text.c_str(), static_cast<int>(text.size()), &size);
+        return {size.cx, size.cy};
+    }
+    int CaptionWidth(const std::string& caption) override {
+        RECT r{0, 0, 0, 0};
+        ::DrawTextA(dc_, caption.c_str(), static_cast<int>(caption.size()), &r,
+                    DT_CALCRECT | DT_LEFT | DT_SINGLELINE);
+        return r.right - r.left;
+    }
+    MessageSize WrappedTextSize(const std::string& text, int widthLimit) override {
+        RECT r{0, 0, widthLimit, 0};
+        ::DrawTextA(dc_, text.c_str(), static_cast<int>(text.size()), &r,
+                    DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+        return {r.right - r.left, r.bottom - r.top};
+    }
+
+  private:
+    HDC dc_;
+};
+
 class TMessageForm : public TCustomForm {
   public:
     // Control ids: the message label and the icon carry the ids of the platform's own box;

@@ -21,6 +21,7 @@ const char kCreateMessage[] = "ファイル %s を作成できません";
 const char kReadMessage[] = "ストリームからの読み込みに失敗しました";
 const char kWriteMessage[] = "ストリームへの書き込みに失敗しました";
 const char kKeptMessage[] = "保存した内容はファイル %s に残っています";
+const char kBackupMessage[] = "元の内容はファイル %s に残っています";
 
 // An open file read through the load conversion, from where it stood when it was opened.
 class TFileSource final : public TContentSource {
@@ -103,8 +104,10 @@ void SaveDocument(TContentHolder& content, const std::string& path) {
     if (!content.WriteContent(sink) || replacement.Flush() != 0) throw EOutOfResources(kWriteMessage);
     if (replacement.Commit() != 0) {
         std::string message = FormatMessage1(kCreateMessage, path);
-        // The new content may exist nowhere else: say where it is.
+        // The new content, and the old, may exist nowhere else: say where they are.
         if (replacement.Kept()) message += "\r\n" + FormatMessage1(kKeptMessage, replacement.TemporaryPath());
+        if (replacement.BackupKept())
+            message += "\r\n" + FormatMessage1(kBackupMessage, replacement.BackupPath());
         throw EFCreateError(message);
     }
 }

@@ -93,21 +93,43 @@ TEST(HighDpi, TheMainWindowAndItsControlsFollowTheScreensScale) {
 }
 
 // The message box's metrics come from its font, the platform's message font at this
-// resolution: its buttons and text keep room for that font's letters.
+// resolution: each length of a box is 1.5 times the same box's laid out with the platform's
+// message font at 96 dpi, within what the dialog units' dropped fractions allow (for a unit of
+// d pixels at 96 dpi, from 1.5 d / (d + 1) to 1.5 (d + 1) / d times).
 TEST(HighDpi, AMessageBoxIsLaidOutForTheLargerFont) {
     ASSERT_EQ(win::ScreenPixelsPerInch(), kDpi);
-    const auto box = BuildMessageForm("ファイルを上書き？", MessageKind::Confirmation,
-                                      {MessageButton::Yes, MessageButton::No});
-    HWND message = box->Message();
-    win::WindowDc dc(message);
-    win::SelectObjectScope font(dc.get(), reinterpret_cast<HFONT>(::SendMessageA(message, WM_GETFONT, 0, 0)));
-    TEXTMETRICA tm{};
-    ::GetTextMetricsA(dc.get(), &tm);
-    EXPECT_GE(tm.tmHeight, 16); // the 96-dpi message font's cell, 1.5 times
-    const MessageLayout& layout = box->Layout();
-    EXPECT_GE(layout.metrics.buttonHeight, tm.tmHeight + 8);
-    EXPECT_GE(layout.text.height, tm.tmHeight);
-    for (const auto& b : layout.buttons) EXPECT_GE(b.bounds.height, tm.tmHeight + 8);
+    const std::string text = "ファイルを上書き？";
+    const MessageButtons buttons{MessageButton::Yes, MessageButton::No};
+    const auto box = BuildMessageForm(text, MessageKind::Custom, buttons);
+    // Windows 10's call, looked up: the program runs on Windows 7.
+    using TForDpi = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
+    const auto forDpi = reinterpret_cast<TForDpi>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("user32.dll"), "SystemParametersInfoForDpi")));
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    ASSERT_TRUE(forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, 96));
+    win::UniqueFont font(::CreateFontIndirectW(&metrics.lfMessageFont));
+    win::WindowDc dc(box->Handle());
+    win::SelectObjectScope selected(dc.get(), font.get());
+    DcMessageMeasure measure(dc.get());
+    ButtonWidthCache widths;
+    const MessageLayout small = LayoutMessageBox(text, MessageKind::Custom, buttons,
+                                                 ::GetSystemMetrics(SM_CXSCREEN), measure, widths);
+    const MessageLayout& large = box->Layout();
+    const DialogUnits u = DialogUnitsFromSampleExtent(measure.TextExtent(kDialogUnitSample));
+    const struct {
+        int at96, at144, unit;
+        const char* what;
+    } lengths[] = {{small.clientWidth, large.clientWidth, u.x, "width"},
+                   {small.clientHeight, large.clientHeight, u.y, "height"},
+                   {small.text.width, large.text.width, u.x, "text width"},
+                   {small.text.height, large.text.height, u.y, "text height"},
+                   {small.buttonWidth, large.buttonWidth, u.x, "button width"},
+                   {small.metrics.buttonHeight, large.metrics.buttonHeight, u.y, "button height"}};
+    for (const auto& l : lengths)
+        EXPECT_TRUE(2 * l.at144 * (l.unit + 1) >= 3 * l.at96 * l.unit &&
+                    2 * l.at144 * l.unit <= 3 * l.at96 * (l.unit + 1))
+            << l.what << ": " << l.at144 << " at 144 dpi, " << l.at96 << " at 96";
 }
 
 // The editor's 18-pixel font is 9 points at 144 dpi, and prints as 9 points.

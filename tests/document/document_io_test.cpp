@@ -454,10 +454,11 @@ TEST_F(DocumentIoTest, TargetThatIsAFolderGivesTheCreateError) {
 
 // Each platform step refused or failing, as a file system may do it (the seam replaces
 // the platform's calls). A step refused for a moment is tried again; a replace that got
-// half-way (the target removed, 1176, or renamed to the backup, 1177) is finished by a move;
+// half-way (1176: both files still under their own names, as the platform leaves them when
+// given a backup's name; 1177: the target renamed to the backup) is finished by a move;
 // a replace refused as unsupported falls back to a rename, a refused temporary file to the
 // write in place. A save that succeeds leaves only the target with the new content; one that
-// fails leaves the old target, or says where the new content is.
+// fails leaves the old target, or says where the new content and the old are.
 namespace seam {
 constexpr int kAlways = 1000;
 struct Step {
@@ -480,9 +481,7 @@ BOOL Refused(DWORD error) {
 BOOL Replace(const wchar_t* target, const wchar_t* replacement, const wchar_t* backup) {
     if (row->replaceError == 0 || ++replaceCalls > row->replaceFailures)
         return win::TReplacementFile::kPlatformSteps.replace(target, replacement, backup);
-    if (row->replaceError == ERROR_UNABLE_TO_MOVE_REPLACEMENT) ::DeleteFileW(target);
-    if (row->replaceError == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
-        ::MoveFileW(target, backup ? backup : (std::wstring(target) + L".old").c_str());
+    if (row->replaceError == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) ::MoveFileW(target, backup);
     if (row->blockTarget) ::CreateDirectoryW(target, nullptr);
     if (row->holdReplacement) {
         HANDLE held = ::CreateFileW(replacement, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -515,8 +514,10 @@ TEST_F(DocumentIoTest, EachStepRefusedEndsInTheNewTargetOrTheOldOne) {
     const Step steps[] = {
         {.what = "1176, the new file held 200 ms", .replaceError = k1176, .holdReplacement = true},
         {.what = "1177", .replaceError = k1177},
-        {.what = "1176, the move fails", .replaceError = k1176, .blockTarget = true, .expected = kKept},
-        {.what = "1177, the move fails", .replaceError = k1177, .blockTarget = true, .expected = kKept},
+        {.what = "1176, the new file held for good", .replaceError = k1176, .moveError = kSharing,
+         .expected = kRefused},
+        {.what = "1177, the move and the put-back fail", .replaceError = k1177, .blockTarget = true,
+         .expected = kKept},
         {.what = "1177, the move refused", .replaceError = k1177, .moveError = kDenied, .expected = kRefused},
         {.what = "sharing violations", .replaceError = kSharing, .replaceFailures = 3},
         {.what = "sharing violations for good", .replaceError = kSharing, .replaceFailures = seam::kAlways,
@@ -535,7 +536,8 @@ TEST_F(DocumentIoTest, EachStepRefusedEndsInTheNewTargetOrTheOldOne) {
     // clang-format on
     // The old file is longer than the new one: no part of it may stay behind the new content.
     const std::string p = Path("doc.rtf"), old = "{\\rtf1 " + std::string(600, 'o') + "}";
-    const std::string keptPrefix = "保存した内容はファイル ", keptSuffix = " に残っています";
+    const std::string keptPrefix = "保存した内容はファイル ", oldPrefix = "元の内容はファイル ",
+                      suffix = " に残っています";
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
         ASSERT_TRUE(WriteFileBytes(p, old));
@@ -548,10 +550,16 @@ TEST_F(DocumentIoTest, EachStepRefusedEndsInTheNewTargetOrTheOldOne) {
         if (seam::holder.joinable()) seam::holder.join();
         std::string holder = p;
         if (step.expected == Step::kKept) {
-            ASSERT_EQ(outcome.rfind(CreateError(p) + "\r\n" + keptPrefix, 0), 0u) << outcome;
-            ASSERT_EQ(outcome.substr(outcome.size() - keptSuffix.size()), keptSuffix);
-            const auto at = outcome.find(keptPrefix) + keptPrefix.size();
-            holder = outcome.substr(at, outcome.size() - keptSuffix.size() - at);
+            // The new content's file and the old content's backup, both named and both there.
+            const std::string lead = CreateError(p) + "\r\n" + keptPrefix,
+                              middle = suffix + "\r\n" + oldPrefix;
+            const auto mid = outcome.find(middle);
+            ASSERT_EQ(outcome.rfind(lead, 0), 0u) << outcome;
+            ASSERT_NE(mid, std::string::npos) << outcome;
+            ASSERT_TRUE(outcome.ends_with(suffix)) << outcome;
+            holder = outcome.substr(lead.size(), mid - lead.size());
+            const auto at = mid + middle.size();
+            EXPECT_EQ(ReadFileBytes(outcome.substr(at, outcome.size() - suffix.size() - at)), old);
         } else {
             EXPECT_EQ(outcome, step.expected == Step::kSaved ? "no error" : CreateError(p));
             EXPECT_EQ(Listing(folder_.Path()), std::vector<std::string>{"doc.rtf"});

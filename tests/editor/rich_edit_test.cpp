@@ -530,8 +530,9 @@ TEST_F(RichEditTest, PastedLinesAreCountedAsTheyAre) {
     }
 }
 
-// While the whole content is read in, the pointer is the wait cursor; afterwards it is the
-// cursor from before, whether the read succeeded or failed.
+// While the whole content is read in, the pointer is the wait cursor; afterwards, with no
+// window of the program under the pointer, it is the cursor from before, whether the read
+// succeeded or failed.
 TEST_F(RichEditTest, ReplacingTheContentShowsTheWaitCursorUntilItEndsEvenInFailure) {
     struct WatchingSource : TContentSource {
         bool fail = false;
@@ -551,6 +552,7 @@ TEST_F(RichEditTest, ReplacingTheContentShowsTheWaitCursorUntilItEndsEvenInFailu
         }
     };
     const HCURSOR arrow = ::LoadCursorA(nullptr, IDC_ARROW), wait = ::LoadCursorA(nullptr, IDC_WAIT);
+    ::SetCursorPos(0, 0);
     for (bool fail : {false, true}) {
         ::SetCursor(arrow);
         WatchingSource source;

@@ -69,6 +69,16 @@ PrintedHeights HeightsOf(const TFont& editorFont) {
     return {size.cy, tm.tmHeight, ::GetDeviceCaps(ic, VERTRES)};
 }
 
+// A system colour set for the scope; the one before comes back however the scope ends.
+struct SysColorScope {
+    SysColorScope(int i, COLORREF color) : index(i), saved(::GetSysColor(i)) {
+        ::SetSysColors(1, &index, &color);
+    }
+    ~SysColorScope() { ::SetSysColors(1, &index, &saved); }
+    int index;
+    COLORREF saved;
+};
+
 } // namespace
 
 TEST(PrinterJob, AJobPrintsItsPagesAndEveryStepChecksTheJobState) {
@@ -130,12 +140,9 @@ TEST(PrintCommand, TheDocumentGoesOutOnlyAfterTheDialogIsConfirmedLineForLine) {
     EXPECT_FALSE(pdfs.AnyWithin(1000));
     {
         // Under a light-on-dark scheme the editor's text is white; on paper it is black.
-        const int index = COLOR_WINDOWTEXT;
-        const COLORREF scheme = ::GetSysColor(index), white = RGB(255, 255, 255);
-        ::SetSysColors(1, &index, &white);
+        SysColorScope white(COLOR_WINDOWTEXT, RGB(255, 255, 255));
         BoxWatcher ok({BoxWatcher::Dialog(BoxWatcher::Press(IDOK))});
         form->ToolButton16Click();
-        ::SetSysColors(1, &index, &scheme);
         ASSERT_EQ(ok.Seen().size(), 1u);
     }
     EXPECT_FALSE(Printer().Printing());
@@ -239,6 +246,8 @@ TEST(PrinterJob, WhileSpoolingAPrinterRunsItsOwnLoopAndTheLoopsEndDropsTheJob) {
 // While the platform spools, waiting input goes through the application's own step: Tab in
 // the editor moves the focus to the gutter and types nothing. The program's end arriving then
 // stops the job; the print command returns silently and the quit stays for the message loop.
+// A move of the mouse onto the editor while the next job spools keeps the wait cursor; after
+// the job the editor chooses its own cursor, not the one from before the job.
 TEST(PrintDocument, InputWhileSpoolingIsTheProgramsAndItsEndDropsTheJobAndQuits) {
     ShownForm1 form;
     FillWithLines(*form.operator->(), 700);
@@ -255,6 +264,19 @@ TEST(PrintDocument, InputWhileSpoolingIsTheProgramsAndItsEndDropsTheJobAndQuits)
     MSG quit{};
     EXPECT_TRUE(::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_FALSE(pdfs.AnyWithin(1000));
-    EXPECT_GT(printing::PrintDocument(*form->RichEdit1, Printer()), 1); // the next print works
+    struct Watching : printing::TPrinterLineCanvas {
+        using TPrinterLineCanvas::TPrinterLineCanvas;
+        void StartJob() override {
+            TPrinterLineCanvas::StartJob(); // the platform runs the loop as the job starts
+            seen = ::GetCursor();
+        }
+        HCURSOR seen = nullptr;
+    } watching(Printer());
+    const RECT r = FrameOf(form->RichEdit1->Handle());
+    ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    ::SetCursor(::LoadCursorA(nullptr, IDC_CROSS));
+    EXPECT_GT(printing::PrintDocument(*form->RichEdit1, watching), 1); // the next print works
     EXPECT_GT(pdfs.NewPdf().pages, 1);
+    EXPECT_EQ(watching.seen, ::LoadCursorA(nullptr, IDC_WAIT));
+    EXPECT_EQ(::GetCursor(), ::LoadCursorA(nullptr, IDC_IBEAM));
 }

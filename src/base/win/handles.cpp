@@ -12,6 +12,9 @@ void ImageListTraits::Close(HIMAGELIST h) { ::ImageList_Destroy(h); }
 
 namespace {
 
+// The wait cursors up on this thread.
+thread_local int t_waiting = 0;
+
 bool OpenClipboardPatiently(HWND owner) {
     constexpr int kRetries = 10;
     constexpr DWORD kPauseMs = 10;
@@ -23,6 +26,24 @@ bool OpenClipboardPatiently(HWND owner) {
 }
 
 } // namespace
+
+WaitCursor::WaitCursor() noexcept : previous_(::SetCursor(::LoadCursorA(nullptr, IDC_WAIT))) { ++t_waiting; }
+
+WaitCursor::~WaitCursor() {
+    if (--t_waiting > 0) return; // an outer one still waits
+    POINT at{};
+    HWND under = !::GetCapture() && ::GetCursorPos(&at) ? ::WindowFromPoint(at) : nullptr;
+    if (!under || ::GetWindowThreadProcessId(under, nullptr) != ::GetCurrentThreadId()) {
+        ::SetCursor(previous_);
+        return;
+    }
+    // What the platform sends when the mouse moves over a window.
+    const LRESULT hit = ::SendMessageA(under, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y));
+    ::SendMessageA(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under),
+                   MAKELPARAM(static_cast<WORD>(hit), WM_MOUSEMOVE));
+}
+
+bool WaitCursor::Showing() noexcept { return t_waiting > 0; }
 
 ClipboardScope::ClipboardScope(HWND owner) : open_(OpenClipboardPatiently(owner)) {
     if (!open_) throw Exception("クリップボードを開くことができません");

@@ -122,14 +122,19 @@ class SelectObjectScope {
     HGDIOBJ old_;
 };
 
-// The platform's wait cursor while a long action runs, and the cursor before it afterwards,
-// however the action ends. No message is handled meanwhile, so nothing sets another.
+// The platform's wait cursor while a long action runs, however the action ends. Handlers that
+// run meanwhile (the printer's spooling loop) keep it: the program's windows answer
+// WM_SETCURSOR with it. Afterwards the window under the pointer chooses the cursor again, as
+// after a move of the mouse; only where none of this thread's windows is there (or one holds
+// the mouse captured) does the cursor from before come back.
 class WaitCursor {
   public:
-    WaitCursor() noexcept : previous_(::SetCursor(::LoadCursorA(nullptr, IDC_WAIT))) {}
+    WaitCursor() noexcept;
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
-    ~WaitCursor() { ::SetCursor(previous_); }
+    ~WaitCursor();
+    // Whether a wait cursor is up on this thread.
+    static bool Showing() noexcept;
 
   private:
     HCURSOR previous_;

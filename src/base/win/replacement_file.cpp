@@ -114,6 +114,11 @@ bool RefusedAsUnsupported(DWORD error) {
     return error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED || error == ERROR_ACCESS_DENIED;
 }
 
+bool IsAFile(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 // Runs step until it succeeds or fails otherwise than for a moment; gives 0 or its error.
 template <class Step> DWORD Retried(Step step) {
     DWORD error = 0;
@@ -143,6 +148,7 @@ TReplacementFile::~TReplacementFile() {
 }
 
 std::string TReplacementFile::TemporaryPath() const { return Narrow(Readable(temporary_)); }
+std::string TReplacementFile::BackupPath() const { return Narrow(Readable(backup_)); }
 
 DWORD TReplacementFile::Open(const std::string& target) {
     std::wstring full, folder;
@@ -248,8 +254,10 @@ DWORD TReplacementFile::PutInPlace() {
         // The old file may stand under the backup's name only: put it back, without
         // replacing whatever took the target's name in the meantime. Where it is not back,
         // the temporary file may hold the only copy of the new content.
-        if (!TargetIsAFile()) ::MoveFileExW(backup_.c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH);
-        kept_ = !TargetIsAFile();
+        if (!IsAFile(target_)) ::MoveFileExW(backup_.c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH);
+        kept_ = !IsAFile(target_);
+        // The old file, not back under the target's name, then has its only copy there.
+        backupKept_ = kept_ && IsAFile(backup_);
     }
     return error;
 }
@@ -266,11 +274,6 @@ void TReplacementFile::Finish() {
     }
     // The old file, where the replace put it under the backup's name.
     Retried([this] { return ::DeleteFileW(backup_.c_str()); });
-}
-
-bool TReplacementFile::TargetIsAFile() const {
-    const DWORD attributes = ::GetFileAttributesW(target_.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 } // namespace dodir::win

@@ -65,11 +65,17 @@ class TReplacementFile {
     // briefly. Gives 0 or the error code. When the replace got half-way (the target removed
     // or renamed) the new content is moved to the target's name; if that fails too, the old
     // file is put back, and the temporary file is kept (Kept()) unless the old file stands
-    // under the target's name again. A target written in place is already committed.
+    // under the target's name again; the backup holding the old file then stays as well
+    // (BackupKept()). A target written in place is already committed.
     DWORD Commit();
 
     // After a failed Commit: the temporary file holds the new content and stays on disk.
     bool Kept() const noexcept { return kept_; }
+    // After a failed Commit: the old file could not be put back and stays on disk under the
+    // backup's name (BackupPath()).
+    bool BackupKept() const noexcept { return backupKept_; }
+    // The backup's full path in the ANSI code page.
+    std::string BackupPath() const;
 
   private:
     DWORD OpenInPlace();
@@ -77,7 +83,6 @@ class TReplacementFile {
     // After the new content took the target's place: the old file's kept attributes set
     // again and the backup removed.
     void Finish();
-    bool TargetIsAFile() const;
 
     std::wstring target_;
     std::wstring temporary_;
@@ -88,6 +93,7 @@ class TReplacementFile {
     bool createdInPlace_ = false;
     bool committed_ = false;
     bool kept_ = false;
+    bool backupKept_ = false;
 };
 
 } // namespace dodir::win

@@ -16,6 +16,16 @@ constexpr char kControlProp[] = "dodir.control";
 constexpr char kOriginalProp[] = "dodir.control.proc";
 
 WNDPROC OriginalProc(HWND wnd) { return reinterpret_cast<WNDPROC>(::GetPropA(wnd, kOriginalProp)); }
+
+// While a wait cursor is up, the program's windows (and the children that ask their parent
+// first) keep it wherever the mouse goes. The platform sends WM_SETCURSOR to the window
+// procedure while the mouse message is being taken from the queue: no message loop (the
+// printer's spooling loop among them) gets it to answer.
+bool KeptWaitCursor(UINT msg) {
+    if (msg != WM_SETCURSOR || !WaitCursor::Showing()) return false;
+    ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+    return true;
+}
 } // namespace
 
 void SetErrorReporter(ErrorReporter reporter) noexcept { g_reporter = reporter; }
@@ -83,6 +93,7 @@ LRESULT CALLBACK TWindow::WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM l
         self->handle_ = nullptr;
         return ::DefWindowProcA(wnd, msg, wParam, lParam);
     }
+    if (KeptWaitCursor(msg)) return TRUE;
     return Guard([&] { return self->HandleMessage(msg, wParam, lParam); }, LRESULT{0});
 }
 
@@ -156,6 +167,7 @@ LRESULT CALLBACK TSubclassedControl::SubclassProc(HWND wnd, UINT msg, WPARAM wPa
     // A control that gets the focus becomes its form's active control, however it got it.
     if (msg == WM_SETFOCUS)
         ::SendMessageA(::GetParent(wnd), kMsgSetActiveControl, reinterpret_cast<WPARAM>(wnd), 0);
+    if (KeptWaitCursor(msg)) return TRUE;
     return Guard([&] { return self->HandleMessage(msg, wParam, lParam); }, LRESULT{0});
 }
 
