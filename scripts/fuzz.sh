@@ -6,6 +6,8 @@
 #    rich-text control, under Wine in the project's prefix (Windows build, build/win); the
 #    inputs that crash or hang it go to build/fuzz/reader.
 # Usage: scripts/fuzz.sh [seconds per target, default 60 | --runs N] [target ...]
+# DODIR_FUZZ_SEED=N gives every target the same start (libFuzzer's -seed, reader_mutation's
+# --seed): a run of a number of inputs then repeats exactly.
 # Exits non-zero when a target crashes (or, for reader_mutation, crashes or hangs).
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -45,6 +47,10 @@ else
   shift $(( $# > 0 ? 1 : 0 ))
 fi
 targets=("$@")
+if [ -n "${DODIR_FUZZ_SEED:-}" ]; then
+  limit+=(-seed="$DODIR_FUZZ_SEED")
+  reader_limit+=(--seed "$DODIR_FUZZ_SEED")
+fi
 if [ ${#targets[@]} -eq 0 ]; then
   for src in fuzz/*_fuzz.cpp; do targets+=("$(basename "$src" .cpp)"); done
   targets+=(reader_mutation)

@@ -190,6 +190,9 @@ struct StreamCookie {
 DWORD CALLBACK StreamInCallback(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
     auto& in = *reinterpret_cast<StreamCookie*>(cookie);
     *pcb = 0;
+    // Wine's reader asks again after an error, as each character it reads at the end of its
+    // buffer does: the source, which threw, is asked no more.
+    if (in.refused || in.error) return kReadErrorCode;
     try {
         const std::size_t room = cb > 0 ? static_cast<std::size_t>(cb) : 0;
         *pcb = static_cast<LONG>(in.source->NextPiece(reinterpret_cast<char*>(buf), room));
