@@ -89,6 +89,13 @@ std::vector<TCorpusFile> MakeCorpus(const std::string& savedRtf, bool small, uns
     add("fonttbl-brokenhex-ubrace.rtf", broken + Repeat("\\u12354{", 20) + "x" + std::string(21, '}'));
     add("colortbl-in-fonttbl.rtf",
         "{\\rtf1{\\fonttbl{\\f0 A;}{\\colortbl;}\\'8{" + std::string(40, '{') + "x}");
+    // Refused at its depth while the reader is in a word's number: the reader asks for more
+    // after the refusal (found by the reader mutation run).
+    add("asked-after-refusal.rtf", "{\\rtf1 \\fs" + std::string(366, '9') + "\\listtable " +
+                                       std::string(1585, '9') + Repeat("\\header2147483648", 255) +
+                                       std::string(107, '9') + "\\'9e\\pnstart " + std::string(383, '9') +
+                                       Repeat("{x", 97) + std::string(98, '}') + std::string(2559, '9') +
+                                       " x\\'ef\\objclass1025 \\ts}");
     // Rich text that never closes is read again as plain text, in a window of its own: the
     // control empties one of many paragraphs in a time growing with their square.
     add("unclosed-20000-paragraphs.rtf", "{\\rtf1 " + Repeat("x\\par ", 20000));
