@@ -34,12 +34,12 @@ cmake --build build/native -j "$jobs" || exit 1
 (cd build/native && ctest --output-on-failure -j "$jobs") || status=1
 
 # From a fixed start, so that a run repeats: longer runs from other starts are scripts/fuzz.sh's.
-echo "== fuzzing (libFuzzer, ASan + UBSan, 30 s a target; the rich-text reader under Wine, 600 inputs)"
+echo "== fuzzing (libFuzzer, ASan + UBSan, 30 s a target; the rich-text reader under Wine, 1 400 inputs)"
 mkdir -p build
 native_fuzzers=$(cd fuzz && ls ./*_fuzz.cpp | sed 's|^\./||; s|\.cpp$||')
 # shellcheck disable=SC2086 # one target a word
 if DODIR_FUZZ_SEED=1 "$here/fuzz.sh" 30 $native_fuzzers >build/fuzz.log 2>&1 &&
-  DODIR_FUZZ_SEED=1 "$here/fuzz.sh" --runs 600 reader_mutation >>build/fuzz.log 2>&1; then
+  DODIR_FUZZ_SEED=1 "$here/fuzz.sh" --runs 1400 reader_mutation >>build/fuzz.log 2>&1; then
   grep -E '^== |Done [0-9]+ runs|^reader_mutation: done' build/fuzz.log
 else
   tail -n 40 build/fuzz.log
