@@ -180,12 +180,10 @@ void TRtfGuard::Text(unsigned value, std::string& out) {
     state_ = TState::Text;
     if (value != '\r' && value != '\n' && value != 0) {
         groupStart_ = afterStar_ = false;
-        if (!pictures_.empty() && pictures_.back().depth == readerDepth_ &&
-            pictures_.back().data != TPicture::Read)
+        if (!pictures_.empty() && pictures_.back().depth == readerDepth_ && !pictures_.back().dataRead)
             pictures_.back().Add(value);
-    }
-    if (value != '\r' && value != '\n' && value != 0)
         TableToken(value == ';' ? TToken::Semicolon : TToken::Text);
+    }
     if ((Top().names || lost_) && value != '\r' && value != '\n' && value != 0) {
         // A name runs up to a ';' or the next token that is not text; the reader passes over
         // line breaks and NULs inside it.
@@ -379,12 +377,10 @@ void TRtfGuard::TableToken(TToken token) noexcept {
 }
 
 void TRtfGuard::EndPictureData() noexcept {
-    if (!pictures_.empty() && pictures_.back().data == TPicture::Reading)
-        pictures_.back().data = TPicture::Read;
+    if (!pictures_.empty() && pictures_.back().characters > 0) pictures_.back().dataRead = true;
 }
 
 void TRtfGuard::TPicture::Add(unsigned value) noexcept {
-    data = Reading;
     if (characters < 2 * sizeof header) {
         // The reader's digit: a letter's place after 'a' plus 10, whatever the character.
         const char c = static_cast<char>(value);
@@ -396,7 +392,7 @@ void TRtfGuard::TPicture::Add(unsigned value) noexcept {
 }
 
 void TRtfGuard::TPicture::Check() const {
-    if (!bitmap || data == None) return;
+    if (!bitmap || characters == 0) return;
     const auto field = [&](std::size_t at, std::size_t size) {
         std::uint32_t v = 0;
         for (std::size_t k = size; k-- > 0;) v = v << 8 | header[at + k];

@@ -129,9 +129,9 @@ class TRtfGuard {
     // A picture's reader: its data is the first run of text in its own group, two characters
     // a byte, whatever the characters.
     struct TPicture {
-        int depth = 0;       // the reader's group depth at the picture's group
-        bool bitmap = false; // \dibitmap: the data is a header, colours and pixels
-        enum { None, Reading, Read } data = None;
+        int depth = 0;         // the reader's group depth at the picture's group
+        bool bitmap = false;   // \dibitmap: the data is a header, colours and pixels
+        bool dataRead = false; // its first run of text has ended
         std::size_t characters = 0;
         unsigned char header[40]{}; // the data's first bytes
         void Add(unsigned value) noexcept;
