@@ -13,6 +13,7 @@
 
 #include "ui/application.h"
 #include "app/form1.h"
+#include "app/gutter.h"
 #include "printing/printer.h"
 
 namespace {
@@ -59,7 +60,7 @@ double MedianKeyMicros(dodir::TForm1& form, const std::string& text, Where where
     const std::size_t at = where == Where::Top ? 5 : where == Where::Middle ? text.size() / 2 : text.size();
     form.RichEdit1->SetSelectionStart(static_cast<int>(at));
     form.RichEdit1->SetSelectionLength(0);
-    if (where == Where::Top) form.RichEdit1->ScrollToTop();
+    if (where == Where::Top) ::SendMessageA(form.RichEdit1->Handle(), WM_VSCROLL, SB_TOP, 0);
     LARGE_INTEGER freq;
     ::QueryPerformanceFrequency(&freq);
     std::vector<double> samples;
@@ -96,19 +97,20 @@ double MedianKeyMicros(dodir::TForm1& form, const std::string& text, Where where
             }
             std::printf("    after an edit: %-18s %9.1f us\n", what, total / 5 * 1e6);
         };
-        afterEdit("CaretLine", [&] { form.RichEdit1->CaretLine(); });
-        afterEdit("FirstVisibleLine", [&] { form.RichEdit1->FirstVisibleLine(); });
-        afterEdit("LineCount", [&] { form.RichEdit1->Lines.LineCount(); });
-        afterEdit("ClearAll gutter", [&] { form.RichEdit2->Lines.ClearAll(); });
+        afterEdit("CaretRow", [&] { dodir::rows::CaretRow(*form.RichEdit1); });
+        afterEdit("FirstVisibleRow", [&] { dodir::rows::FirstVisibleRow(*form.RichEdit1); });
+        afterEdit("LineCount", [&] { dodir::rows::LineCount(*form.RichEdit1); });
+        afterEdit("Clear gutter", [&] { form.Gutter->Clear(); });
         afterEdit("Panel3", [&] {
             form.StatusBar1->SetPanelText(dodir::TStatusPanel::Caret, std::to_string(::GetTickCount()));
         });
         afterEdit("Refresh", [&] { form.RefreshLineNumbers(); });
-        time("CaretLine", [&] { form.RichEdit1->CaretLine(); });
-        time("FirstVisibleLine", [&] { form.RichEdit1->FirstVisibleLine(); });
-        time("LineCount", [&] { form.RichEdit1->Lines.LineCount(); });
-        time("HasLine(first+25)",
-             [&] { form.RichEdit1->Lines.HasLine(form.RichEdit1->FirstVisibleLine() + 25); });
+        time("CaretRow", [&] { dodir::rows::CaretRow(*form.RichEdit1); });
+        time("FirstVisibleRow", [&] { dodir::rows::FirstVisibleRow(*form.RichEdit1); });
+        time("EM_GETFIRSTVISIBLELINE",
+             [&] { ::SendMessageA(form.RichEdit1->Handle(), EM_GETFIRSTVISIBLELINE, 0, 0); });
+        time("LineCount", [&] { dodir::rows::LineCount(*form.RichEdit1); });
+        time("Lines.LineCount", [&] { form.RichEdit1->Lines.LineCount(); });
     }
     std::sort(samples.begin(), samples.end());
     return samples[samples.size() / 2];

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "app/form1.h"
+#include "app/gutter.h"
 #include "printing/printer.h"
 #include "ui/application.h"
 #include "bench_clock.h"
@@ -62,10 +63,10 @@ int main(int argc, char** argv) {
     HWND editor = form.RichEdit1->Handle();
     if (how == "rtf") {
         // The editor's own copy: rich text on the clipboard.
-        ::SetWindowTextA(form.RichEdit2->Handle(), text.c_str());
-        ::SendMessageA(form.RichEdit2->Handle(), EM_SETSEL, 0, -1);
-        ::SendMessageA(form.RichEdit2->Handle(), WM_COPY, 0, 0);
-        ::SetWindowTextA(form.RichEdit2->Handle(), "");
+        ::SetWindowTextA(form.Gutter->RichEdit2->Handle(), text.c_str());
+        ::SendMessageA(form.Gutter->RichEdit2->Handle(), EM_SETSEL, 0, -1);
+        ::SendMessageA(form.Gutter->RichEdit2->Handle(), WM_COPY, 0, 0);
+        ::SetWindowTextA(form.Gutter->RichEdit2->Handle(), "");
     } else {
         PutText(form.Handle(), text);
     }
@@ -81,8 +82,8 @@ int main(int argc, char** argv) {
             call();
             std::printf("    %-40s %8.3f s\n", what, Now() - a);
         };
-        part("CaretLine", [&] { form.RichEdit1->CaretLine(); });
-        part("FirstVisibleLine", [&] { form.RichEdit1->FirstVisibleLine(); });
+        part("CaretRow", [&] { dodir::rows::CaretRow(*form.RichEdit1); });
+        part("FirstVisibleRow", [&] { dodir::rows::FirstVisibleRow(*form.RichEdit1); });
         part("LineCount", [&] { form.RichEdit1->Lines.LineCount(); });
         part("RefreshLineNumbers (all again)", [&] { form.RefreshLineNumbers(); });
     };

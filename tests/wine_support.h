@@ -59,6 +59,27 @@ inline void PressKey(UINT vk) {
 }
 
 // Replaces a window's text, and handles what follows.
+// What a rich edit control itself answers of its display lines (counted from 0).
+inline int FirstVisibleLine(HWND edit) {
+    return static_cast<int>(::SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0));
+}
+inline int CaretLine(HWND edit) {
+    return static_cast<int>(::SendMessageA(edit, EM_LINEFROMCHAR, static_cast<WPARAM>(-1), 0));
+}
+inline int ClientHeight(HWND wnd) {
+    RECT client{};
+    ::GetClientRect(wnd, &client);
+    return client.bottom;
+}
+// The top of a display line in client pixels; the client's height for a line it lacks.
+inline int LineTop(HWND edit, int line) {
+    const auto start = ::SendMessageA(edit, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
+    if (start < 0) return ClientHeight(edit);
+    POINTL at{};
+    ::SendMessageA(edit, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), start);
+    return static_cast<int>(at.y);
+}
+
 inline void SetTextAndPump(HWND wnd, const std::string& text) {
     ::SetWindowTextA(wnd, text.c_str());
     Pump();

@@ -7,7 +7,6 @@
 #include <optional>
 
 #include "base/errors.h"
-#include "app/gutter_numbers.h"
 #include "base/win/font.h"
 #include "dialogs/message_form.h"
 #include "document/document_io.h"
@@ -172,14 +171,21 @@ void TForm1::CreateControls(TPrinter& printer) {
     // 80 pixels at 96 dpi).
     gutter.wordWrap = false;
     gutter.leftOverhang = m.gutterOverhang;
-    RichEdit2 = std::make_unique<TRichEdit>(self, gutter);
+    Gutter = std::make_unique<TGutter>(self, gutter);
 
     // Later rows lie on top where controls overlap (gutter over the editor's left
     // column, toolbar over the top row).
-    const std::array<HWND, 11> order = {Edit1->Handle(),     Edit2->Handle(),     Edit3->Handle(),
-                                        Button1->Handle(),   Button2->Handle(),   StatusBar1->Handle(),
-                                        ComboBox1->Handle(), ComboBox2->Handle(), RichEdit1->Handle(),
-                                        ToolBar1->Handle(),  RichEdit2->Handle()};
+    const std::array<HWND, 11> order = {Edit1->Handle(),
+                                        Edit2->Handle(),
+                                        Edit3->Handle(),
+                                        Button1->Handle(),
+                                        Button2->Handle(),
+                                        StatusBar1->Handle(),
+                                        ComboBox1->Handle(),
+                                        ComboBox2->Handle(),
+                                        RichEdit1->Handle(),
+                                        ToolBar1->Handle(),
+                                        Gutter->RichEdit2->Handle()};
     for (HWND c : order) ::SetWindowPos(c, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetTabOrder(std::vector<HWND>(order.begin(), order.end()));
 
@@ -253,35 +259,8 @@ void TForm1::SetColorOf(appearance::TColorTarget target, TColor color) {
 }
 
 void TForm1::RefreshLineNumbers() {
-    const int ln = RichEdit1->CaretLine();
-    StatusBar1->SetPanelText(TStatusPanel::Caret, CaretLineText(ln));
-    const int f = RichEdit1->FirstVisibleLine();
-    RichEdit2->Lines.ClearAll();
-    // Only the numbers the gutter can show: from f + 1 for as many lines as fit its
-    // height, never past n + 1. Numbering every line to the end of a long document would
-    // cost each key press time in proportion to the document and overrun the gutter's
-    // text limit. The first number tells the height of a row; the rest go in at once.
-    TRichEdit::RedrawSuspended quiet(*RichEdit2);
-    RichEdit2->Lines.AddLine(std::to_string(f + 1));
-    const int top = RichEdit2->LineTop(0);
-    const int rows = GutterRowsThatFit(RichEdit2->ClientHeight(), top, RichEdit2->LineTop(1) - top);
-    // Counting the editor's lines walks the whole document; the count matters only when the
-    // document ends before the gutter's last row. When the line after that row exists, the
-    // count is at least that line's number, which stops the numbers at the same place.
-    const int n = RichEdit1->Lines.HasLine(f + rows) ? f + rows : RichEdit1->Lines.LineCount();
-    const TGutterNumbers numbers = GutterNumbers(f, n, rows);
-    if (numbers.last < numbers.first) {
-        RichEdit2->Lines.ClearAll();
-        return;
-    }
-    std::string rest;
-    for (int k = numbers.first + 1; k <= numbers.last; ++k) {
-        if (!rest.empty()) rest += "\r\n";
-        rest += std::to_string(k);
-    }
-    if (!rest.empty()) RichEdit2->Lines.AddLine(rest);
-    // Adding keeps the gutter's caret in view; its top line must face the editor's.
-    RichEdit2->ScrollToTop();
+    StatusBar1->SetPanelText(TStatusPanel::Caret, CaretLineText(rows::CaretRow(*RichEdit1)));
+    Gutter->Refresh(*RichEdit1);
 }
 
 void TForm1::RichEdit1KeyPress(char&) { RefreshLineNumbers(); }
@@ -295,7 +274,7 @@ void TForm1::RichEdit1Move(unsigned, int x, int y) {
 void TForm1::ToolButton1Click() {
     Document->Detach();
     RichEdit1->Lines.ClearAll();
-    RichEdit2->Lines.ClearAll();
+    Gutter->Clear();
     SetCaption("dodir");
 }
 
@@ -343,8 +322,8 @@ void TForm1::FontDialog1Apply(TFontDialog& sender, HWND) {
     const HWND active = ActiveControl();
     for (TEdit* edit : {Edit1.get(), Edit2.get(), Edit3.get()})
         if (active && edit->Handle() == active) return edit->AssignFont(sender.Font);
-    for (TRichEdit* edit : {RichEdit1.get(), RichEdit2.get()})
-        if (active && edit->Handle() == active) return edit->SelectionFormat.AssignFont(sender.Font);
+    if (active && RichEdit1->Handle() == active) return RichEdit1->SelectionFormat.AssignFont(sender.Font);
+    if (active && Gutter->RichEdit2->Handle() == active) return Gutter->AssignSelectionFont(sender.Font);
     Beep();
 }
 

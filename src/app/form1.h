@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/control_ids.h"
+#include "app/gutter.h"
 #include "app/main_layout.h"
 #include "app/status_bar.h"
 #include "app/tool_bar.h"
@@ -36,7 +37,8 @@ class TForm1 : public TCustomForm {
     std::unique_ptr<TComboBox> ComboBox1, ComboBox2;
     std::unique_ptr<TRichEdit> RichEdit1;
     std::unique_ptr<TToolBar> ToolBar1;
-    std::unique_ptr<TRichEdit> RichEdit2;
+    // The line numbers beside the editor, in its RichEdit2.
+    std::unique_ptr<TGutter> Gutter;
 
     std::unique_ptr<TOpenDialog> OpenDialog1;
     std::unique_ptr<TSaveDialog> SaveDialog1;

@@ -367,25 +367,6 @@ void TRichEdit::SelectWholeText() {
     }
 }
 void TRichEdit::UndoLastEdit() { Send(WM_UNDO); }
-int TRichEdit::CaretLine() { return static_cast<int>(Send(EM_LINEFROMCHAR, static_cast<WPARAM>(-1), 0)); }
-int TRichEdit::FirstVisibleLine() { return static_cast<int>(Send(EM_GETFIRSTVISIBLELINE)); }
-
-int TRichEdit::LineTop(int line) {
-    const auto start = Send(EM_LINEINDEX, static_cast<WPARAM>(line));
-    if (start < 0) return ClientHeight();
-    POINTL at{};
-    Send(EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), start);
-    return static_cast<int>(at.y);
-}
-
-void TRichEdit::ScrollToTop() { Send(WM_VSCROLL, SB_TOP); }
-
-int TRichEdit::ClientHeight() const {
-    RECT r{};
-    ::GetClientRect(Handle(), &r);
-    return r.bottom - r.top;
-}
-
 TRichEdit::TSpan TRichEdit::SelectionSpan() {
     CHARRANGE r{};
     Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
@@ -490,11 +471,16 @@ void TRichEdit::KeepSelectionInText(const CHARRANGE& before, WPARAM key, LPARAM 
     // the control down.
     CHARRANGE r{};
     Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
+    if (r.cpMin == before.cpMin && r.cpMax == before.cpMax) return; // the key moved nothing
     const int len = NativeTextLength();
     if (r.cpMax > len || r.cpMin > len) {
         r = {std::min<LONG>(r.cpMin, len), std::min<LONG>(r.cpMax, len)};
         Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
     }
+    // A caret at the start of its line (where Enter leaves it) is outside every line break.
+    // Asked first: the control keeps where the caret's line starts, where a look at the text
+    // around a position walks the document up to it.
+    if (r.cpMin == r.cpMax && Send(EM_LINEINDEX, static_cast<WPARAM>(-1)) == r.cpMin) return;
     // Left from the start of a line, or Right from the end of the line before, stops it
     // between the CR and the LF of the line break: Enter there brings the control down too,
     // and a character typed there splits the break in two. The arrow goes on once more, over
@@ -711,10 +697,6 @@ int TRichEditStrings::LineCount() {
     const int n = static_cast<int>(owner_.Send(EM_GETLINECOUNT));
     const auto p = owner_.Send(EM_LINEINDEX, static_cast<WPARAM>(n - 1));
     return owner_.Send(EM_LINELENGTH, static_cast<WPARAM>(p)) == 0 ? n - 1 : n;
-}
-
-bool TRichEditStrings::HasLine(int index) {
-    return index >= 0 && owner_.Send(EM_LINEINDEX, static_cast<WPARAM>(index)) >= 0;
 }
 
 std::string TRichEditStrings::LineAt(int index) {

@@ -62,9 +62,6 @@ class TRichEditStrings {
   public:
     explicit TRichEditStrings(TRichEdit& owner) : owner_(owner) {}
     int LineCount();
-    // Whether the control has a display line of that index (counted from 0); costs a walk to
-    // that line only, where LineCount walks the whole text.
-    bool HasLine(int index);
     std::string LineAt(int index);
     void AddLine(const std::string& line);
     void ClearAll();
@@ -112,11 +109,6 @@ class TRichEdit : public win::TSubclassedControl, public TContentHolder {
     void PasteClipboard();
     void SelectWholeText();
     void UndoLastEdit();
-    int CaretLine();
-    int FirstVisibleLine();
-    // Top of a display line in client pixels (below the client area when it is not shown).
-    int LineTop(int line);
-    int ClientHeight() const;
     // No painting while alive; the control is repainted whole afterwards.
     class RedrawSuspended {
       public:
@@ -132,8 +124,6 @@ class TRichEdit : public win::TSubclassedControl, public TContentHolder {
         TRichEdit& edit_;
     };
 
-    // Scrolls the view to the first pixel of the text.
-    void ScrollToTop();
     // A piece of the text in the control's own positions: what a search found, to be
     // selected or replaced without converting positions.
     struct TSpan {

@@ -84,13 +84,13 @@ TEST_F(FontApplyTest, ARichEditTakesTheFontForItsSelectionOnly) {
     EXPECT_FALSE(FormatAt(*form_->RichEdit1, 2).dwEffects & CFE_BOLD);
 
     // The gutter when it is the active control; the editor stays as it is.
-    form_->RichEdit2->Lines.AddLine("1");
-    ::SetFocus(form_->RichEdit2->Handle());
-    ::SendMessageA(form_->RichEdit2->Handle(), EM_SETSEL, 0, 1);
+    form_->Gutter->RichEdit2->Lines.AddLine("1");
+    ::SetFocus(form_->Gutter->RichEdit2->Handle());
+    ::SendMessageA(form_->Gutter->RichEdit2->Handle(), EM_SETSEL, 0, 1);
     form_->FontDialog1->Font.bold = false;
     form_->FontDialog1->Font.italic = true;
     Apply();
-    EXPECT_TRUE(SelectionFormat(form_->RichEdit2->Handle()).dwEffects & CFE_ITALIC);
+    EXPECT_TRUE(SelectionFormat(form_->Gutter->RichEdit2->Handle()).dwEffects & CFE_ITALIC);
     EXPECT_FALSE(FormatAt(*form_->RichEdit1, 7).dwEffects & CFE_ITALIC);
     EXPECT_EQ(beeps_, 0);
 }

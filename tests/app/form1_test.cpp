@@ -72,7 +72,7 @@ TEST_F(Form1Test, ControlsHaveTheirClassesPlacesAndContents) {
         {form_->StatusBar1->Handle(), "msctls_statusbar32", {0, 442, 688, 460}},
         {form_->RichEdit1->Handle(), "RichEdit", {32, 24, 681, 393}},
         {form_->ToolBar1->Handle(), "ToolbarWindow32", {0, 0, 688, 25}},
-        {form_->RichEdit2->Handle(), "RichEdit", {0, 24, 33, 393}},
+        {form_->Gutter->RichEdit2->Handle(), "RichEdit", {0, 24, 33, 393}},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(ClassOf(row.wnd).size(), std::string(row.cls).size());
@@ -98,7 +98,7 @@ TEST_F(Form1Test, ControlsHaveTheirClassesPlacesAndContents) {
         EXPECT_STREQ(item, "緑");
     }
     EXPECT_EQ(form_->RichEdit1->Text(), "");
-    EXPECT_EQ(form_->RichEdit2->Text(), "");
+    EXPECT_EQ(form_->Gutter->RichEdit2->Text(), "");
 }
 
 TEST_F(Form1Test, EditorStyles) {
@@ -112,7 +112,7 @@ TEST_F(Form1Test, EditorStyles) {
     EXPECT_FALSE(editor & WS_HSCROLL);
     EXPECT_FALSE(editor & ES_AUTOHSCROLL);
     EXPECT_TRUE(editor & ES_MULTILINE);
-    const auto gutter = ::GetWindowLongPtrA(form_->RichEdit2->Handle(), GWL_STYLE);
+    const auto gutter = ::GetWindowLongPtrA(form_->Gutter->RichEdit2->Handle(), GWL_STYLE);
     EXPECT_FALSE(gutter & WS_VSCROLL);
     EXPECT_TRUE(gutter & ES_RIGHT);
     EXPECT_TRUE(::GetWindowLongPtrA(form_->RichEdit1->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
@@ -121,7 +121,7 @@ TEST_F(Form1Test, EditorStyles) {
 TEST_F(Form1Test, LaterControlsLieOnTop) {
     // The gutter covers the editor's leftmost column, the toolbar their top row.
     EXPECT_EQ(::ChildWindowFromPointEx(form_->Handle(), POINT{32, 200}, CWP_SKIPINVISIBLE),
-              form_->RichEdit2->Handle());
+              form_->Gutter->RichEdit2->Handle());
     EXPECT_EQ(::ChildWindowFromPointEx(form_->Handle(), POINT{100, 24}, CWP_SKIPINVISIBLE),
               form_->ToolBar1->Handle());
     EXPECT_EQ(::ChildWindowFromPointEx(form_->Handle(), POINT{100, 25}, CWP_SKIPINVISIBLE),
@@ -158,7 +158,7 @@ TEST_F(Form1Test, MouseMoveOverTheEditorShowsInPanel2) {
     EXPECT_EQ(form_.Panel(TStatusPanel::Mouse), "  X:0 Y:0");
     ::SendMessageA(form_->RichEdit1->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-12, 500));
     EXPECT_EQ(form_.Panel(TStatusPanel::Mouse), "  X:-12 Y:500");
-    ::SendMessageA(form_->RichEdit2->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+    ::SendMessageA(form_->Gutter->RichEdit2->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
     EXPECT_EQ(form_.Panel(TStatusPanel::Mouse), "  X:-12 Y:500");
 }
 
@@ -172,16 +172,17 @@ TEST_F(Form1Test, StartUpFocusIsEdit1WithItsTextSelected) {
 }
 
 TEST_F(Form1Test, TabOrderRunsThroughTheControlsAndWraps) {
-    const HWND expected[] = {
-        form_->Edit2->Handle(),     form_->Edit3->Handle(),     form_->Button1->Handle(),
-        form_->Button2->Handle(),   form_->ComboBox1->Handle(), form_->ComboBox2->Handle(),
-        form_->RichEdit1->Handle(), form_->RichEdit2->Handle(), form_->Edit1->Handle()};
+    const HWND expected[] = {form_->Edit2->Handle(),     form_->Edit3->Handle(),
+                             form_->Button1->Handle(),   form_->Button2->Handle(),
+                             form_->ComboBox1->Handle(), form_->ComboBox2->Handle(),
+                             form_->RichEdit1->Handle(), form_->Gutter->RichEdit2->Handle(),
+                             form_->Edit1->Handle()};
     for (HWND next : expected) {
         PressKey(VK_TAB);
         EXPECT_EQ(::GetFocus(), next);
     }
     EXPECT_EQ(form_->RichEdit1->Text(), ""); // Tab typed nothing into either editor
-    EXPECT_EQ(form_->RichEdit2->Text(), "");
+    EXPECT_EQ(form_->Gutter->RichEdit2->Text(), "");
 }
 
 TEST_F(Form1Test, ShiftTabGoesBackwards) {
@@ -189,7 +190,7 @@ TEST_F(Form1Test, ShiftTabGoesBackwards) {
         HeldKeys shift{VK_SHIFT};
         PressKey(VK_TAB);
     }
-    EXPECT_EQ(::GetFocus(), form_->RichEdit2->Handle());
+    EXPECT_EQ(::GetFocus(), form_->Gutter->RichEdit2->Handle());
 }
 
 TEST_F(Form1Test, ArrowsOnAPushButtonMoveAlongEveryControl) {

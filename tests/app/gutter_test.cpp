@@ -18,7 +18,7 @@ class GutterTest : public ::testing::Test {
   protected:
     HWND Editor() const { return form_->RichEdit1->Handle(); }
     std::string Panel3() const { return form_.Panel(TStatusPanel::Caret); }
-    std::string Gutter() { return form_->RichEdit2->Text(); }
+    std::string Gutter() { return form_->Gutter->RichEdit2->Text(); }
     void SetText(const std::string& text) { SetTextAndPump(Editor(), text); }
     LPARAM PointOfLine(int line) {
         const auto start = ::SendMessageA(Editor(), EM_LINEINDEX, static_cast<WPARAM>(line), 0);
@@ -33,12 +33,13 @@ class GutterTest : public ::testing::Test {
     }
     // The gutter's pixels on screen between the tops of one row and the next.
     std::vector<COLORREF> RowPixels(int row) {
-        HWND gutter = form_->RichEdit2->Handle();
+        HWND gutter = form_->Gutter->RichEdit2->Handle();
         RECT client{};
         ::GetClientRect(gutter, &client);
         HDC dc = ::GetDC(gutter);
         std::vector<COLORREF> pixels;
-        for (int y = form_->RichEdit2->LineTop(row); y < form_->RichEdit2->LineTop(row + 1); ++y)
+        for (int y = LineTop(form_->Gutter->RichEdit2->Handle(), row);
+             y < LineTop(form_->Gutter->RichEdit2->Handle(), row + 1); ++y)
             for (int x = 0; x < client.right; ++x) pixels.push_back(::GetPixel(dc, x, y));
         ::ReleaseDC(gutter, dc);
         return pixels;
@@ -85,7 +86,7 @@ TEST_F(GutterTest, TheKeyIsCountedBeforeItIsApplied) {
     form_->RichEdit1->SetSelectionStart(7);
     ::SendMessageA(Editor(), WM_CHAR, '\r', 1);
     EXPECT_EQ(Panel3(), " 行：3");
-    EXPECT_EQ(form_->RichEdit1->CaretLine(), 3);
+    EXPECT_EQ(CaretLine(form_->RichEdit1->Handle()), 3);
     EXPECT_EQ(Gutter(), Numbers(1, 4));
 }
 
@@ -95,15 +96,15 @@ TEST_F(GutterTest, AScrolledEditorStartsAtItsFirstVisibleLine) {
     SetText(text);
     ::SendMessageA(Editor(), EM_LINESCROLL, 0, 10);
     Pump();
-    ASSERT_EQ(form_->RichEdit1->FirstVisibleLine(), 10);
+    ASSERT_EQ(FirstVisibleLine(form_->RichEdit1->Handle()), 10);
     ClickLine(12);
     EXPECT_EQ(Panel3(), " 行：13");
     const std::string gutter = Gutter();
     EXPECT_EQ(gutter.rfind("11\r\n", 0), 0u) << gutter;
     // Only what the gutter can show: its first line faces the editor's first visible line.
-    EXPECT_EQ(form_->RichEdit2->Lines.LineAt(0), "11");
-    EXPECT_LT(form_->RichEdit2->Lines.LineCount(), 50);
-    EXPECT_EQ(form_->RichEdit2->FirstVisibleLine(), 0);
+    EXPECT_EQ(form_->Gutter->RichEdit2->Lines.LineAt(0), "11");
+    EXPECT_LT(form_->Gutter->RichEdit2->Lines.LineCount(), 50);
+    EXPECT_EQ(FirstVisibleLine(form_->Gutter->RichEdit2->Handle()), 0);
 }
 
 TEST_F(GutterTest, AWrappedParagraphGetsANumberPerDisplayLine) {
@@ -141,7 +142,7 @@ TEST_F(GutterTest, ArrowKeysAndScrollingDoNotRefresh) {
     ::SendMessageA(Editor(), WM_KEYUP, VK_DOWN, 0xC0000001);
     ::SendMessageA(Editor(), EM_LINESCROLL, 0, 5);
     Pump();
-    EXPECT_EQ(form_->RichEdit1->CaretLine(), 1);
+    EXPECT_EQ(CaretLine(form_->RichEdit1->Handle()), 1);
     EXPECT_EQ(Panel3(), " 行：1");
     EXPECT_EQ(Gutter(), before);
 }
@@ -149,7 +150,7 @@ TEST_F(GutterTest, ArrowKeysAndScrollingDoNotRefresh) {
 TEST_F(GutterTest, ClearingTheGutterLeavesItEmptyUntilTheNextKey) {
     ::SendMessageA(Editor(), WM_CHAR, 'x', 1);
     form_->RichEdit1->Lines.ClearAll();
-    form_->RichEdit2->Lines.ClearAll();
+    form_->Gutter->RichEdit2->Lines.ClearAll();
     EXPECT_EQ(Gutter(), "");
     EXPECT_EQ(Panel3(), " 行：1");
 }
@@ -173,29 +174,32 @@ TEST_F(GutterTest, AHundredThousandLinesRefreshWithoutAnError) {
     EXPECT_LT(numbers, 50);
     // Six digits are wider than the gutter: each number is cut, never wrapped, and stays
     // on the row of its line, all the way down.
-    const int first = form_->RichEdit1->FirstVisibleLine();
-    EXPECT_EQ(form_->RichEdit2->Text().rfind(std::to_string(first + 1) + "\r\n", 0), 0u);
-    EXPECT_EQ(form_->RichEdit2->FirstVisibleLine(), 0);
-    EXPECT_EQ(form_->RichEdit2->Lines.LineCount(), numbers);
+    const int first = FirstVisibleLine(form_->RichEdit1->Handle());
+    EXPECT_EQ(form_->Gutter->RichEdit2->Text().rfind(std::to_string(first + 1) + "\r\n", 0), 0u);
+    EXPECT_EQ(FirstVisibleLine(form_->Gutter->RichEdit2->Handle()), 0);
+    EXPECT_EQ(form_->Gutter->RichEdit2->Lines.LineCount(), numbers);
     for (int row = 0; row < numbers; ++row) {
-        EXPECT_EQ(form_->RichEdit2->Lines.LineAt(row), std::to_string(first + row + 1));
-        EXPECT_EQ(form_->RichEdit2->LineTop(row), form_->RichEdit1->LineTop(first + row)) << row;
+        EXPECT_EQ(form_->Gutter->RichEdit2->Lines.LineAt(row), std::to_string(first + row + 1));
+        EXPECT_EQ(LineTop(form_->Gutter->RichEdit2->Handle(), row),
+                  LineTop(form_->RichEdit1->Handle(), first + row))
+            << row;
     }
     // Cut at the left, the last digits stay in view: on screen, every row reads differently
     // from the one above it, and no last digit runs past the right edge (the last column of
     // pixels is paper).
-    ::UpdateWindow(form_->RichEdit2->Handle());
+    ::UpdateWindow(form_->Gutter->RichEdit2->Handle());
     RECT client{};
-    ::GetClientRect(form_->RichEdit2->Handle(), &client);
-    const COLORREF paper = win::ColorToRGB(form_->RichEdit2->Color());
-    for (int row = 1;
-         row + 1 < numbers && form_->RichEdit2->LineTop(row + 1) < form_->RichEdit2->ClientHeight(); ++row) {
+    ::GetClientRect(form_->Gutter->RichEdit2->Handle(), &client);
+    const COLORREF paper = win::ColorToRGB(form_->Gutter->RichEdit2->Color());
+    for (int row = 1; row + 1 < numbers && LineTop(form_->Gutter->RichEdit2->Handle(), row + 1) <
+                                               ClientHeight(form_->Gutter->RichEdit2->Handle());
+         ++row) {
         const std::vector<COLORREF> pixels = RowPixels(row);
-        EXPECT_TRUE(RowPixels(row - 1) != pixels) << form_->RichEdit2->Lines.LineAt(row);
+        EXPECT_TRUE(RowPixels(row - 1) != pixels) << form_->Gutter->RichEdit2->Lines.LineAt(row);
         bool edgeIsPaper = true;
         for (auto at = static_cast<std::size_t>(client.right) - 1; at < pixels.size(); at += client.right)
             edgeIsPaper = edgeIsPaper && pixels[at] == paper;
-        EXPECT_TRUE(edgeIsPaper) << form_->RichEdit2->Lines.LineAt(row);
+        EXPECT_TRUE(edgeIsPaper) << form_->Gutter->RichEdit2->Lines.LineAt(row);
     }
 }
 
@@ -211,5 +215,5 @@ TEST_F(GutterTest, ThePartlyShownLastRowGetsItsNumberToo) {
     const int lastRow =
         static_cast<int>(::SendMessageA(Editor(), EM_LINEFROMCHAR, static_cast<WPARAM>(at), 0));
     ASSERT_GT(lastRow, 10);
-    EXPECT_EQ(form_->RichEdit2->Lines.LineAt(lastRow), std::to_string(lastRow + 1)) << Gutter();
+    EXPECT_EQ(form_->Gutter->RichEdit2->Lines.LineAt(lastRow), std::to_string(lastRow + 1)) << Gutter();
 }

@@ -49,10 +49,13 @@ TEST(HighDpi, TheMainWindowAndItsControlsFollowTheScreensScale) {
         TRect place;
         const char* name;
     } controls[] = {
-        {form->Edit1->Handle(), m.edit1, "Edit1"},       {form->Edit3->Handle(), m.edit3, "Edit3"},
-        {form->Button1->Handle(), m.button1, "Button1"}, {form->StatusBar1->Handle(), m.statusBar, "bar"},
-        {form->RichEdit1->Handle(), m.editor, "editor"}, {form->ToolBar1->Handle(), m.toolBar, "toolbar"},
-        {form->RichEdit2->Handle(), m.gutter, "gutter"},
+        {form->Edit1->Handle(), m.edit1, "Edit1"},
+        {form->Edit3->Handle(), m.edit3, "Edit3"},
+        {form->Button1->Handle(), m.button1, "Button1"},
+        {form->StatusBar1->Handle(), m.statusBar, "bar"},
+        {form->RichEdit1->Handle(), m.editor, "editor"},
+        {form->ToolBar1->Handle(), m.toolBar, "toolbar"},
+        {form->Gutter->RichEdit2->Handle(), m.gutter, "gutter"},
     };
     for (const auto& c : controls) ExpectAt(main, c.control, c.place, c.name);
     // A combo box sizes its own height to its font: its place and width follow the layout.

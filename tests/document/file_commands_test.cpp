@@ -88,10 +88,10 @@ TEST_F(FileCommandsTest, NewEmptiesEditorAndGutterAndUnties) {
     ASSERT_TRUE(WriteFileBytes(path, "a\r\nb"));
     OpenFile(path);
     ::SendMessageA(form_->RichEdit1->Handle(), WM_CHAR, 'x', 1); // numbers the gutter
-    ASSERT_NE(form_->RichEdit2->Text(), "");
+    ASSERT_NE(form_->Gutter->RichEdit2->Text(), "");
     form_->ToolButton1Click();
     EXPECT_EQ(form_->RichEdit1->Text(), "");
-    EXPECT_EQ(form_->RichEdit2->Text(), "");
+    EXPECT_EQ(form_->Gutter->RichEdit2->Text(), "");
     EXPECT_EQ(form_->Caption(), "dodir");
     EXPECT_EQ(form_->Document->OpenState(), 0);
     EXPECT_EQ(form_->Document->OpenFileName(), path); // kept, but no longer used by Save

@@ -38,8 +38,8 @@ TEST_F(RichEditTest, EmptyControl) {
     EXPECT_EQ(editor_->Text(), "");
     EXPECT_EQ(editor_->Lines.LineCount(), 0);
     EXPECT_EQ(editor_->Lines.JoinedText(), "");
-    EXPECT_EQ(editor_->CaretLine(), 0);
-    EXPECT_EQ(editor_->FirstVisibleLine(), 0);
+    EXPECT_EQ(CaretLine(editor_->Handle()), 0);
+    EXPECT_EQ(FirstVisibleLine(editor_->Handle()), 0);
     EXPECT_EQ(editor_->SelectionStart(), 0);
     EXPECT_EQ(editor_->SelectionLength(), 0);
 }
@@ -139,7 +139,7 @@ TEST_F(RichEditTest, PositionsAreBytesOfShiftJisText) {
     EXPECT_EQ(editor_->TextLength(), 11);
     editor_->SetSelectionStart(8);
     EXPECT_EQ(editor_->SelectionStart(), 8);
-    EXPECT_EQ(editor_->CaretLine(), 1);
+    EXPECT_EQ(CaretLine(editor_->Handle()), 1);
     editor_->SetSelectionLength(3);
     EXPECT_EQ(editor_->SelectionLength(), 3);
     editor_->SetSelectionStart(2);
@@ -337,7 +337,7 @@ TEST_F(RichEditTest, MouseDownComesAfterTheCaretMoved) {
     int gotX = -1, gotY = -1;
     TMouseButton got = TMouseButton::mbMiddle;
     editor_->OnMouseDown = [&](TMouseButton b, unsigned, int x, int y) {
-        line = editor_->CaretLine();
+        line = CaretLine(editor_->Handle());
         got = b;
         gotX = x;
         gotY = y;

@@ -257,7 +257,7 @@ TEST(PrintDocument, InputWhileSpoolingIsTheProgramsAndItsEndDropsTheJobAndQuits)
     ::PostMessageA(form->RichEdit1->Handle(), WM_KEYUP, VK_TAB, 0xC0000001);
     ::PostMessageA(form->Handle(), WM_CLOSE, 0, 0);
     EXPECT_THROW(printing::PrintDocument(*form->RichEdit1, Printer()), EAbort);
-    EXPECT_EQ(::GetFocus(), form->RichEdit2->Handle());
+    EXPECT_EQ(::GetFocus(), form->Gutter->RichEdit2->Handle());
     EXPECT_EQ(TextOf(form->RichEdit1->Handle()).find('\t'), std::string::npos);
     EXPECT_FALSE(Printer().Printing());
     EXPECT_TRUE(::IsWindow(form->RichEdit1->Handle()));

@@ -1,0 +1,178 @@
+#include "app/gutter.h"
+
+#include <richedit.h>
+
+#include <optional>
+
+namespace dodir {
+
+namespace rows {
+
+namespace {
+
+LRESULT Ask(const TRichEdit& editor, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) {
+    return ::SendMessageA(editor.Handle(), msg, wParam, lParam);
+}
+
+// The top of the row holding a position, in client pixels (above the client area when the
+// view is scrolled past it). Wine finds the position by walking the paragraphs up to it: asked
+// here only of the first two rows.
+int TopOf(const TRichEdit& editor, LRESULT position) {
+    POINTL at{};
+    Ask(editor, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), position);
+    return static_cast<int>(at.y);
+}
+
+// The rows of a document whose rows all have one height: row k starts k × height below the
+// first row's top, and the view shows from row scrolled / height.
+struct TRowGrid {
+    int top;      // the first row's top, client pixels
+    int height;   // of every row
+    int scrolled; // pixels of the document above the view
+};
+
+// A grid when every row of the document has the first row's height; none when any may not, or
+// when the document cannot scroll (every row is then in view or just below it, and the
+// control's own answers walk no further than the view).
+//
+// The control keeps the document's height as its scroll range while its scroll bar is shown:
+// the rows have one height when that range is the row count times the first row's height and
+// the scroll position is where the first row's top says the view is.
+std::optional<TRowGrid> UniformRows(const TRichEdit& editor, int rowCount) {
+    HWND wnd = editor.Handle();
+    if (rowCount < 2 || !(::GetWindowLongPtrA(wnd, GWL_STYLE) & WS_VSCROLL)) return std::nullopt;
+    SCROLLINFO bar{};
+    bar.cbSize = sizeof bar;
+    bar.fMask = SIF_RANGE | SIF_POS;
+    if (!::GetScrollInfo(wnd, SB_VERT, &bar)) return std::nullopt;
+    const LRESULT second = Ask(editor, EM_LINEINDEX, 1);
+    if (second <= 0) return std::nullopt;
+    RECT format{};
+    Ask(editor, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    const int top = TopOf(editor, 0);
+    const int height = TopOf(editor, second) - top;
+    if (height <= 0 || bar.nMin != 0 || bar.nPos < 0 || format.top - top != bar.nPos ||
+        static_cast<long long>(rowCount) * height != bar.nMax)
+        return std::nullopt;
+    return TRowGrid{top, height, bar.nPos};
+}
+
+} // namespace
+
+int RowCount(const TRichEdit& editor) { return static_cast<int>(Ask(editor, EM_GETLINECOUNT)); }
+
+int FirstVisibleRow(const TRichEdit& editor) {
+    if (const auto grid = UniformRows(editor, RowCount(editor))) return grid->scrolled / grid->height;
+    return static_cast<int>(Ask(editor, EM_GETFIRSTVISIBLELINE));
+}
+
+int CaretRow(const TRichEdit& editor) {
+    return static_cast<int>(Ask(editor, EM_LINEFROMCHAR, static_cast<WPARAM>(-1)));
+}
+
+int LineCount(const TRichEdit& editor) {
+    const int count = RowCount(editor);
+    // The last row is empty when the text ends with a line break (or is empty). With the caret
+    // alone at the end of the text, the caret's row is the last one, and the control keeps
+    // where the caret's row starts.
+    CHARRANGE caret{};
+    Ask(editor, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+    const LRESULT length = Ask(editor, WM_GETTEXTLENGTH);
+    if (caret.cpMin == caret.cpMax && caret.cpMax == length)
+        return Ask(editor, EM_LINEINDEX, static_cast<WPARAM>(-1)) == length ? count - 1 : count;
+    const LRESULT lastStart = Ask(editor, EM_LINEINDEX, static_cast<WPARAM>(count - 1));
+    return Ask(editor, EM_LINELENGTH, static_cast<WPARAM>(lastStart)) == 0 ? count - 1 : count;
+}
+
+} // namespace rows
+
+namespace {
+
+// The top of a row of the gutter in client pixels; the client's height for a row it lacks.
+int RowTop(HWND gutter, int row) {
+    const auto start = ::SendMessageA(gutter, EM_LINEINDEX, static_cast<WPARAM>(row), 0);
+    RECT client{};
+    ::GetClientRect(gutter, &client);
+    if (start < 0) return client.bottom;
+    POINTL at{};
+    ::SendMessageA(gutter, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), start);
+    return static_cast<int>(at.y);
+}
+
+CHARRANGE SelectionOf(HWND wnd) {
+    CHARRANGE r{};
+    ::SendMessageA(wnd, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
+    return r;
+}
+
+} // namespace
+
+TGutter::TGutter(HWND parent, const TRichEditSettings& settings)
+    : RichEdit2(std::make_unique<TRichEdit>(parent, settings)) {}
+
+bool TGutter::ShowsLastNumbers() const {
+    HWND wnd = RichEdit2->Handle();
+    if (wnd != filledWindow_ || ::SendMessageA(wnd, EM_GETMODIFY, 0, 0) ||
+        ::SendMessageA(wnd, EM_GETFIRSTVISIBLELINE, 0, 0) != 0)
+        return false;
+    const CHARRANGE now = SelectionOf(wnd);
+    return now.cpMin == filledSelection_.cpMin && now.cpMax == filledSelection_.cpMax;
+}
+
+void TGutter::Refresh(const TRichEdit& editor) {
+    const int first = rows::FirstVisibleRow(editor);
+    if (ShowsLastNumbers() && first + 1 == shown_.first) {
+        // The line count matters only when the document ends before the last row that fits.
+        const int count = rows::RowCount(editor);
+        const int lines = first + rowsThatFit_ < count ? first + rowsThatFit_ : rows::LineCount(editor);
+        const TGutterNumbers numbers = GutterNumbers(first, lines, rowsThatFit_);
+        if (numbers.first == shown_.first && numbers.last == shown_.last) return;
+    }
+    Fill(first, editor);
+}
+
+void TGutter::Fill(int first, const TRichEdit& editor) {
+    TRichEdit& gutter = *RichEdit2;
+    gutter.Lines.ClearAll();
+    // Only the numbers the gutter can show: from first + 1 for as many rows as fit its
+    // height, never past one beyond the last line. The first number tells the height of a
+    // row; the rest go in at once.
+    TRichEdit::RedrawSuspended quiet(gutter);
+    gutter.Lines.AddLine(std::to_string(first + 1));
+    HWND wnd = gutter.Handle();
+    const int top = RowTop(wnd, 0);
+    RECT client{};
+    ::GetClientRect(wnd, &client);
+    rowsThatFit_ = GutterRowsThatFit(client.bottom, top, RowTop(wnd, 1) - top);
+    const int count = rows::RowCount(editor);
+    const int lines = first + rowsThatFit_ < count ? first + rowsThatFit_ : rows::LineCount(editor);
+    shown_ = GutterNumbers(first, lines, rowsThatFit_);
+    if (shown_.last < shown_.first) {
+        Clear();
+        return;
+    }
+    std::string rest;
+    for (int k = shown_.first + 1; k <= shown_.last; ++k) {
+        if (!rest.empty()) rest += "\r\n";
+        rest += std::to_string(k);
+    }
+    if (!rest.empty()) gutter.Lines.AddLine(rest);
+    // Adding keeps the gutter's caret in view; its top line must face the editor's.
+    ::SendMessageA(wnd, WM_VSCROLL, SB_TOP, 0);
+    ::SendMessageA(wnd, EM_SETMODIFY, FALSE, 0);
+    filledWindow_ = wnd;
+    filledSelection_ = SelectionOf(wnd);
+}
+
+void TGutter::Clear() {
+    RichEdit2->Lines.ClearAll();
+    filledWindow_ = nullptr;
+    shown_ = {1, 0};
+}
+
+void TGutter::AssignSelectionFont(const TFont& font) {
+    RichEdit2->SelectionFormat.AssignFont(font);
+    filledWindow_ = nullptr;
+}
+
+} // namespace dodir
