@@ -2,7 +2,12 @@
 
 #include <richedit.h>
 
+#include <richole.h>
+#include <textserv.h>
+
 #include <optional>
+
+#include "base/win/handles.h"
 
 namespace dodir {
 
@@ -31,30 +36,49 @@ struct TRowGrid {
     int scrolled; // pixels of the document above the view
 };
 
-// A grid when every row of the document has the first row's height; none when any may not, or
-// when the document cannot scroll (every row is then in view or just below it, and the
-// control's own answers walk no further than the view).
-//
-// The control keeps the document's height as its scroll range while its scroll bar is shown:
-// the rows have one height when that range is the row count times the first row's height and
-// the scroll position is where the first row's top says the view is.
+// The control's text services, which every rich edit control hands out; declared but not
+// defined by the platform's headers.
+constexpr IID kTextServicesId = {
+    0x8d33f740, 0xcf58, 0x11ce, {0xa8, 0x9d, 0x00, 0xaa, 0x00, 0x6c, 0xad, 0xc5}};
+
+// The document's height and how much of it lies above the view, in pixels, as the control
+// keeps them for its scroll bar (the bar itself takes only 16 bits of them); none when the
+// control does not tell.
+struct TVerticalExtent {
+    LONG height;
+    LONG scrolled;
+};
+std::optional<TVerticalExtent> VerticalExtent(const TRichEdit& editor) {
+    IRichEditOle* ole = nullptr;
+    if (!Ask(editor, EM_GETOLEINTERFACE, 0, reinterpret_cast<LPARAM>(&ole)) || !ole) return std::nullopt;
+    const win::UniqueCom<IRichEditOle> oleOwner(ole);
+    void* found = nullptr;
+    if (FAILED(ole->QueryInterface(kTextServicesId, &found)) || !found) return std::nullopt;
+    const win::UniqueCom<ITextServices> services(static_cast<ITextServices*>(found));
+    LONG min = 0, max = 0, pos = 0, page = 0;
+    BOOL enabled = FALSE;
+    if (FAILED(services.get()->TxGetVScroll(&min, &max, &pos, &page, &enabled)) || min != 0 || pos < 0)
+        return std::nullopt;
+    return TVerticalExtent{max, pos};
+}
+
+// A grid when every row of the document has the first row's height; none when any may not.
+// The rows have one height when the document's height is the row count times the first
+// row's height, and the view starts where the first row's top says it does.
 std::optional<TRowGrid> UniformRows(const TRichEdit& editor, int rowCount) {
-    HWND wnd = editor.Handle();
-    if (rowCount < 2 || !(::GetWindowLongPtrA(wnd, GWL_STYLE) & WS_VSCROLL)) return std::nullopt;
-    SCROLLINFO bar{};
-    bar.cbSize = sizeof bar;
-    bar.fMask = SIF_RANGE | SIF_POS;
-    if (!::GetScrollInfo(wnd, SB_VERT, &bar)) return std::nullopt;
+    if (rowCount < 2) return std::nullopt;
     const LRESULT second = Ask(editor, EM_LINEINDEX, 1);
     if (second <= 0) return std::nullopt;
+    const auto extent = VerticalExtent(editor);
+    if (!extent) return std::nullopt;
     RECT format{};
     Ask(editor, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
     const int top = TopOf(editor, 0);
     const int height = TopOf(editor, second) - top;
-    if (height <= 0 || bar.nMin != 0 || bar.nPos < 0 || format.top - top != bar.nPos ||
-        static_cast<long long>(rowCount) * height != bar.nMax)
+    if (height <= 0 || format.top - top != extent->scrolled ||
+        static_cast<long long>(rowCount) * height != extent->height)
         return std::nullopt;
-    return TRowGrid{top, height, bar.nPos};
+    return TRowGrid{top, height, static_cast<int>(extent->scrolled)};
 }
 
 } // namespace

@@ -37,6 +37,13 @@ template <class H> struct GdiTraits {
     static H Invalid() { return nullptr; }
     static void Close(H h) { ::DeleteObject(h); }
 };
+// A COM interface pointer, released once.
+template <class I> struct ComTraits {
+    static I* Invalid() { return nullptr; }
+    static void Close(I* p) { p->Release(); }
+};
+template <class I> using UniqueCom = UniqueHandle<I*, ComTraits<I>>;
+
 struct FileTraits {
     static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
     static void Close(HANDLE h) { ::CloseHandle(h); }
