@@ -9,12 +9,13 @@ if [ "${1:-}" = --no-build ]; then
   "$here/wineprefix.sh"
 else
   "$here/setup.sh"
-  "$here/build.sh" --target gutter_bench stream_bench memory_bench search_bench paste_click_bench \
+  "$here/build.sh" --target gutter_bench keypress_bench stream_bench memory_bench search_bench paste_click_bench \
     paragraph_bench print_bench startup_bench
 fi
 source "$here/env.sh"
 echo "== $(wine --version)"
 with_display wine "$root/build/win/bench/gutter_bench.exe"
+with_display wine "$root/build/win/bench/keypress_bench.exe"
 # Each size in a process of its own: after large documents have come and gone, Wine's heap
 # can take minutes over an allocation that a fresh process makes at once.
 with_display wine "$root/build/win/bench/stream_bench.exe" 3 3 2048
