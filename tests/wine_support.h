@@ -58,6 +58,25 @@ inline void PressKey(UINT vk) {
     Pump();
 }
 
+// A content source giving one text, from its start each time it is started.
+class StringSource : public TContentSource {
+  public:
+    explicit StringSource(std::string text) : text_(std::move(text)) {}
+    bool Start(TContentFormat) override {
+        at_ = 0;
+        return true;
+    }
+    std::size_t NextPiece(char* buf, std::size_t size) override {
+        const std::size_t n = text_.copy(buf, size, at_);
+        at_ += n;
+        return n;
+    }
+
+  private:
+    std::string text_;
+    std::size_t at_ = 0;
+};
+
 // Replaces a window's text, and handles what follows.
 // What a rich edit control itself answers of its display lines (counted from 0).
 inline int FirstVisibleLine(HWND edit) {

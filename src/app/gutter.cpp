@@ -83,6 +83,8 @@ std::optional<TRowGrid> UniformRows(const TRichEdit& editor, int rowCount) {
 
 } // namespace
 
+bool RowsShareOneHeight(const TRichEdit& editor) { return UniformRows(editor, RowCount(editor)).has_value(); }
+
 int RowCount(const TRichEdit& editor) { return static_cast<int>(Ask(editor, EM_GETLINECOUNT)); }
 
 int FirstVisibleRow(const TRichEdit& editor) {

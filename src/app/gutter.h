@@ -18,6 +18,9 @@ namespace dodir {
 // first, which costs a key press at the end of a long document several milliseconds a question.
 namespace rows {
 
+// Whether every row has the same height, which lets the first visible row follow from the
+// pixels scrolled.
+bool RowsShareOneHeight(const TRichEdit& editor);
 // EM_GETLINECOUNT: a count the control keeps.
 int RowCount(const TRichEdit& editor);
 // The row at the top of the view (EM_GETFIRSTVISIBLELINE).

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "app/form1.h"
@@ -216,4 +218,93 @@ TEST_F(GutterTest, ThePartlyShownLastRowGetsItsNumberToo) {
         static_cast<int>(::SendMessageA(Editor(), EM_LINEFROMCHAR, static_cast<WPARAM>(at), 0));
     ASSERT_GT(lastRow, 10);
     EXPECT_EQ(form_->Gutter->RichEdit2->Lines.LineAt(lastRow), std::to_string(lastRow + 1)) << Gutter();
+}
+
+// What the gutter asks of the editor without walking its text agrees with the control's own
+// answers after every kind of change, on both sides of the one-height rule; and numbers kept
+// from the last refresh are the numbers a gutter filled afresh shows.
+TEST_F(GutterTest, QuickAnswersAgreeWithTheControlsOwn) {
+    auto lines = [](int n, const std::string& prefix) {
+        std::string text;
+        for (int i = 1; i <= n; ++i) text += prefix + std::to_string(i) + "\r\n";
+        return text;
+    };
+    auto load = [&](const std::string& text) {
+        StringSource source(text);
+        ASSERT_TRUE(form_->RichEdit1->ReplaceContent(source));
+        form_->RichEdit1->Focus();
+    };
+    auto scroll = [&](WPARAM how) { ::SendMessageA(Editor(), WM_VSCROLL, how, 0); };
+    std::string mixed = "{\\rtf1\\ansi{\\fonttbl{\\f0 MS PGothic;}}\\f0\\fs18 ";
+    for (int i = 1; i <= 200; ++i)
+        mixed += (i % 7 ? "line " : "\\fs44 tall\\fs18 ") + std::to_string(i) + "\\par ";
+    mixed += "}";
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        int oneHeight; // 1 or 0: the rule holds or not; -1: either
+    };
+    const Step steps[] = {
+        {"300 lines loaded", [&] { load(lines(300, "line ")); }, 1},
+        {"typing", [&] { TypeText(Editor(), "abc"); }, 1},
+        {"Enter", [&] { PressKey(VK_RETURN); }, 1},
+        {"pages down",
+         [&] {
+             for (int i = 0; i < 3; ++i) scroll(SB_PAGEDOWN);
+         },
+         1},
+        {"thumb between rows", [&] { scroll(MAKEWPARAM(SB_THUMBPOSITION, 1000)); }, 1},
+        {"a wrapping line typed", [&] { TypeText(Editor(), std::string(400, 'w')); }, 1},
+        {"drag selection",
+         [&] {
+             ::SendMessageA(Editor(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+             ::SendMessageA(Editor(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(60, 120));
+             ::SendMessageA(Editor(), WM_LBUTTONUP, 0, MAKELPARAM(60, 120));
+         },
+         -1},
+        {"font dialog's font",
+         [&] {
+             form_->FontDialog1->Font.name = "ＭＳ Ｐ明朝";
+             form_->FontDialog1->Font.bold = true;
+             form_->FontDialog1Apply(*form_->FontDialog1, nullptr);
+             scroll(SB_PAGEDOWN);
+         },
+         -1},
+        {"undo", [&] { form_->RichEdit1->UndoLastEdit(); }, -1},
+        {"mixed sizes loaded", [&] { load(mixed); }, 0},
+        {"mixed sizes, pages down",
+         [&] {
+             for (int i = 0; i < 4; ++i) scroll(SB_PAGEDOWN);
+         },
+         0},
+        {"mixed sizes, thumb", [&] { scroll(MAKEWPARAM(SB_THUMBPOSITION, 700)); }, 0},
+        {"mixed sizes, typing at the end",
+         [&] {
+             form_->RichEdit1->SetSelectionStart(form_->RichEdit1->TextLength());
+             TypeText(Editor(), "xy\r");
+         },
+         0},
+        {"one line, caret at its end", [&] { load("one"); }, -1},
+    };
+    int deepest = 0;
+    for (const Step& step : steps) {
+        step.change();
+        Pump();
+        deepest = std::max(deepest, FirstVisibleLine(Editor()));
+        const TRichEdit& editor = *form_->RichEdit1;
+        if (step.oneHeight >= 0) {
+            EXPECT_EQ(rows::RowsShareOneHeight(editor), step.oneHeight == 1) << step.what;
+        }
+        EXPECT_EQ(rows::FirstVisibleRow(editor), FirstVisibleLine(Editor())) << step.what;
+        const int count = rows::RowCount(editor);
+        EXPECT_GE(::SendMessageA(Editor(), EM_LINEINDEX, static_cast<WPARAM>(count - 1), 0), 0) << step.what;
+        EXPECT_LT(::SendMessageA(Editor(), EM_LINEINDEX, static_cast<WPARAM>(count), 0), 0) << step.what;
+        EXPECT_EQ(rows::LineCount(editor), form_->RichEdit1->Lines.LineCount()) << step.what;
+        form_->RefreshLineNumbers();
+        const std::string kept = Gutter();
+        form_->Gutter->Clear();
+        form_->RefreshLineNumbers();
+        EXPECT_EQ(kept, Gutter()) << step.what;
+    }
+    EXPECT_GT(deepest, 10);
 }
