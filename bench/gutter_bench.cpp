@@ -3,6 +3,7 @@
 // the end. Run under Wine: scripts/bench.sh.
 #include <windows.h>
 #include <commctrl.h>
+#include <richedit.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -109,6 +110,16 @@ double MedianKeyMicros(dodir::TForm1& form, const std::string& text, Where where
         time("FirstVisibleRow", [&] { dodir::rows::FirstVisibleRow(*form.RichEdit1); });
         time("EM_GETFIRSTVISIBLELINE",
              [&] { ::SendMessageA(form.RichEdit1->Handle(), EM_GETFIRSTVISIBLELINE, 0, 0); });
+        time("RowsShareOneHeight", [&] { dodir::rows::RowsShareOneHeight(*form.RichEdit1); });
+        time("EM_POSFROMCHAR(0)", [&] {
+            POINTL at{};
+            ::SendMessageA(form.RichEdit1->Handle(), EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), 0);
+        });
+        time("EM_GETOLEINTERFACE", [&] {
+            IUnknown* ole = nullptr;
+            ::SendMessageA(form.RichEdit1->Handle(), EM_GETOLEINTERFACE, 0, reinterpret_cast<LPARAM>(&ole));
+            if (ole) ole->Release();
+        });
         time("LineCount", [&] { dodir::rows::LineCount(*form.RichEdit1); });
         time("Lines.LineCount", [&] { form.RichEdit1->Lines.LineCount(); });
     }

@@ -345,7 +345,7 @@ int main(int argc, char** argv) {
     Subject program{"program's editor",
                     form.Handle(),
                     [&] { return form.RichEdit1->Handle(); },
-                    [&] { return form.RichEdit2->Handle(); },
+                    [&] { return form.Gutter->RichEdit2->Handle(); },
                     [&] { return form.StatusBar1->Handle(); },
                     [&] { form.RichEdit1->Focus(); }};
     Subject control{"bare control", host.get(), [&] { return bare.get(); },

@@ -152,9 +152,34 @@ void TGutter::Refresh(const TRichEdit& editor) {
         const int count = rows::RowCount(editor);
         const int lines = first + rowsThatFit_ < count ? first + rowsThatFit_ : rows::LineCount(editor);
         const TGutterNumbers numbers = GutterNumbers(first, lines, rowsThatFit_);
-        if (numbers.first == shown_.first && numbers.last == shown_.last) return;
+        if (numbers.first == shown_.first && numbers.last >= numbers.first) {
+            // Where the document ends in view, a line more or less changes the last numbers
+            // only: those rows alone change, and only they are drawn again.
+            if (numbers.last != shown_.last) EndNumbersAt(numbers.last);
+            return;
+        }
     }
     Fill(first, editor);
+}
+
+void TGutter::EndNumbersAt(int last) {
+    HWND wnd = RichEdit2->Handle();
+    // Every number's row ends with a line break: the row of number k is row k - shown_.first.
+    const auto end = static_cast<LONG>(::SendMessageA(wnd, WM_GETTEXTLENGTH, 0, 0));
+    std::string more;
+    for (int k = shown_.last + 1; k <= last; ++k) more += std::to_string(k) + "\r\n";
+    const LONG from = last > shown_.last
+                          ? end
+                          : static_cast<LONG>(::SendMessageA(
+                                wnd, EM_LINEINDEX, static_cast<WPARAM>(last - shown_.first + 1), 0));
+    CHARRANGE span{from, end};
+    ::SendMessageA(wnd, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&span));
+    ::SendMessageA(wnd, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(more.c_str()));
+    // The control keeps its caret in view; the top row must still face the editor's.
+    if (::SendMessageA(wnd, EM_GETFIRSTVISIBLELINE, 0, 0) != 0) ::SendMessageA(wnd, WM_VSCROLL, SB_TOP, 0);
+    ::SendMessageA(wnd, EM_SETMODIFY, FALSE, 0);
+    filledSelection_ = SelectionOf(wnd);
+    shown_.last = last;
 }
 
 void TGutter::Fill(int first, const TRichEdit& editor) {

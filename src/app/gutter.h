@@ -54,6 +54,8 @@ class TGutter {
     // not edited nor formatted since.
     bool ShowsLastNumbers() const;
     void Fill(int firstVisibleRow, const TRichEdit& editor);
+    // Adds or drops numbers at the end so that the last one shown is `last`.
+    void EndNumbersAt(int last);
 
     HWND filledWindow_ = nullptr;
     CHARRANGE filledSelection_{};
