@@ -648,39 +648,25 @@ void SendTextColor(HWND wnd, WPARAM scope, TColor color) {
 } // namespace
 
 void SendFont(HWND wnd, WPARAM scope, const TFont& font) {
-    SendTextColor(wnd, scope, font.color);
-    {
-        CHARFORMATA f{};
-        f.cbSize = sizeof f;
-        f.dwMask = CFM_FACE;
-        const auto n = std::min<std::size_t>(font.name.size(), 31);
-        std::memcpy(f.szFaceName, font.name.data(), n);
-        SendFormat(wnd, scope, f);
-    }
-    {
-        CHARFORMATA f{};
-        f.cbSize = sizeof f;
-        f.dwMask = CFM_CHARSET;
-        f.bCharSet = static_cast<BYTE>(font.charset);
-        SendFormat(wnd, scope, f);
-    }
-    {
-        CHARFORMATA f{};
-        f.cbSize = sizeof f;
-        f.dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT;
-        if (font.bold) f.dwEffects |= CFE_BOLD;
-        if (font.italic) f.dwEffects |= CFE_ITALIC;
-        if (font.underline) f.dwEffects |= CFE_UNDERLINE;
-        if (font.strikeout) f.dwEffects |= CFE_STRIKEOUT;
-        SendFormat(wnd, scope, f);
-    }
-    {
-        CHARFORMATA f{};
-        f.cbSize = sizeof f;
-        f.dwMask = CFM_SIZE;
-        f.yHeight = font.PointSize(win::ScreenPixelsPerInch()) * 20;
-        SendFormat(wnd, scope, f);
-    }
+    // One request for the whole font: the control lays out every paragraph a request touches
+    // again, whatever changed, and keeps an undo step for each request.
+    CHARFORMATA f{};
+    f.cbSize = sizeof f;
+    f.dwMask =
+        CFM_COLOR | CFM_FACE | CFM_CHARSET | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_SIZE;
+    if (font.color == clWindowText)
+        f.dwEffects |= CFE_AUTOCOLOR;
+    else
+        f.crTextColor = win::ColorToRGB(font.color);
+    const auto n = std::min<std::size_t>(font.name.size(), 31);
+    std::memcpy(f.szFaceName, font.name.data(), n);
+    f.bCharSet = static_cast<BYTE>(font.charset);
+    if (font.bold) f.dwEffects |= CFE_BOLD;
+    if (font.italic) f.dwEffects |= CFE_ITALIC;
+    if (font.underline) f.dwEffects |= CFE_UNDERLINE;
+    if (font.strikeout) f.dwEffects |= CFE_STRIKEOUT;
+    f.yHeight = font.PointSize(win::ScreenPixelsPerInch()) * 20;
+    SendFormat(wnd, scope, f);
 }
 
 void TTextAttributes::TextColor(TColor color) {

@@ -215,7 +215,7 @@ class TRichEdit : public win::TSubclassedControl, public TContentHolder {
     int pendingLead_ = -1;
 };
 
-// The five character-format requests of a font, for the selection or the default format.
+// A font as one character-format request, for the selection or the default format.
 void SendFont(HWND wnd, WPARAM scope, const TFont& font);
 
 } // namespace dodir

@@ -82,6 +82,16 @@ TEST_F(FontApplyTest, ARichEditTakesTheFontForItsSelectionOnly) {
     EXPECT_TRUE(FormatAt(*form_->RichEdit1, 7).dwEffects & CFE_BOLD);
     EXPECT_EQ(TextColorOf(FormatAt(*form_->RichEdit1, 7)), RGB(200, 0, 0));
     EXPECT_FALSE(FormatAt(*form_->RichEdit1, 2).dwEffects & CFE_BOLD);
+    // One Apply is one step to undo: the whole font goes back at once.
+    const CHARFORMATA plain = FormatAt(*form_->RichEdit1, 2);
+    form_->RichEdit1->UndoLastEdit();
+    const CHARFORMATA undone = FormatAt(*form_->RichEdit1, 7);
+    EXPECT_FALSE(undone.dwEffects & CFE_BOLD);
+    EXPECT_EQ(TextColorOf(undone), TextColorOf(plain));
+    EXPECT_EQ(undone.yHeight, plain.yHeight);
+    form_->RichEdit1->SetSelectionStart(6);
+    form_->RichEdit1->SetSelectionLength(4);
+    Apply();
 
     // The gutter when it is the active control; the editor stays as it is.
     form_->Gutter->RichEdit2->Lines.AddLine("1");
