@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <richedit.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <string>
@@ -572,4 +573,80 @@ TEST_F(RichEditTest, ReplacingTheContentShowsTheWaitCursorUntilItEndsEvenInFailu
         EXPECT_EQ(source.askedAfterFailing, fail ? 0 : -1);
     }
     EXPECT_EQ(editor_->Text(), "x");
+}
+
+// A document that surely overflows the window goes into one that shows its scroll bar before
+// the stream; it ends as the control's own reading leaves it (the same editor, its source's
+// size unknown), also when it fits after all, or might have at the full width.
+namespace {
+std::vector<bool> g_barAtStream;
+LRESULT CALLBACK WatchStreams(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && m->message == EM_STREAMIN)
+        g_barAtStream.push_back(::GetWindowLongPtrA(m->hwnd, GWL_STYLE) & WS_VSCROLL);
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+struct BytesSource : TContentSource {
+    std::string bytes;
+    std::size_t hint = 0, at = 0;
+    bool rich = false;
+    bool Start(TContentFormat f) override { return at = 0, rich = f == TContentFormat::RichText, true; }
+    std::size_t NextPiece(char* buf, std::size_t size) override {
+        if (rich && bytes.rfind("{\\rtf", 0) != 0) throw TContentRefused{};
+        const std::size_t n = bytes.copy(buf, size, at);
+        return at += n, n;
+    }
+    std::size_t SizeHint() const override { return hint; }
+};
+} // namespace
+
+TEST_F(RichEditTest, ALargeDocumentReadsAsTheControlAloneReadsIt) {
+    auto rep = [](const std::string& s, int n) {
+        std::string out;
+        while (n-- > 0) out += s;
+        return out;
+    };
+    const std::pair<std::string, bool> docs[] = {
+        {"短いメモ\r\n二行目\r\n", false},
+        {rep("ASCII text in lines, one after another\r\n", 2500), true},
+        {rep("行: 日本語のメモと ASCII text, mixed on one line.\r\n", 2000), true},
+        {rep(rep("wrapping words of a long line ", 100) + "\r\n", 30), true},
+        {"{\\rtf1\\ansi" + rep("\\fs16 small \\fs40 large words\\par ", 2000) + "}", true},
+        {"{\\rtf1\\ansi" + rep("\\b\\b0 ", 15000) + " fits}", true},                   // the bar hidden again
+        {"{\\rtf1\\ansi" + rep("\\b\\b0 ", 15000) + rep("row\\par ", 24) + "}", true}, // read again
+    };
+    const HHOOK hook = ::SetWindowsHookExA(WH_CALLWNDPROC, &WatchStreams, nullptr, ::GetCurrentThreadId());
+    for (const auto& [bytes, large] : docs) {
+        std::string state[2], text[2];
+        for (int hinted : {0, 1}) {
+            BytesSource source;
+            source.bytes = bytes;
+            source.hint = hinted ? bytes.size() : 0;
+            g_barAtStream.clear();
+            ASSERT_TRUE(editor_->ReplaceContent(source));
+            Pump();
+            EXPECT_EQ(g_barAtStream.front() || g_barAtStream.back(), hinted && large) << bytes.size();
+            HWND w = Wnd();
+            SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
+            ::GetScrollInfo(w, SB_VERT, &si);
+            CHARRANGE sel{};
+            ::SendMessageA(w, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&sel));
+            text[hinted] = editor_->Text();
+            for (LRESULT n :
+                 {::SendMessageA(w, EM_GETLINECOUNT, 0, 0), ::SendMessageA(w, EM_CANUNDO, 0, 0),
+                  ::SendMessageA(w, EM_GETMODIFY, 0, 0), ::SendMessageA(w, EM_GETFIRSTVISIBLELINE, 0, 0),
+                  LRESULT{sel.cpMin}, LRESULT{sel.cpMax}, LRESULT{si.nMin}, LRESULT{si.nMax},
+                  LRESULT(si.nPage), LRESULT{si.nPos}, ::GetWindowLongPtrA(w, GWL_STYLE) & WS_VSCROLL})
+                state[hinted] += " " + std::to_string(n);
+            const auto length = ::SendMessageA(w, WM_GETTEXTLENGTH, 0, 0);
+            for (LRESULT at : {LRESULT{0}, length / 2, length - 1}) {
+                POINTL p{};
+                ::SendMessageA(w, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&p), at);
+                state[hinted] += " " + std::to_string(p.x) + "," + std::to_string(p.y);
+            }
+        }
+        EXPECT_EQ(state[1], state[0]) << bytes.size();
+        EXPECT_TRUE(text[1] == text[0]) << bytes.size();
+    }
+    ::UnhookWindowsHookEx(hook);
 }
