@@ -14,6 +14,25 @@ inline std::string MakeText(std::size_t bytes) {
     return text;
 }
 
+// ASCII lines up to the given number of bytes, each ending in CR LF.
+inline std::string MakeAsciiText(std::size_t bytes) {
+    std::string text;
+    for (int line = 1; text.size() < bytes; ++line)
+        text += "line " + std::to_string(line) + ": a memo in ASCII text, one short line after another.\r\n";
+    return text;
+}
+
+// Lines of about 3 KB of ASCII words, each wrapping into many rows, up to the given number of
+// bytes.
+inline std::string MakeWrappingText(std::size_t bytes) {
+    std::string line;
+    while (line.size() < 3000) line += "uniform words wrapping over many rows of the editor ";
+    line += "\r\n";
+    std::string text;
+    while (text.size() < bytes) text += line;
+    return text;
+}
+
 inline bool WriteAll(const std::string& path, const std::string& bytes) {
     dodir::win::UniqueFile f(
         ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
