@@ -22,11 +22,13 @@ inline std::string MakeAsciiText(std::size_t bytes) {
     return text;
 }
 
-// Lines of about 3 KB of ASCII words, each wrapping into many rows, up to the given number of
-// bytes.
+// Lines of about 1 KB of ASCII words, each wrapping into many rows, up to the given number of
+// bytes. Not longer: Wine's control keeps, for each row of a paragraph, glyph buffers sized for
+// the rest of the paragraph at the row's split, so that its memory grows with the length of the
+// paragraphs times that of the text (about 0.8 GB a megabyte of these lines, 1.7 GB of 3 KB ones).
 inline std::string MakeWrappingText(std::size_t bytes) {
     std::string line;
-    while (line.size() < 3000) line += "uniform words wrapping over many rows of the editor ";
+    while (line.size() < 1000) line += "uniform words wrapping over many rows of the editor ";
     line += "\r\n";
     std::string text;
     while (text.size() < bytes) text += line;

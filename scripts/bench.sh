@@ -15,10 +15,14 @@ fi
 source "$here/env.sh"
 echo "== $(wine --version)"
 with_display wine "$root/build/win/bench/gutter_bench.exe"
-# Each size in a process of its own: after large documents have come and gone, Wine's heap
-# can take minutes over an allocation that a fresh process makes at once.
-with_display wine "$root/build/win/bench/stream_bench.exe" 3 3 2048
-with_display wine "$root/build/win/bench/stream_bench.exe" 1 1 8192
+# Each size in a process of its own, and each kind of document's 8 MB open too: after large
+# documents have come and gone, Wine's heap can take minutes over an allocation that a fresh
+# process makes at once.
+DODIR_STREAM_ONLY="plain rich" with_display wine "$root/build/win/bench/stream_bench.exe" 3 3 2048
+for kind in ascii wrapping plain rich; do
+  DODIR_STREAM_ONLY="open $kind" with_display wine "$root/build/win/bench/stream_bench.exe" 1 1 8192
+done
+DODIR_STREAM_ONLY="over new save" with_display wine "$root/build/win/bench/stream_bench.exe" 1 1 8192
 with_display wine "$root/build/win/bench/memory_bench.exe"
 "$here/bench-startup.sh" --no-build
 with_display wine "$root/build/win/bench/search_bench.exe"
