@@ -241,9 +241,8 @@ bool Stream(HWND wnd, UINT msg, WPARAM format, StreamCookie& cookie, EDITSTREAMC
 namespace {
 
 // The text's height, in pages of the window, above which the control surely keeps the bar
-// whatever the width its text was laid out at: the bar takes the width of no more than a
-// small part of the window, and narrowing a window by that much makes no text four times as
-// tall.
+// whatever the width its text was laid out at: the bar is narrow beside the window, and
+// narrowing a window by so little makes no text four times as tall.
 constexpr int kSurePages = 4;
 
 // How many bytes of plain text in a font whose characters are `em` pixels tall surely lay out
@@ -304,8 +303,8 @@ TRichEdit::TBarFirstOutcome TRichEdit::SettleBarFirst(HWND twin) {
         return TBarFirstOutcome::Same;
     }
     // A text a few pages tall at the narrow width might have fitted at the full width, where
-    // the control alone would have shown no bar: such a text, quick to lay out, is read again
-    // as the control alone reads it. The range is the text's height in pixels up to 0xFFFF.
+    // the control alone would have shown no bar: such a text, of few rows, is read again as
+    // the control alone reads it. The range is the text's height in pixels up to 0xFFFF.
     const bool wraps = !(style_ & ES_AUTOHSCROLL);
     if (wraps && si.nMax - si.nMin < kSurePages * static_cast<int>(si.nPage)) return TBarFirstOutcome::Unsure;
     return TBarFirstOutcome::Same;
