@@ -14,6 +14,27 @@ inline std::string MakeText(std::size_t bytes) {
     return text;
 }
 
+// ASCII lines up to the given number of bytes, each ending in CR LF.
+inline std::string MakeAsciiText(std::size_t bytes) {
+    std::string text;
+    for (int line = 1; text.size() < bytes; ++line)
+        text += "line " + std::to_string(line) + ": a memo in ASCII text, one short line after another.\r\n";
+    return text;
+}
+
+// Lines of about 1 KB of ASCII words, each wrapping into many rows, up to the given number of
+// bytes. Not longer: Wine's control keeps, for each row of a paragraph, glyph buffers sized for
+// the rest of the paragraph at the row's split, so that its memory grows with the length of the
+// paragraphs times that of the text (about 0.8 GB a megabyte of these lines, 1.7 GB of 3 KB ones).
+inline std::string MakeWrappingText(std::size_t bytes) {
+    std::string line;
+    while (line.size() < 1000) line += "uniform words wrapping over many rows of the editor ";
+    line += "\r\n";
+    std::string text;
+    while (text.size() < bytes) text += line;
+    return text;
+}
+
 inline bool WriteAll(const std::string& path, const std::string& bytes) {
     dodir::win::UniqueFile f(
         ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));

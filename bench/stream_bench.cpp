@@ -14,9 +14,14 @@
 // SaveDocument's steps taken one by one: creating the replacement file, streaming, writing it
 // through to the disk, the replace, and what follows it (the backup's removal).
 //
-// DODIR_STREAM_ONLY (words: open, over, new, save, plain, rich) runs only the operations and
-// the kinds of document named; DODIR_BENCH_DETAIL adds the bare control fed pieces of half
-// the size it asks for.
+// Besides the plain text (Japanese lines) and its rich text, each size is opened as ASCII
+// lines and as lines of about 1 KB that wrap into many rows (opens only). The opens end with
+// one line per kind of document, "ratio open <kind>, <size>: <ratio>" (the program's open
+// against the bare control's).
+//
+// DODIR_STREAM_ONLY (words: open, over, new, save, plain, rich, ascii, wrapping) runs only the
+// operations and the kinds of document named; DODIR_BENCH_DETAIL adds the bare control fed
+// pieces of half the size it asks for.
 #include <windows.h>
 #include <commctrl.h>
 #include <richedit.h>
@@ -126,6 +131,7 @@ class TTimedSource final : public dodir::TContentSource {
     TTimedSource(dodir::TContentSource& inner, TPieceStats& stats) : inner_(inner), stats_(stats) {}
 
     bool Start(dodir::TContentFormat format) override { return inner_.Start(format); }
+    std::size_t SizeHint() const override { return inner_.SizeHint(); }
 
     std::size_t NextPiece(char* buf, std::size_t size) override {
         const double a = Now();
@@ -280,7 +286,8 @@ bool Runs(const char* operation, const std::string& kindName) {
     auto group = [&](std::initializer_list<const char*> all, const char* w) {
         return named(w) || std::none_of(all.begin(), all.end(), named);
     };
-    return group({"open", "over", "new", "save"}, operation) && group({"plain", "rich"}, kind.c_str());
+    return group({"open", "over", "new", "save"}, operation) &&
+           group({"plain", "rich", "ascii", "wrapping"}, kind.c_str());
 }
 
 } // namespace
@@ -326,28 +333,46 @@ int main(int argc, char** argv) {
         const int reps = kb == 8192 && argc <= 3 ? reps8 : reps2;
         const std::string name =
             kb % 1024 == 0 ? std::to_string(kb / 1024) + "MB" : std::to_string(kb) + "KB";
+        const std::string sizeName =
+            kb % 1024 == 0 ? std::to_string(kb / 1024) + " MB" : std::to_string(kb) + " KB";
         const std::string txt = dir + name + ".txt";
         const std::string rtf = dir + name + ".rtf";
+        const std::string ascii = dir + name + "-ascii.txt";
+        const std::string wrapping = dir + name + "-wrapping.txt";
         const std::string out = dir + name + "-out.rtf";
         const std::string bareOut = dir + name + "-bare.rtf";
-        made.insert(made.end(), {txt, rtf, out, bareOut});
-        if (!WriteAll(txt, MakeText(kb * 1024))) return 1;
-        // The rich-text file: the same text, as the control writes it.
+        made.insert(made.end(), {txt, rtf, ascii, wrapping, out, bareOut});
+        if (!WriteAll(txt, MakeText(kb * 1024)) || !WriteAll(ascii, MakeAsciiText(kb * 1024)) ||
+            !WriteAll(wrapping, MakeWrappingText(kb * 1024)))
+            return 1;
+        // The rich-text file: the same text, as the control writes it (when it is read).
+        const bool rich =
+            Runs("open", "rich") || Runs("over", "rich") || Runs("new", "rich") || Runs("save", "rich");
         fresh();
-        if (!BareStreamIn(wnd, txt, SF_TEXT) || !BareStreamOut(wnd, rtf)) return 1;
+        if (rich && (!BareStreamIn(wnd, txt, SF_TEXT) || !BareStreamOut(wnd, rtf))) return 1;
 
         struct Case {
             const char* kind;
+            const char* ratioName; // the kind in the ratio lines
             const std::string& path;
             WPARAM format;
+            bool openOnly;
         };
-        for (const Case& c : {Case{"plain text", txt, SF_TEXT}, Case{"rich text", rtf, SF_RTF}}) {
+        // The open-only kinds first, before the other kinds bring and drop their documents.
+        const Case cases[] = {{"ascii text", "ASCII lines", ascii, SF_TEXT, true},
+                              {"wrapping text", "wrapping lines", wrapping, SF_TEXT, true},
+                              {"plain text", "Japanese lines", txt, SF_TEXT, false},
+                              {"rich text", "rich text", rtf, SF_RTF, false}};
+        std::vector<std::pair<const char*, double>> openRatios;
+        for (const Case& c : cases) {
             auto report = [&](const char* what, double ours, double bare) {
                 std::printf("%-28s %10.3f %10.3f %8.2f\n",
                             (std::string(what) + " " + name + " " + c.kind).c_str(), ours, bare, ours / bare);
                 std::fflush(stdout);
             };
-            const bool open = Runs("open", c.kind), over = Runs("over", c.kind), clear = Runs("new", c.kind);
+            const bool open = Runs("open", c.kind), over = !c.openOnly && Runs("over", c.kind),
+                       clear = !c.openOnly && Runs("new", c.kind);
+            if (c.openOnly && !open) continue;
             double ourOpen = 0;
             if (open || over || clear) {
                 TPieceStats bareStats, ourStats;
@@ -363,6 +388,7 @@ int main(int argc, char** argv) {
                     ourStats.totalSeconds += Now() - a;
                 });
                 report("open", ourOpen, bareOpen);
+                if (open) openRatios.emplace_back(c.ratioName, ourOpen / bareOpen);
                 BreakDown(ourStats, bareStats, reps, c.path, c.format == SF_RTF);
                 if (std::getenv("DODIR_BENCH_DETAIL")) {
                     const double half = MedianSeconds(
@@ -384,7 +410,7 @@ int main(int argc, char** argv) {
             if (clear)
                 report("new on loaded", MedianSeconds(reps, loaded, [&] { editor->Lines.ClearAll(); }),
                        ourOpen);
-            if (!Runs("save", c.kind)) continue;
+            if (c.openOnly || !Runs("save", c.kind)) continue;
             loaded();
 
             const double bareSave = MedianSeconds(
@@ -406,6 +432,9 @@ int main(int argc, char** argv) {
                         median(&TSaveSplit::replace), median(&TSaveSplit::finish));
             std::fflush(stdout);
         }
+        for (const auto& [kind, ratio] : openRatios)
+            std::printf("ratio open %s, %s: %.2f\n", kind, sizeName.c_str(), ratio);
+        std::fflush(stdout);
     }
     for (const auto& p : made) ::DeleteFileA(p.c_str());
     ::RemoveDirectoryA(dir.c_str());

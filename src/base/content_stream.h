@@ -21,6 +21,9 @@ class TContentSource {
     // Writes the next piece into buf (at most size bytes) and gives its length; 0 at the end.
     // Throws TContentRefused, or whatever its failure is.
     virtual std::size_t NextPiece(char* buf, std::size_t size) = 0;
+    // The content's length in bytes when the source knows it before reading (a file's size),
+    // 0 when it does not. An estimate: the pieces read may add up to more or fewer bytes.
+    virtual std::size_t SizeHint() const { return 0; }
 
   protected:
     ~TContentSource() = default;

@@ -29,7 +29,14 @@ class TFileSource final : public TContentSource {
     explicit TFileSource(HANDLE file) : file_(file) {
         // A handle without a position (a pipe) can be read only once.
         rewindable_ = ::SetFilePointerEx(file_, LARGE_INTEGER{}, &start_, FILE_CURRENT) != FALSE;
+        // The bytes from there to the end, for a file on a disk; a pipe or a device tells none.
+        LARGE_INTEGER size{};
+        if (rewindable_ && ::GetFileType(file_) == FILE_TYPE_DISK && ::GetFileSizeEx(file_, &size) &&
+            size.QuadPart > start_.QuadPart)
+            sizeHint_ = static_cast<std::size_t>(size.QuadPart - start_.QuadPart);
     }
+
+    std::size_t SizeHint() const override { return sizeHint_; }
 
     bool Start(TContentFormat format) override {
         if (started_ && !(rewindable_ && ::SetFilePointerEx(file_, start_, nullptr, FILE_BEGIN)))
@@ -62,6 +69,7 @@ class TFileSource final : public TContentSource {
     HANDLE file_;
     LARGE_INTEGER start_{};
     bool rewindable_ = false;
+    std::size_t sizeHint_ = 0;
     bool started_ = false;
     std::optional<TConversion> conversion_;
 };

@@ -231,6 +231,85 @@ bool Stream(HWND wnd, UINT msg, WPARAM format, StreamCookie& cookie, EDITSTREAMC
 
 } // namespace
 
+// A document larger than the window goes into a twin that shows its vertical scroll bar
+// before the stream. Left alone, the control lays the text out at the full width, shows the
+// bar at the end of the stream as the text overflows, and, its client area narrower, lays all
+// of it out again in the same request; a paragraph that wraps into many rows costs far more
+// the second time. With the bar already there, the text is laid out once, at the width it
+// keeps. When the document turns out to fit after all, the bar goes again, and the twin is as
+// the control alone would have left it.
+namespace {
+
+// The text's height, in pages of the window, above which the control surely keeps the bar
+// whatever the width its text was laid out at: the bar is narrow beside the window, and
+// narrowing a window by so little makes no text four times as tall.
+constexpr int kSurePages = 4;
+
+// How many bytes of plain text in a font whose characters are `em` pixels tall surely lay out
+// taller than kSurePages pages of the window, at its full width as at the narrower one. A row
+// is at least one em tall, and holds at most one character per pixel of the formatting
+// rectangle's width and its line break, each at most 2 bytes; so that many rows hold at most
+// that many bytes. (An editor that does not wrap can hold any number in a row: the threshold
+// is then a mere guess, which the check after the stream makes good.)
+std::size_t SurelyOverflowingBytes(HWND wnd, int em) {
+    RECT format{}, client{};
+    ::SendMessageA(wnd, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    ::GetClientRect(wnd, &client);
+    const auto rows =
+        static_cast<std::size_t>(kSurePages * std::max<LONG>(client.bottom, 1) / std::max(em, 1) + 1);
+    const auto perRow = 2 * static_cast<std::size_t>(std::max<LONG>(format.right - format.left, 0) + 1);
+    return rows * perRow;
+}
+
+bool VerticalBarShown(HWND wnd) { return (::GetWindowLongPtrA(wnd, GWL_STYLE) & WS_VSCROLL) != 0; }
+
+// The control's answer to whether its text needs the vertical bar: a range and a page (its
+// client height) it gives the bar only when it takes the bar up itself; a bar shown from
+// outside keeps the page 0.
+SCROLLINFO ControlVerticalScroll(HWND wnd) {
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_RANGE | SIF_PAGE;
+    if (!::GetScrollInfo(wnd, SB_VERT, &si)) si.nPage = 0;
+    return si;
+}
+
+// Reads a started source into an empty twin, its vertical scroll bar shown first when
+// barFirst (the twin is hidden: the bar still changes its frame, and the control takes the
+// narrower client area at once). False when the control ended the request with an error or
+// the source refused its content.
+bool ReadInto(HWND twin, TContentSource& source, WPARAM format, bool barFirst) {
+    if (barFirst) ::ShowScrollBar(twin, SB_VERT, TRUE);
+    StreamCookie in;
+    in.source = &source;
+    return Stream(twin, EM_STREAMIN, format, in, &StreamInCallback);
+}
+
+} // namespace
+
+bool TRichEdit::TakesBarFirst(HWND twin, std::size_t size) const {
+    if (!(style_ & WS_VSCROLL) || size == 0) return false;
+    // The control's own font size, in pixels, less a pixel for its rounding.
+    const int dpi = win::ScreenPixelsPerInch();
+    return size > SurelyOverflowingBytes(twin, ::MulDiv(font_.PointSize(dpi), dpi, 72) - 1);
+}
+
+TRichEdit::TBarFirstOutcome TRichEdit::SettleBarFirst(HWND twin) {
+    const SCROLLINFO si = ControlVerticalScroll(twin);
+    if (si.nPage == 0) {
+        // The text fits: the control never took the bar up, and lays the text out again at
+        // the full width, as a control alone would have kept it.
+        if (VerticalBarShown(twin)) ::ShowScrollBar(twin, SB_VERT, FALSE);
+        return TBarFirstOutcome::Same;
+    }
+    // A text a few pages tall at the narrow width might have fitted at the full width, where
+    // the control alone would have shown no bar: such a text, of few rows, is read again as
+    // the control alone reads it. The range is the text's height in pixels up to 0xFFFF.
+    const bool wraps = !(style_ & ES_AUTOHSCROLL);
+    if (wraps && si.nMax - si.nMin < kSurePages * static_cast<int>(si.nPage)) return TBarFirstOutcome::Unsure;
+    return TBarFirstOutcome::Same;
+}
+
 bool TRichEdit::ReplaceContent(TContentSource& source) {
     // The current content stays untouched by a failed attempt (a rich-text attempt on what
     // is not rich text empties the control it reads into), and it is never emptied, which
@@ -238,13 +317,19 @@ bool TRichEdit::ReplaceContent(TContentSource& source) {
     // window, which costs nothing.
     // Each attempt reads into a window of its own: what a failed one left is dropped too.
     win::WaitCursor busy;
+    const std::size_t size = source.SizeHint();
     for (const auto& [format, flags] : {std::pair{TContentFormat::RichText, WPARAM{SF_RTF}},
                                         std::pair{TContentFormat::PlainText, WPARAM{SF_TEXT}}}) {
         if (!source.Start(format)) return false;
         win::UniqueWindow twin = EmptyTwinWindow();
-        StreamCookie in;
-        in.source = &source;
-        if (!Stream(twin.get(), EM_STREAMIN, flags, in, &StreamInCallback)) continue;
+        const bool barFirst = TakesBarFirst(twin.get(), size);
+        if (!ReadInto(twin.get(), source, flags, barFirst)) continue;
+        if (barFirst && SettleBarFirst(twin.get()) == TBarFirstOutcome::Unsure && source.Start(format)) {
+            // The same content again, read the way the control alone reads it; the first
+            // reading stays should this one fail.
+            win::UniqueWindow again = EmptyTwinWindow();
+            if (ReadInto(again.get(), source, flags, false)) twin = std::move(again);
+        }
         ::SendMessageA(twin.get(), EM_EXLIMITTEXT, 0, kUnlimitedText);
         PutInPlace(std::move(twin));
         return true;

@@ -181,6 +181,13 @@ class TRichEdit : public win::TSubclassedControl, public TContentHolder {
     // An empty, hidden control window with this one's place, styles, format and text limit,
     // to be filled and then put in place, or dropped.
     win::UniqueWindow EmptyTwinWindow();
+    // Whether a content of `size` bytes (0: not known) goes into the twin with its vertical
+    // scroll bar shown before the stream: one that surely overflows the window.
+    bool TakesBarFirst(HWND twin, std::size_t size) const;
+    // After a read with the bar shown first: the bar hidden again when the text fits. Unsure
+    // when the text might have fitted at the full width although it does not at the narrow.
+    enum class TBarFirstOutcome { Same, Unsure };
+    TBarFirstOutcome SettleBarFirst(HWND twin);
     // Puts a twin in place of the control's window, which is destroyed; the focus and the
     // form follow (TellFormOfNewWindow).
     void PutInPlace(win::UniqueWindow twin);

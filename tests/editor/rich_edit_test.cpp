@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "base/errors.h"
@@ -572,4 +573,62 @@ TEST_F(RichEditTest, ReplacingTheContentShowsTheWaitCursorUntilItEndsEvenInFailu
         EXPECT_EQ(source.askedAfterFailing, fail ? 0 : -1);
     }
     EXPECT_EQ(editor_->Text(), "x");
+}
+
+// A document that surely overflows the window goes into one that shows its scroll bar before
+// the stream, and ends as the same editor's reading without its size leaves it, also when it
+// fits after all (the bar hidden again) or might have at the full width (read again).
+static std::string rep(const std::string& s, int n) { return n ? rep(s + s, n / 2) + (n % 2 ? s : "") : ""; }
+static bool g_barFirst; // a stream began with the bar shown
+static LRESULT CALLBACK WatchStreams(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    g_barFirst |= m->message == EM_STREAMIN && (::GetWindowLongPtrA(m->hwnd, GWL_STYLE) & WS_VSCROLL);
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+TEST_F(RichEditTest, ALargeDocumentReadsAsTheControlAloneReadsIt) {
+    struct BytesSource : TContentSource {
+        BytesSource(const std::string& b, std::size_t h) : bytes(b), hint(h) {}
+        std::string bytes;
+        std::size_t hint, at = 0;
+        bool Start(TContentFormat) override { return at = 0, true; }
+        std::size_t NextPiece(char* buf, std::size_t size) override {
+            return bytes.copy(buf, size, std::exchange(at, std::min(bytes.size(), at + size)));
+        }
+        std::size_t SizeHint() const override { return hint; }
+    };
+    const std::pair<std::string, bool> docs[] = {
+        {"短いメモ\r\n二行目\r\n", false},
+        {rep("ASCII text in lines, one after another\r\n", 2500), true},
+        {rep("行: 日本語のメモと ASCII text, mixed on one line.\r\n", 2000), true},
+        {rep(rep("wrapping words of a long line ", 100) + "\r\n", 30), true},
+        {"{\\rtf1\\ansi" + rep("\\fs16 small \\fs40 large words\\par ", 2000) + "}", true},
+        {"{\\rtf1\\ansi" + rep("\\b\\b0 ", 15000) + " fits}", true},
+        {"{\\rtf1\\ansi" + rep("\\b\\b0 ", 15000) + rep("row\\par ", 24) + "}", true}};
+    const HHOOK hook = ::SetWindowsHookExA(WH_CALLWNDPROC, &WatchStreams, nullptr, ::GetCurrentThreadId());
+    for (const auto& [bytes, large] : docs) {
+        std::string state[2];
+        for (int hinted : {0, 1}) {
+            BytesSource source(bytes, hinted ? bytes.size() : 0);
+            g_barFirst = false;
+            ASSERT_TRUE(editor_->ReplaceContent(source));
+            EXPECT_EQ(g_barFirst, hinted && large) << bytes.size();
+            HWND w = Wnd();
+            SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
+            ::GetScrollInfo(w, SB_VERT, &si);
+            // Asked for a position below 0x40000 in wParam, the control gives (x, y) as its result.
+            const auto length = ::SendMessageA(w, WM_GETTEXTLENGTH, 0, 0);
+            for (LRESULT n :
+                 {::SendMessageA(w, EM_GETLINECOUNT, 0, 0), ::SendMessageA(w, EM_CANUNDO, 0, 0),
+                  ::SendMessageA(w, EM_GETMODIFY, 0, 0), ::SendMessageA(w, EM_GETFIRSTVISIBLELINE, 0, 0),
+                  LRESULT{editor_->SelectionStart()}, LRESULT{editor_->SelectionLength()}, LRESULT{si.nMin},
+                  LRESULT{si.nMax}, LRESULT(si.nPage), LRESULT{si.nPos},
+                  ::GetWindowLongPtrA(w, GWL_STYLE) & WS_VSCROLL, ::SendMessageA(w, EM_POSFROMCHAR, 0, 0),
+                  ::SendMessageA(w, EM_POSFROMCHAR, length / 2, 0),
+                  ::SendMessageA(w, EM_POSFROMCHAR, length - 1, 0)})
+                state[hinted] += std::to_string(n) + " ";
+            state[hinted] += editor_->Text();
+        }
+        EXPECT_TRUE(state[1] == state[0]) << state[1].substr(0, 99) << "\n" << state[0].substr(0, 99);
+    }
+    ::UnhookWindowsHookEx(hook);
 }
