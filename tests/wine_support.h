@@ -58,10 +58,13 @@ inline void PressKey(UINT vk) {
     Pump();
 }
 
-// A content source giving one text, from its start each time it is started.
+// A content source giving one text, from its start each time it is started, and telling the
+// size it is given (none by default).
 class StringSource : public TContentSource {
   public:
-    explicit StringSource(std::string text) : text_(std::move(text)) {}
+    explicit StringSource(std::string text, std::size_t sizeHint = 0)
+        : text_(std::move(text)), sizeHint_(sizeHint) {}
+    std::size_t SizeHint() const override { return sizeHint_; }
     bool Start(TContentFormat) override {
         at_ = 0;
         return true;
@@ -74,6 +77,7 @@ class StringSource : public TContentSource {
 
   private:
     std::string text_;
+    std::size_t sizeHint_;
     std::size_t at_ = 0;
 };
 

@@ -586,16 +586,6 @@ static LRESULT CALLBACK WatchStreams(int code, WPARAM wParam, LPARAM lParam) {
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 TEST_F(RichEditTest, ALargeDocumentReadsAsTheControlAloneReadsIt) {
-    struct BytesSource : TContentSource {
-        BytesSource(const std::string& b, std::size_t h) : bytes(b), hint(h) {}
-        std::string bytes;
-        std::size_t hint, at = 0;
-        bool Start(TContentFormat) override { return at = 0, true; }
-        std::size_t NextPiece(char* buf, std::size_t size) override {
-            return bytes.copy(buf, size, std::exchange(at, std::min(bytes.size(), at + size)));
-        }
-        std::size_t SizeHint() const override { return hint; }
-    };
     const std::pair<std::string, bool> docs[] = {
         {"短いメモ\r\n二行目\r\n", false},
         {rep("ASCII text in lines, one after another\r\n", 2500), true},
@@ -604,11 +594,13 @@ TEST_F(RichEditTest, ALargeDocumentReadsAsTheControlAloneReadsIt) {
         {"{\\rtf1\\ansi" + rep("\\fs16 small \\fs40 large words\\par ", 2000) + "}", true},
         {"{\\rtf1\\ansi" + rep("\\b\\b0 ", 15000) + " fits}", true},
         {"{\\rtf1\\ansi" + rep("\\b\\b0 ", 15000) + rep("row\\par ", 24) + "}", true}};
-    const HHOOK hook = ::SetWindowsHookExA(WH_CALLWNDPROC, &WatchStreams, nullptr, ::GetCurrentThreadId());
+    const std::unique_ptr<std::remove_pointer_t<HHOOK>, decltype(&::UnhookWindowsHookEx)> hook(
+        ::SetWindowsHookExA(WH_CALLWNDPROC, &WatchStreams, nullptr, ::GetCurrentThreadId()),
+        &::UnhookWindowsHookEx);
     for (const auto& [bytes, large] : docs) {
         std::string state[2];
         for (int hinted : {0, 1}) {
-            BytesSource source(bytes, hinted ? bytes.size() : 0);
+            StringSource source(bytes, hinted ? bytes.size() : 0);
             g_barFirst = false;
             ASSERT_TRUE(editor_->ReplaceContent(source));
             EXPECT_EQ(g_barFirst, hinted && large) << bytes.size();
@@ -630,5 +622,4 @@ TEST_F(RichEditTest, ALargeDocumentReadsAsTheControlAloneReadsIt) {
         }
         EXPECT_TRUE(state[1] == state[0]) << state[1].substr(0, 99) << "\n" << state[0].substr(0, 99);
     }
-    ::UnhookWindowsHookEx(hook);
 }
