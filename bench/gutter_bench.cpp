@@ -16,6 +16,7 @@
 #include "app/form1.h"
 #include "app/gutter.h"
 #include "printing/printer.h"
+#include "bench_stream.h"
 
 namespace {
 
@@ -30,27 +31,9 @@ const char* NameOf(Where w) {
 
 // A document of numbered lines, loaded as a file is.
 std::string LoadLines(dodir::TForm1& form, int lines) {
-    struct Source : dodir::TContentSource {
-        const std::string* text;
-        std::size_t at = 0;
-        bool rich = false;
-        bool Start(dodir::TContentFormat format) override {
-            rich = format == dodir::TContentFormat::RichText;
-            at = 0;
-            return true;
-        }
-        std::size_t NextPiece(char* buf, std::size_t size) override {
-            if (rich) throw dodir::TContentRefused(); // plain text, as the control reads it
-            const std::size_t n = std::min(size, text->size() - at);
-            std::copy_n(text->data() + at, n, buf);
-            at += n;
-            return n;
-        }
-    };
     std::string text;
     for (int i = 1; i <= lines; ++i) text += "line " + std::to_string(i) + "\r\n";
-    Source source;
-    source.text = &text;
+    PlainTextSource source(text);
     form.RichEdit1->ReplaceContent(source);
     return text;
 }

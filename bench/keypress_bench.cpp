@@ -189,25 +189,7 @@ void PlaceCaret(HWND edit, LONG at, bool top) {
 
 // A document of numbered lines, loaded into the program as a file is.
 void LoadIntoProgram(dodir::TForm1& form, const std::string& text) {
-    struct Source : dodir::TContentSource {
-        const std::string* text;
-        std::size_t at = 0;
-        bool rich = false;
-        bool Start(dodir::TContentFormat format) override {
-            rich = format == dodir::TContentFormat::RichText;
-            at = 0;
-            return true;
-        }
-        std::size_t NextPiece(char* buf, std::size_t size) override {
-            if (rich) throw dodir::TContentRefused(); // plain text, as the control reads it
-            const std::size_t n = std::min(size, text->size() - at);
-            std::copy_n(text->data() + at, n, buf);
-            at += n;
-            return n;
-        }
-    };
-    Source source;
-    source.text = &text;
+    PlainTextSource source(text);
     if (!form.RichEdit1->ReplaceContent(source)) Fail("the program did not take the document");
 }
 
