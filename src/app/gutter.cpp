@@ -11,6 +11,18 @@
 
 namespace dodir {
 
+namespace {
+
+// The top of the row holding a position, in client pixels (above the client area when the
+// view is scrolled past it).
+int TopOf(HWND edit, LRESULT position) {
+    POINTL at{};
+    ::SendMessageA(edit, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), position);
+    return static_cast<int>(at.y);
+}
+
+} // namespace
+
 namespace rows {
 
 namespace {
@@ -19,19 +31,9 @@ LRESULT Ask(const TRichEdit& editor, UINT msg, WPARAM wParam = 0, LPARAM lParam 
     return ::SendMessageA(editor.Handle(), msg, wParam, lParam);
 }
 
-// The top of the row holding a position, in client pixels (above the client area when the
-// view is scrolled past it). Wine finds the position by walking the paragraphs up to it: asked
-// here only of the first two rows.
-int TopOf(const TRichEdit& editor, LRESULT position) {
-    POINTL at{};
-    Ask(editor, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), position);
-    return static_cast<int>(at.y);
-}
-
-// The rows of a document whose rows all have one height: row k starts k × height below the
-// first row's top, and the view shows from row scrolled / height.
+// The rows of a document whose rows all have one height: the view shows from row
+// scrolled / height.
 struct TRowGrid {
-    int top;      // the first row's top, client pixels
     int height;   // of every row
     int scrolled; // pixels of the document above the view
 };
@@ -73,12 +75,13 @@ std::optional<TRowGrid> UniformRows(const TRichEdit& editor, int rowCount) {
     if (!extent) return std::nullopt;
     RECT format{};
     Ask(editor, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
-    const int top = TopOf(editor, 0);
-    const int height = TopOf(editor, second) - top;
+    // Wine finds a position by walking the paragraphs up to it: asked only of the first two rows.
+    const int top = TopOf(editor.Handle(), 0);
+    const int height = TopOf(editor.Handle(), second) - top;
     if (height <= 0 || format.top - top != extent->scrolled ||
         static_cast<long long>(rowCount) * height != extent->height)
         return std::nullopt;
-    return TRowGrid{top, height, static_cast<int>(extent->scrolled)};
+    return TRowGrid{height, static_cast<int>(extent->scrolled)};
 }
 
 } // namespace
@@ -119,10 +122,7 @@ int RowTop(HWND gutter, int row) {
     const auto start = ::SendMessageA(gutter, EM_LINEINDEX, static_cast<WPARAM>(row), 0);
     RECT client{};
     ::GetClientRect(gutter, &client);
-    if (start < 0) return client.bottom;
-    POINTL at{};
-    ::SendMessageA(gutter, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), start);
-    return static_cast<int>(at.y);
+    return start < 0 ? client.bottom : TopOf(gutter, start);
 }
 
 CHARRANGE SelectionOf(HWND wnd) {
@@ -145,13 +145,16 @@ bool TGutter::ShowsLastNumbers() const {
     return now.cpMin == filledSelection_.cpMin && now.cpMax == filledSelection_.cpMax;
 }
 
+TGutterNumbers TGutter::NumbersFrom(int first, const TRichEdit& editor) const {
+    // The line count matters only when the document ends before the last row that fits.
+    const int fit = first + rowsThatFit_;
+    return GutterNumbers(first, fit < rows::RowCount(editor) ? fit : rows::LineCount(editor), rowsThatFit_);
+}
+
 void TGutter::Refresh(const TRichEdit& editor) {
     const int first = rows::FirstVisibleRow(editor);
     if (ShowsLastNumbers() && first + 1 == shown_.first) {
-        // The line count matters only when the document ends before the last row that fits.
-        const int count = rows::RowCount(editor);
-        const int lines = first + rowsThatFit_ < count ? first + rowsThatFit_ : rows::LineCount(editor);
-        const TGutterNumbers numbers = GutterNumbers(first, lines, rowsThatFit_);
+        const TGutterNumbers numbers = NumbersFrom(first, editor);
         if (numbers.first == shown_.first && numbers.last >= numbers.first) {
             // Where the document ends in view, a line more or less changes the last numbers
             // only: those rows alone change, and only they are drawn again.
@@ -195,9 +198,7 @@ void TGutter::Fill(int first, const TRichEdit& editor) {
     RECT client{};
     ::GetClientRect(wnd, &client);
     rowsThatFit_ = GutterRowsThatFit(client.bottom, top, RowTop(wnd, 1) - top);
-    const int count = rows::RowCount(editor);
-    const int lines = first + rowsThatFit_ < count ? first + rowsThatFit_ : rows::LineCount(editor);
-    shown_ = GutterNumbers(first, lines, rowsThatFit_);
+    shown_ = NumbersFrom(first, editor);
     if (shown_.last < shown_.first) {
         Clear();
         return;

@@ -53,6 +53,8 @@ class TGutter {
     // Whether the control still shows what the last refresh put in: same window, unscrolled,
     // not edited nor formatted since.
     bool ShowsLastNumbers() const;
+    // The numbers from the row after `first` for the rows that fit, as last measured.
+    TGutterNumbers NumbersFrom(int first, const TRichEdit& editor) const;
     void Fill(int firstVisibleRow, const TRichEdit& editor);
     // Adds or drops numbers at the end so that the last one shown is `last`.
     void EndNumbersAt(int last);

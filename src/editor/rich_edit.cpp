@@ -719,14 +719,19 @@ void SendFormat(HWND wnd, WPARAM scope, CHARFORMATA& format) {
     ::SendMessageA(wnd, EM_SETCHARFORMAT, scope, reinterpret_cast<LPARAM>(&format));
 }
 
+// The colour part of a character format: the window's text colour follows the system's.
+void PutTextColor(CHARFORMATA& f, TColor color) {
+    f.dwMask |= CFM_COLOR;
+    if (color == clWindowText)
+        f.dwEffects |= CFE_AUTOCOLOR;
+    else
+        f.crTextColor = win::ColorToRGB(color);
+}
+
 void SendTextColor(HWND wnd, WPARAM scope, TColor color) {
     CHARFORMATA f{};
     f.cbSize = sizeof f;
-    f.dwMask = CFM_COLOR;
-    if (color == clWindowText)
-        f.dwEffects = CFE_AUTOCOLOR;
-    else
-        f.crTextColor = win::ColorToRGB(color);
+    PutTextColor(f, color);
     SendFormat(wnd, scope, f);
 }
 
@@ -737,12 +742,8 @@ void SendFont(HWND wnd, WPARAM scope, const TFont& font) {
     // again, whatever changed, and keeps an undo step for each request.
     CHARFORMATA f{};
     f.cbSize = sizeof f;
-    f.dwMask =
-        CFM_COLOR | CFM_FACE | CFM_CHARSET | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_SIZE;
-    if (font.color == clWindowText)
-        f.dwEffects |= CFE_AUTOCOLOR;
-    else
-        f.crTextColor = win::ColorToRGB(font.color);
+    f.dwMask = CFM_FACE | CFM_CHARSET | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_SIZE;
+    PutTextColor(f, font.color);
     const auto n = std::min<std::size_t>(font.name.size(), 31);
     std::memcpy(f.szFaceName, font.name.data(), n);
     f.bCharSet = static_cast<BYTE>(font.charset);

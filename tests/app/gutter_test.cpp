@@ -235,6 +235,11 @@ TEST_F(GutterTest, QuickAnswersAgreeWithTheControlsOwn) {
         form_->RichEdit1->Focus();
     };
     auto scroll = [&](WPARAM how) { ::SendMessageA(Editor(), WM_VSCROLL, how, 0); };
+    auto pagesDown = [&](int n) {
+        return [&scroll, n] {
+            for (int i = 0; i < n; ++i) scroll(SB_PAGEDOWN);
+        };
+    };
     std::string mixed = "{\\rtf1\\ansi{\\fonttbl{\\f0 MS PGothic;}}\\f0\\fs18 ";
     for (int i = 1; i <= 200; ++i)
         mixed += (i % 7 ? "line " : "\\fs44 tall\\fs18 ") + std::to_string(i) + "\\par ";
@@ -248,11 +253,7 @@ TEST_F(GutterTest, QuickAnswersAgreeWithTheControlsOwn) {
         {"300 lines loaded", [&] { load(lines(300, "line ")); }, 1},
         {"typing", [&] { TypeText(Editor(), "abc"); }, 1},
         {"Enter", [&] { PressKey(VK_RETURN); }, 1},
-        {"pages down",
-         [&] {
-             for (int i = 0; i < 3; ++i) scroll(SB_PAGEDOWN);
-         },
-         1},
+        {"pages down", pagesDown(3), 1},
         {"thumb between rows", [&] { scroll(MAKEWPARAM(SB_THUMBPOSITION, 1000)); }, 1},
         {"a wrapping line typed", [&] { TypeText(Editor(), std::string(400, 'w')); }, 1},
         {"drag selection",
@@ -272,11 +273,7 @@ TEST_F(GutterTest, QuickAnswersAgreeWithTheControlsOwn) {
          -1},
         {"undo", [&] { form_->RichEdit1->UndoLastEdit(); }, -1},
         {"mixed sizes loaded", [&] { load(mixed); }, 0},
-        {"mixed sizes, pages down",
-         [&] {
-             for (int i = 0; i < 4; ++i) scroll(SB_PAGEDOWN);
-         },
-         0},
+        {"mixed sizes, pages down", pagesDown(4), 0},
         {"mixed sizes, thumb", [&] { scroll(MAKEWPARAM(SB_THUMBPOSITION, 700)); }, 0},
         {"mixed sizes, typing at the end",
          [&] {
