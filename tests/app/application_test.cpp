@@ -38,3 +38,15 @@ TEST(ErrorBox, CancelsMouseCaptureAndDisablesOtherWindowsWhileUp) {
     EXPECT_NE(::GetCapture(), w);
     ::DestroyWindow(w);
 }
+
+TEST(ErrorBox, AReporterRegisteredAfterTheApplicationTakesTheErrorsWhileItLives) {
+    int reported = 0;
+    {
+        win::ErrorReporterRegistration mine([&reported](std::exception_ptr) { ++reported; });
+        win::ReportError(std::make_exception_ptr(Exception("mine")));
+    }
+    EXPECT_EQ(reported, 1);
+    BoxWatcher box({BoxWatcher::ErrorBox()});
+    win::ReportError(std::make_exception_ptr(Exception("the application's")));
+    EXPECT_EQ(box.Texts(), std::vector<std::string>{"the application's."});
+}
