@@ -11,9 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
-#include "printing/printer.h"
-#include "ui/application.h"
+#include "app/startup.h"
 #include "bench_clock.h"
 #include "bench_stream.h"
 #include "bench_text.h"
@@ -23,13 +21,12 @@ int main(int argc, char** argv) {
     std::vector<int> sizes;
     for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
     if (sizes.empty()) sizes = {2048, 8192};
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
-    ::InitCommonControlsEx(&icc);
-    dodir::TApplication app;
-    app.SetTitle("ミルテ");
+    dodir::TProgram program;
+    dodir::TApplication& app = program.Application();
     for (int kb : sizes) {
         // A window of its own for each size: the text goes with it.
-        dodir::TForm1 form(app, dodir::Printer(), dodir::TScale());
+        const auto main = program.MakeMainForm();
+        dodir::TForm1& form = *main;
         ::ShowWindow(form.Handle(), SW_SHOWNORMAL);
         while (app.ProcessMessage()) {
         }

@@ -12,10 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/application.h"
-#include "app/form1.h"
 #include "app/gutter.h"
-#include "printing/printer.h"
+#include "app/startup.h"
 #include "bench_stream.h"
 
 namespace {
@@ -114,11 +112,10 @@ double MedianKeyMicros(dodir::TForm1& form, const std::string& text, Where where
 
 int main() {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
-    ::InitCommonControlsEx(&icc);
-    dodir::TApplication app;
-    app.SetTitle("ミルテ");
-    dodir::TForm1 form(app, dodir::Printer(), dodir::TScale());
+    dodir::TProgram program;
+    dodir::TApplication& app = program.Application();
+    const auto main = program.MakeMainForm();
+    dodir::TForm1& form = *main;
     ::ShowWindow(form.Handle(), SW_SHOWNORMAL);
     while (app.ProcessMessage()) {
     }

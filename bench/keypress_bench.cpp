@@ -27,12 +27,10 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
+#include "app/startup.h"
 #include "base/win/font.h"
 #include "base/win/handles.h"
 #include "editor/rich_edit.h"
-#include "printing/printer.h"
-#include "ui/application.h"
 #include "bench_clock.h"
 #include "bench_stream.h"
 
@@ -304,11 +302,10 @@ int main(int argc, char** argv) {
     const char* input = std::getenv("DODIR_BENCH_INPUT");
     g_post = input && std::string(input) == "post";
 
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
-    ::InitCommonControlsEx(&icc);
-    dodir::TApplication app;
-    app.SetTitle("ミルテ");
-    dodir::TForm1 form(app, dodir::Printer(), dodir::TScale());
+    dodir::TProgram started;
+    dodir::TApplication& app = started.Application();
+    const auto main = started.MakeMainForm();
+    dodir::TForm1& form = *main;
 
     // The main window at the screen's top left and the bare control's window below it, both
     // whole on the screen where they fit, so that neither covers the other's paint.

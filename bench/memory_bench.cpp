@@ -17,13 +17,9 @@
 #include <sstream>
 #include <string>
 
-#include "app/form1.h"
-#include "base/scale.h"
+#include "app/startup.h"
 #include "base/win/handles.h"
-#include "base/win/window.h"
 #include "document/document_io.h"
-#include "printing/printer.h"
-#include "ui/application.h"
 #include "bench_text.h"
 
 namespace {
@@ -60,13 +56,9 @@ void Print(const Memory& started, const Memory& opened) {
 
 // The program as it starts (as WinMain does, up to its event loop), then the document opened.
 int ProgramSide(const std::string& path) {
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-    ::InitCommonControlsEx(&icc);
-    dodir::TApplication application;
-    application.SetTitle("ミルテ");
-    dodir::TPrinter& printer = dodir::Printer();
-    const dodir::TScale scale(dodir::win::ScreenPixelsPerInch());
-    auto form1 = std::make_unique<dodir::TForm1>(application, printer, scale);
+    dodir::TProgram program;
+    dodir::TApplication& application = program.Application();
+    const auto form1 = program.MakeMainForm();
     application.ShowMainForm();
     while (application.ProcessMessage()) {
     }

@@ -13,10 +13,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/form1.h"
 #include "app/gutter.h"
-#include "printing/printer.h"
-#include "ui/application.h"
+#include "app/startup.h"
 #include "bench_clock.h"
 
 namespace {
@@ -49,11 +47,10 @@ template <class F> void Step(dodir::TApplication& app, const char* what, F&& f) 
 } // namespace
 
 int main(int argc, char** argv) {
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
-    ::InitCommonControlsEx(&icc);
-    dodir::TApplication app;
-    app.SetTitle("ミルテ");
-    dodir::TForm1 form(app, dodir::Printer(), dodir::TScale());
+    dodir::TProgram program;
+    dodir::TApplication& app = program.Application();
+    const auto main = program.MakeMainForm();
+    dodir::TForm1& form = *main;
     ::ShowWindow(form.Handle(), SW_SHOWNORMAL);
     Pump(app);
     const int lines = argc > 1 ? std::atoi(argv[1]) : 30000;

@@ -24,9 +24,8 @@
 #include "base/win/font.h"
 #include "base/win/handles.h"
 #include "editor/rich_edit.h"
+#include "app/startup.h"
 #include "printing/print_document.h"
-#include "printing/printer.h"
-#include "ui/application.h"
 #include "bench_clock.h"
 #include "bench_stream.h"
 
@@ -89,8 +88,7 @@ class TRecordingCanvas : public dodir::printing::TPrinterLineCanvas {
 // The recorded runs on a device context of its own, in the editor's font at the printer's
 // resolution as the program makes it; the time from StartDoc to EndDoc, or -1 when a call
 // fails.
-double BarePrint(const PageRuns& pages, dodir::TFont font) {
-    dodir::TPrinter& printer = dodir::Printer();
+double BarePrint(dodir::TPrinter& printer, const PageRuns& pages, dodir::TFont font) {
     const dodir::TPrinterDevice& device = printer.CurrentPrinter();
     const auto& settings = printer.DeviceSettings();
     const auto* mode = settings.empty() ? nullptr : reinterpret_cast<const DEVMODEA*>(settings.data());
@@ -138,18 +136,15 @@ std::string MakeText(std::size_t bytes, std::size_t width, bool spaces) {
 } // namespace
 
 int main(int argc, char** argv) {
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES};
-    ::InitCommonControlsEx(&icc);
-    dodir::TApplication application;
     // The printer's abort procedure runs the program's message step, as in the program.
-    dodir::Printer().SetSpoolingLoop({[&application] { return application.ProcessMessage(); },
-                                      [&application] { return application.Terminated(); }});
+    dodir::TProgram program;
+    dodir::TPrinter& printer = program.Printer();
     const int reps = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
     const int kilobytes = argc > 2 ? std::max(1, std::atoi(argv[2])) : 2048;
     dodir::win::UniqueWindow host(::CreateWindowExA(0, "STATIC", "print bench", WS_POPUP | WS_VISIBLE, 0, 0,
                                                     700, 400, nullptr, nullptr, ::GetModuleHandleA(nullptr),
                                                     nullptr));
-    dodir::Printer().Title = kTitle;
+    printer.Title = kTitle;
     std::printf("%d KB documents, best of %d\n", kilobytes, reps);
     std::printf("%-24s %7s %9s %10s %10s %8s\n", "document", "pages", "runs", "dodir ms", "bare ms", "ratio");
     const struct {
@@ -170,7 +165,7 @@ int main(int argc, char** argv) {
         const std::string text = MakeText(static_cast<std::size_t>(kilobytes) * 1024, c.width, c.spaces);
         StreamInText(editor.Handle(), text);
 
-        TRecordingCanvas recorder(dodir::Printer());
+        TRecordingCanvas recorder(printer);
         const int pages = dodir::printing::PrintDocument(editor, recorder);
         std::size_t runs = 0;
         for (const auto& page : recorder.drawn) runs += page.size();
@@ -178,10 +173,10 @@ int main(int argc, char** argv) {
         for (int i = 0; i < reps; ++i) {
             int printed = 0;
             WaitForIdleQueue();
-            ours = std::min(
-                ours, Seconds([&] { printed = dodir::printing::PrintDocument(editor, dodir::Printer()); }));
+            ours =
+                std::min(ours, Seconds([&] { printed = dodir::printing::PrintDocument(editor, printer); }));
             WaitForIdleQueue();
-            const double b = BarePrint(recorder.drawn, editor.Font());
+            const double b = BarePrint(printer, recorder.drawn, editor.Font());
             if (printed != pages || b < 0) {
                 std::printf("%s: the prints differ or failed\n", c.name);
                 return 1;
@@ -193,6 +188,5 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
     }
     WaitForIdleQueue();
-    dodir::Printer().SetSpoolingLoop({});
     return 0;
 }

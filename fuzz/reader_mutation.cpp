@@ -18,7 +18,6 @@
 // (or hang) on input number k, to check the runner itself.
 // Exits 1 when a crash or a hang was found, 2 when the run could not be made.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -40,7 +39,6 @@
 #include "document/load_conversion.h"
 #include "hostile/corpus.h"
 #include "rtf_mutator.h"
-#include "ui/application.h"
 #include "wine_support.h"
 
 using namespace dodir;
@@ -146,8 +144,7 @@ int RunChild(const std::string& pipeName, const std::string& inputPath) {
     const auto crashAt = NamedInput("DODIR_READER_MUTATION_CRASH_AT");
     const auto hangAt = NamedInput("DODIR_READER_MUTATION_HANG_AT");
 
-    TApplication application;
-    application.SetTitle("ミルテ");
+    testing::ProgramUnderTest program;
     testing::ShownForm1 form;
     TRichEdit& editor = *form->RichEdit1;
     if (!Send(pipe.get(), kReady)) return 0;
@@ -417,7 +414,7 @@ int RunParent(const TOptions& options) {
     // The inputs: the files to replay, or the seeds as they are, then mutations of them.
     std::vector<TSeed> seeds;
     if (options.replay.empty()) {
-        TApplication application;
+        testing::ProgramUnderTest program;
         for (auto& file : testing::MakeCorpus(SavedDocument(temp.Path()), options.small))
             if (file.bytes.size() <= fuzz::kMaxInput) seeds.push_back({file.name, std::move(file.bytes)});
         for (auto& seed : fuzz::HandWrittenSeeds()) seeds.push_back(std::move(seed));
@@ -523,8 +520,6 @@ int RunParent(const TOptions& options) {
 
 int main(int argc, char** argv) {
     try {
-        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-        ::InitCommonControlsEx(&icc);
         if (argc == 4 && std::strcmp(argv[1], "--child") == 0) return RunChild(argv[2], argv[3]);
         return RunParent(ParseOptions(argc, argv));
     } catch (const std::exception& e) {

@@ -4,11 +4,11 @@
 
 #include <algorithm>
 
-#include "printing/printer.h"
-
 namespace dodir::testing {
 
 namespace {
+
+ProgramUnderTest* g_program = nullptr;
 
 // How long the watcher runs at most, waiting for the test to end the watch.
 constexpr DWORD kWatchLimitMs = 60000;
@@ -70,6 +70,10 @@ bool ForceClose(HWND box) {
 }
 
 } // namespace
+
+ProgramUnderTest::ProgramUnderTest() { g_program = this; }
+ProgramUnderTest::~ProgramUnderTest() { g_program = nullptr; }
+TProgram& TestProgram() { return *g_program; }
 
 BoxWatcher::BoxWatcher(std::vector<Step> steps, std::function<bool()> probe)
     : steps_(std::move(steps)), probe_(std::move(probe)), upAtStart_(VisibleWindowsOf(thread_)) {
@@ -193,7 +197,7 @@ void BoxWatcher::Handle(HWND box, const Answer* answer) {
 }
 
 BoxWatcher::Step BoxWatcher::ErrorBox(Answer answer) {
-    return {"#32770", std::move(answer), Application().Title()};
+    return {"#32770", std::move(answer), TestApplication().Title()};
 }
 BoxWatcher::Step BoxWatcher::MessageForm(Answer answer) { return {"TMessageForm", std::move(answer)}; }
 BoxWatcher::Step BoxWatcher::Dialog(Answer answer) { return {"#32770", std::move(answer)}; }
@@ -230,7 +234,7 @@ BoxWatcher::Answer BoxWatcher::ChooseFile(const std::string& path) {
 
 ShownForm1::ShownForm1() {
     ::SetCursorPos(0, 0); // keep the pointer off the editor
-    form_ = std::make_unique<TForm1>(Application(), Printer(), TScale(win::ScreenPixelsPerInch()));
+    form_ = TestProgram().MakeMainForm();
     ::ShowWindow(form_->Handle(), SW_SHOWNORMAL);
     ::SetForegroundWindow(form_->Handle());
     PumpUntil([] { return ::GetFocus() != nullptr; });

@@ -14,15 +14,29 @@
 #include <richedit.h>
 
 #include "app/form1.h"
+#include "app/startup.h"
 #include "editor/rich_edit.h"
 #include "support/win_helpers.h"
 #include "ui/application.h"
 
 namespace dodir::testing {
 
+// The program's objects as a test program's main made them (tests/wine_main.cpp, the reader
+// mutation runner): while it lives, the tests and their helpers reach it through
+// TestProgram(). The program itself hands its objects on from its start-up; a test has none
+// to be handed them by, so this is the harness's one global, and the tests' alone.
+class ProgramUnderTest : public TProgram {
+  public:
+    ProgramUnderTest();
+    ~ProgramUnderTest();
+};
+TProgram& TestProgram();
+inline TApplication& TestApplication() { return TestProgram().Application(); }
+inline TPrinter& TestPrinter() { return TestProgram().Printer(); }
+
 // Handles every waiting message through the application's loop.
 inline void Pump() {
-    for (int i = 0; i < 10000 && Application().ProcessMessage(); ++i) {
+    for (int i = 0; i < 10000 && TestApplication().ProcessMessage(); ++i) {
     }
 }
 

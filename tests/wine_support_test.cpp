@@ -8,15 +8,16 @@
 
 using namespace dodir;
 using dodir::testing::BoxWatcher;
+using dodir::testing::TestApplication;
 
 namespace {
 void ErrorBoxWhereNoneIsExpected() {
     BoxWatcher none;
-    Application().ShowErrorBox("one too many");
+    TestApplication().ShowErrorBox("one too many");
 }
 void NoticeAnsweredWithNothing() {
     BoxWatcher watcher({BoxWatcher::MessageForm([](HWND) {})});
-    ShowNotice("never answered");
+    ShowNotice(TestApplication(), "never answered");
 }
 } // namespace
 

@@ -67,11 +67,11 @@ void TAboutBox::Show() {
         // The box goes to the monitor of the program's active window: centred there the
         // first time, later where it was, carried over from the monitor it was on.
         HWND active = ::GetActiveWindow();
-        HMONITOR target = active ? ::MonitorFromWindow(active, MONITOR_DEFAULTTOPRIMARY)
-                                 : ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+        HMONITOR target =
+            active ? ::MonitorFromWindow(active, MONITOR_DEFAULTTOPRIMARY) : win::PrimaryMonitor();
         HMONITOR current = ::MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST);
         if (!shownBefore_)
-            win::MoveWindowTo(Handle(), CentreIn(win::MonitorArea(target), size));
+            win::CentreOnMonitor(Handle(), target);
         else if (current != target)
             win::MoveWindowTo(Handle(), CarryOver(win::MonitorArea(current), win::MonitorArea(target),
                                                   {frame.left, frame.top}, size));

@@ -59,22 +59,22 @@ HIMAGELIST LoadToolImages(int size) {
     return list;
 }
 
-bool AskYes(const std::string& question) {
-    return ShowMessageForm(question, MessageKind::Confirmation, {MessageButton::Yes, MessageButton::No}) ==
-           kResultYes;
+bool AskYes(TApplication& app, const std::string& question) {
+    return ShowMessageForm(app, question, MessageKind::Confirmation,
+                           {MessageButton::Yes, MessageButton::No}) == kResultYes;
 }
 
 // The document's commands reach the user through the window's file dialogs and message
 // boxes, and the document through the editor.
 class TFormDocumentHost final : public document::TDocumentHost {
   public:
-    TFormDocumentHost(TOpenDialog& openDialog, TSaveDialog& saveDialog, TRichEdit& editor)
-        : openDialog_(openDialog), saveDialog_(saveDialog), editor_(editor) {}
+    TFormDocumentHost(TApplication& app, TOpenDialog& openDialog, TSaveDialog& saveDialog, TRichEdit& editor)
+        : app_(app), openDialog_(openDialog), saveDialog_(saveDialog), editor_(editor) {}
 
     std::optional<std::string> AskOpenPath() override { return PathFrom(openDialog_); }
     std::optional<std::string> AskSavePath() override { return PathFrom(saveDialog_); }
-    bool AskYes(const std::string& question) override { return dodir::AskYes(question); }
-    void ShowNotice(const std::string& notice) override { dodir::ShowNotice(notice); }
+    bool AskYes(const std::string& question) override { return dodir::AskYes(app_, question); }
+    void ShowNotice(const std::string& notice) override { dodir::ShowNotice(app_, notice); }
     void Load(const std::string& path) override { document::LoadDocument(editor_, path); }
     void Save(const std::string& path) override { document::SaveDocument(editor_, path); }
 
@@ -84,6 +84,7 @@ class TFormDocumentHost final : public document::TDocumentHost {
         return dialog.FileName;
     }
 
+    TApplication& app_;
     TOpenDialog& openDialog_;
     TSaveDialog& saveDialog_;
     TRichEdit& editor_;
@@ -197,7 +198,8 @@ void TForm1::CreateControls(TPrinter& printer) {
     FontDialog1 = std::make_unique<TFontDialog>(host);
     FontDialog1->Font = ScaledWindowFont();
     PrintDialog1 = std::make_unique<TPrintDialog>(host, printer);
-    documentHost_ = std::make_unique<TFormDocumentHost>(*OpenDialog1, *SaveDialog1, *RichEdit1);
+    documentHost_ =
+        std::make_unique<TFormDocumentHost>(Application(), *OpenDialog1, *SaveDialog1, *RichEdit1);
     Document = std::make_unique<document::TDocumentFile>(*documentHost_);
 
     FindDialog1->OnFind = [this](TFindDialog& d) { FindDialog1Find(d); };
@@ -243,7 +245,7 @@ void TForm1::ApplyPresetColor(appearance::TColorTarget target, const TComboBox& 
 
 void TForm1::ApplyCustomColor(appearance::TColorTarget target) {
     const auto custom = appearance::CustomColor(Edit1->Text(), Edit2->Text(), Edit3->Text());
-    for (const auto& problem : custom.problems) ShowNotice(problem);
+    for (const auto& problem : custom.problems) ShowNotice(Application(), problem);
     if (!custom.problems.empty()) return;
     SetColorOf(target, custom.color);
     // The status text shows the boxes' texts as typed, read again after the change.
@@ -286,7 +288,7 @@ void TForm1::ToolButton3Click() { Document->Save(); }
 
 void TForm1::ToolButton13Click() {
     Document->OfferSave();
-    if (AskYes("プログラムを終了しますか？")) ::SendMessageA(Handle(), WM_CLOSE, 0, 0);
+    if (AskYes(Application(), "プログラムを終了しますか？")) ::SendMessageA(Handle(), WM_CLOSE, 0, 0);
 }
 
 // The font dialog's result is ignored: only its Apply button changes the document.
@@ -313,7 +315,7 @@ void TForm1::ReplaceDialog1Replace(TReplaceDialog& sender) {
 }
 
 void TForm1::ShowNotFound(const std::string& text) {
-    ShowMessageForm(search::NotFoundMessage(text), MessageKind::Error, {MessageButton::OK});
+    ShowMessageForm(Application(), search::NotFoundMessage(text), MessageKind::Error, {MessageButton::OK});
 }
 
 // The font goes to the control that was active when the dialog opened: all of an edit
@@ -359,11 +361,6 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         // Closing the main form ends the program; nothing is asked and nothing saved.
         ::PostQuitMessage(0);
-        return 0;
-    case WM_QUERYENDSESSION:
-        return TRUE;
-    case WM_ENDSESSION:
-        if (wParam) Application().Terminate();
         return 0;
     default:
         return TCustomForm::HandleMessage(msg, wParam, lParam);

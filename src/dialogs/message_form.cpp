@@ -9,9 +9,6 @@ namespace dodir {
 namespace {
 
 constexpr const char* kClassName = "TMessageForm";
-// Dialog border: caption bar with a close button, not resizable, no caption icon.
-constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
 
 // Caption widths of the button kinds, measured once per run.
 ButtonWidthCache& ProcessButtonWidths() {
@@ -251,18 +248,14 @@ void TMessageForm::ShowFocusAsDefault(HWND focused) {
 }
 
 void TMessageForm::PlaceAtScreenCentre() {
-    const TRect frame = win::WindowBounds(Handle());
-    const TSize size{frame.Width(), frame.Height()};
-    TPoint at = CentreIn({0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}, size);
+    win::CentreOnMonitor(Handle(), win::PrimaryMonitor());
     // On another monitor than the application's active window, centre on that monitor.
     HWND active = ::GetActiveWindow();
     if (active && active != Handle()) {
         HMONITOR target = ::MonitorFromWindow(active, MONITOR_DEFAULTTONEAREST);
-        const RECT placed{at.x, at.y, at.x + size.width, at.y + size.height};
-        if (target != ::MonitorFromRect(&placed, MONITOR_DEFAULTTONEAREST))
-            at = CentreIn(win::MonitorArea(target), size);
+        if (target != ::MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST))
+            win::CentreOnMonitor(Handle(), target);
     }
-    win::MoveWindowTo(Handle(), at);
 }
 
 int TMessageForm::ShowModal() {
@@ -301,16 +294,18 @@ LRESULT TMessageForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-std::unique_ptr<TMessageForm> BuildMessageForm(const std::string& text, MessageKind kind,
+std::unique_ptr<TMessageForm> BuildMessageForm(TApplication& app, const std::string& text, MessageKind kind,
                                                MessageButtons buttons) {
-    return std::make_unique<TMessageForm>(Application(), text, kind, buttons);
+    return std::make_unique<TMessageForm>(app, text, kind, buttons);
 }
 
-int ShowMessageForm(const std::string& text, MessageKind kind, MessageButtons buttons) {
-    const auto form = BuildMessageForm(text, kind, buttons);
+int ShowMessageForm(TApplication& app, const std::string& text, MessageKind kind, MessageButtons buttons) {
+    const auto form = BuildMessageForm(app, text, kind, buttons);
     return form->ShowModal();
 }
 
-void ShowNotice(const std::string& text) { ShowMessageForm(text, MessageKind::Custom, {MessageButton::OK}); }
+void ShowNotice(TApplication& app, const std::string& text) {
+    ShowMessageForm(app, text, MessageKind::Custom, {MessageButton::OK});
+}
 
 } // namespace dodir

@@ -101,14 +101,14 @@ class TMessageForm : public TCustomForm {
     std::array<std::unique_ptr<TButton>, kMessageButtonKinds> buttonControls_;
 };
 
-// A new, not yet shown box; the caller owns it.
-std::unique_ptr<TMessageForm> BuildMessageForm(const std::string& text, MessageKind kind,
+// A new, not yet shown box of the application; the caller owns it.
+std::unique_ptr<TMessageForm> BuildMessageForm(TApplication& app, const std::string& text, MessageKind kind,
                                                MessageButtons buttons);
 
 // Builds, shows modally and destroys a box; gives the result of what closed it.
-int ShowMessageForm(const std::string& text, MessageKind kind, MessageButtons buttons);
+int ShowMessageForm(TApplication& app, const std::string& text, MessageKind kind, MessageButtons buttons);
 
 // The plain notice: the application title as caption, no icon, one OK button.
-void ShowNotice(const std::string& text);
+void ShowNotice(TApplication& app, const std::string& text);
 
 } // namespace dodir

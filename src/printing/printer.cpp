@@ -75,11 +75,6 @@ bool QuitWaiting() {
 }
 } // namespace
 
-TPrinter& Printer() {
-    static TPrinter printer;
-    return printer;
-}
-
 TPrinter::TPrinter() = default;
 
 TPrinter::~TPrinter() {

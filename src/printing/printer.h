@@ -122,7 +122,4 @@ class TPrinter {
     TPrinterCanvas canvas_{*this};
 };
 
-// The process's printer object, made on first use.
-TPrinter& Printer();
-
 } // namespace dodir

@@ -8,19 +8,7 @@
 
 namespace dodir {
 
-namespace {
-TApplication* g_application = nullptr;
-
-void ReportToApplication(std::exception_ptr error) {
-    if (g_application) g_application->HandleException(error);
-}
-} // namespace
-
-TApplication& Application() { return *g_application; }
-
 TApplication::TApplication() {
-    g_application = this;
-    win::SetErrorReporter(&ReportToApplication);
     icon_.reset(static_cast<HICON>(
         ::LoadImageA(::GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
     RegisterWindowClass("TApplication", 0, nullptr, icon_.get());
@@ -34,10 +22,7 @@ TApplication::TApplication() {
     ::DeleteMenu(sys, SC_MOVE, MF_BYCOMMAND);
 }
 
-TApplication::~TApplication() {
-    win::SetErrorReporter(nullptr);
-    g_application = nullptr;
-}
+TApplication::~TApplication() = default;
 
 void TApplication::SetTitle(const std::string& title) {
     title_ = title;
@@ -191,7 +176,7 @@ void TApplication::ShowErrorBox(const std::string& message) {
     if (active) {
         HMONITOR mon = ::MonitorFromWindow(active, MONITOR_DEFAULTTONEAREST);
         if (mon != ::MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST)) {
-            win::MoveWindowTo(Handle(), CentreIn(win::MonitorArea(mon), {0, 0}));
+            win::CentreOnMonitor(Handle(), mon);
             moved = true;
         }
     }
@@ -204,15 +189,16 @@ void TApplication::ShowErrorBox(const std::string& message) {
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+LRESULT TApplication::SessionMessage(UINT msg, WPARAM wParam) noexcept {
+    if (msg == WM_ENDSESSION && wParam) Terminate();
+    return msg == WM_QUERYENDSESSION ? TRUE : 0;
+}
+
 LRESULT TApplication::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (IsSessionMessage(msg)) return SessionMessage(msg, wParam);
     switch (msg) {
     case WM_CLOSE:
         if (TCustomForm* main = MainForm()) ::SendMessageA(main->Handle(), WM_CLOSE, 0, 0);
-        return 0;
-    case WM_QUERYENDSESSION:
-        return TRUE;
-    case WM_ENDSESSION:
-        if (wParam) Terminate();
         return 0;
     case WM_SYSCOMMAND:
         // Minimize and Restore of the taskbar entry take the forms along.

@@ -1,5 +1,6 @@
 // TApplication: the hidden owner window with the taskbar entry, the event loop and the
-// error box for every error that escapes a handler.
+// error box for every error that escapes a handler. The program's start-up makes one and
+// hands it on; while it lives, the errors of every window procedure come to its error box.
 #pragma once
 #include <windows.h>
 
@@ -53,6 +54,14 @@ class TApplication : public win::TWindow {
     void HandleException(std::exception_ptr error);
     void ShowErrorBox(const std::string& message);
 
+    // The end of the platform's session, which every top-level window of the program is asked
+    // about (WM_QUERYENDSESSION, WM_ENDSESSION): the application answers for each of them.
+    // Nothing holds the session up, and its end ends the loop.
+    static bool IsSessionMessage(UINT msg) noexcept {
+        return msg == WM_QUERYENDSESSION || msg == WM_ENDSESSION;
+    }
+    LRESULT SessionMessage(UINT msg, WPARAM wParam) noexcept;
+
   protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
@@ -63,9 +72,9 @@ class TApplication : public win::TWindow {
     HWND currentDialog_ = nullptr;
     bool terminated_ = false;
     win::UniqueIcon icon_;
+    // The last member: registered before the constructor makes the window, and the first to go.
+    win::ErrorReporterRegistration errorReporter_{
+        [this](std::exception_ptr error) { HandleException(error); }};
 };
-
-// The process's application object, set while one exists.
-TApplication& Application();
 
 } // namespace dodir

@@ -83,6 +83,8 @@ LRESULT TCustomForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (activeControl_ == old) activeControl_ = fresh;
         return 0;
     }
+    // Every top-level window is asked about the end of the session: the application answers.
+    if (TApplication::IsSessionMessage(msg)) return app_.SessionMessage(msg, wParam);
     switch (msg) {
     case WM_COMMAND:
         // Also taken without a control handle (lParam 0): a posted command runs as a click.

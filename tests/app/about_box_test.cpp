@@ -22,14 +22,14 @@ class AboutBoxTest : public ::testing::Test {
 } // namespace
 
 TEST_F(AboutBoxTest, CreatedHiddenWithItsFrameAndControls) {
-    EXPECT_EQ(Application().MainForm(), &*form_); // made after the main window
+    EXPECT_EQ(TestApplication().MainForm(), &*form_); // made after the main window
     EXPECT_FALSE(::IsWindowVisible(box_->Handle()));
     EXPECT_EQ(win::GetWindowTextString(box_->Handle()), "バージョン情報");
     RECT client{};
     ::GetClientRect(box_->Handle(), &client);
     EXPECT_EQ(client.right, 448);
     EXPECT_EQ(client.bottom, 364);
-    EXPECT_EQ(::GetWindow(box_->Handle(), GW_OWNER), Application().Handle());
+    EXPECT_EQ(::GetWindow(box_->Handle(), GW_OWNER), TestApplication().Handle());
     const RECT ok = RectIn(box_->Handle(), box_->OKButton->Handle());
     EXPECT_EQ(ok.left, 359);
     EXPECT_EQ(ok.top, 332);

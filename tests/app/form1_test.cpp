@@ -41,7 +41,7 @@ TEST_F(Form1Test, WindowFrameAndPlace) {
     EXPECT_TRUE(style & WS_SYSMENU);
     EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
     EXPECT_TRUE(::GetWindowLongPtrA(w, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
-    EXPECT_EQ(::GetWindow(w, GW_OWNER), Application().Handle());
+    EXPECT_EQ(::GetWindow(w, GW_OWNER), TestApplication().Handle());
 }
 
 TEST_F(Form1Test, SystemMenuKeepsOnlyMoveAndClose) {

@@ -36,7 +36,7 @@ int FontHeightOf(HWND control) {
 } // namespace
 
 TEST(HighDpi, TheMainWindowAndItsControlsFollowTheScreensScale) {
-    ASSERT_EQ(win::ScreenPixelsPerInch(), kDpi) << "the suite runs in a prefix set to 144 dpi";
+    ASSERT_EQ(TestProgram().Scale().Dpi(), kDpi) << "the suite runs in a prefix set to 144 dpi";
     ShownForm1 form;
     const TMainLayout m = MainLayout(TScale(kDpi));
     HWND main = form->Handle();
@@ -100,10 +100,10 @@ TEST(HighDpi, TheMainWindowAndItsControlsFollowTheScreensScale) {
 // message font at 96 dpi, within what the dialog units' dropped fractions allow (for a unit of
 // d pixels at 96 dpi, from 1.5 d / (d + 1) to 1.5 (d + 1) / d times).
 TEST(HighDpi, AMessageBoxIsLaidOutForTheLargerFont) {
-    ASSERT_EQ(win::ScreenPixelsPerInch(), kDpi);
+    ASSERT_EQ(TestProgram().Scale().Dpi(), kDpi);
     const std::string text = "ファイルを上書き？";
     const MessageButtons buttons{MessageButton::Yes, MessageButton::No};
-    const auto box = BuildMessageForm(text, MessageKind::Custom, buttons);
+    const auto box = BuildMessageForm(TestApplication(), text, MessageKind::Custom, buttons);
     // Windows 10's call, looked up: the program runs on Windows 7.
     using TForDpi = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
     const auto forDpi = reinterpret_cast<TForDpi>(reinterpret_cast<void*>(
@@ -137,16 +137,16 @@ TEST(HighDpi, AMessageBoxIsLaidOutForTheLargerFont) {
 
 // The editor's 18-pixel font is 9 points at 144 dpi, and prints as 9 points.
 TEST(HighDpi, PrintingKeepsTheEditorFontsSizeInPoints) {
-    ASSERT_EQ(win::ScreenPixelsPerInch(), kDpi);
+    ASSERT_EQ(TestProgram().Scale().Dpi(), kDpi);
     ShownForm1 form;
     PdfFolder pdfs;
     ::SetWindowTextA(form->RichEdit1->Handle(), "nine points");
-    EXPECT_EQ(printing::PrintDocument(*form->RichEdit1, Printer()), 1);
+    EXPECT_EQ(printing::PrintDocument(*form->RichEdit1, TestPrinter()), 1);
     // The printer's driver embeds the font without a text map at this resolution: the page is
     // read as pixels, not as text.
     const auto pdf = pdfs.NewPdf(true);
     EXPECT_EQ(pdf.pages, 1);
     EXPECT_GT(pdf.darkPixels, 0);
-    const int ppi = ::GetDeviceCaps(Printer().Handle(), LOGPIXELSY);
-    EXPECT_EQ(Printer().Canvas().Font.height, -::MulDiv(9, ppi, 72));
+    const int ppi = ::GetDeviceCaps(TestPrinter().Handle(), LOGPIXELSY);
+    EXPECT_EQ(TestPrinter().Canvas().Font.height, -::MulDiv(9, ppi, 72));
 }

@@ -125,7 +125,7 @@ TEST_F(CommonDialogsTest, AFindDialogReportsItsActivationToItsHost) {
     ASSERT_TRUE(find.Execute());
     const HWND dialog = find.Handle();
     Pump();
-    EXPECT_NE(Application().CurrentDialog(), dialog);
+    EXPECT_NE(TestApplication().CurrentDialog(), dialog);
     find.CloseDialog();
     Pump();
     ASSERT_FALSE(reported.empty());

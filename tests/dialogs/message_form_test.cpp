@@ -95,7 +95,7 @@ BoxWatcher::Step Answered(BoxWatcher::Answer answer) { return BoxWatcher::Messag
 // --- Building: parts, caption, layout ---
 
 TEST(MessageFormBuild, PlainNoticeHasNoIconTheTitleAsCaptionAndAnOkButtonAndIsMeasuredInTheMessageFont) {
-    const auto form = BuildMessageForm("上書きしました。", MessageKind::Custom, {B::OK});
+    const auto form = BuildMessageForm(TestApplication(), "上書きしました。", MessageKind::Custom, {B::OK});
     HWND box = form->Handle();
     EXPECT_EQ(ClassOf(box), "TMessageForm");
     EXPECT_FALSE(::IsWindowVisible(box));
@@ -119,7 +119,8 @@ TEST(MessageFormBuild, PlainNoticeHasNoIconTheTitleAsCaptionAndAnOkButtonAndIsMe
 }
 
 TEST(MessageFormBuild, QuestionHasYesAndNoWithYesAsDefault) {
-    const auto form = BuildMessageForm("ファイルを上書き？", MessageKind::Confirmation, kQuestion);
+    const auto form =
+        BuildMessageForm(TestApplication(), "ファイルを上書き？", MessageKind::Confirmation, kQuestion);
     const auto buttons = ButtonsOf(form->Handle());
     ASSERT_EQ(buttons.size(), 2u);
     EXPECT_EQ(TextOf(buttons[0]), "はい(&Y)");
@@ -141,7 +142,7 @@ TEST(MessageFormBuild, EachKindHasItsCaptionAndStockIcon) {
         {MessageKind::Confirmation, "確認", IDI_QUESTION},
     };
     for (const auto& row : rows) {
-        const auto form = BuildMessageForm("x", row.kind, {B::OK});
+        const auto form = BuildMessageForm(TestApplication(), "x", row.kind, {B::OK});
         EXPECT_EQ(TextOf(form->Handle()), row.caption);
         ASSERT_NE(form->Image(), nullptr) << row.caption;
         EXPECT_EQ(::SendMessageA(form->Image(), STM_GETICON, 0, 0),
@@ -157,7 +158,7 @@ TEST(MessageFormBuild, LongTextWrapsAtHalfTheScreenAndTheBoxGrows) {
     const int half = ::GetSystemMetrics(SM_CXSCREEN) / 2;
     const SIZE oneLine = DrawnSize(text, DT_SINGLELINE);
     ASSERT_GT(oneLine.cx, half * 2);
-    const auto form = BuildMessageForm(text, MessageKind::Custom, {B::OK});
+    const auto form = BuildMessageForm(TestApplication(), text, MessageKind::Custom, {B::OK});
     // Measured as drawn wrapped at half the screen: three lines or more.
     const SIZE wrapped = DrawnSize(text, DT_WORDBREAK | DT_EXPANDTABS, half);
     EXPECT_EQ(form->Layout().text.width, wrapped.cx);
@@ -167,7 +168,7 @@ TEST(MessageFormBuild, LongTextWrapsAtHalfTheScreenAndTheBoxGrows) {
 }
 
 TEST(MessageFormBuild, AmpersandInTheTextIsAnAcceleratorMarkNotACharacter) {
-    const auto form = BuildMessageForm("a&b", MessageKind::Error, {B::OK});
+    const auto form = BuildMessageForm(TestApplication(), "a&b", MessageKind::Error, {B::OK});
     const RECT label = RectIn(form->Handle(), form->Message());
     EXPECT_EQ(label.right - label.left, DrawnSize("ab", 0).cx);
     EXPECT_LT(label.right - label.left, DrawnSize("a&b", DT_NOPREFIX).cx);
@@ -175,7 +176,8 @@ TEST(MessageFormBuild, AmpersandInTheTextIsAnAcceleratorMarkNotACharacter) {
 }
 
 TEST(MessageFormBuild, ButtonsStandInRowOrderWhateverTheRequestOrderAndFitTheirCaptions) {
-    const auto form = BuildMessageForm("?", MessageKind::Warning, {B::Cancel, B::Retry, B::Yes});
+    const auto form =
+        BuildMessageForm(TestApplication(), "?", MessageKind::Warning, {B::Cancel, B::Retry, B::Yes});
     const auto buttons = ButtonsOf(form->Handle());
     ASSERT_EQ(buttons.size(), 3u);
     EXPECT_EQ(TextOf(buttons[0]), "はい(&Y)");
@@ -190,22 +192,26 @@ TEST(MessageFormBuild, ButtonsStandInRowOrderWhateverTheRequestOrderAndFitTheirC
 }
 
 TEST(MessageFormBuild, CustomCaptionIsTheApplicationWindowTextCutTo255Bytes) {
-    HWND app = Application().Handle();
+    HWND app = TestApplication().Handle();
     const std::string saved = win::GetWindowTextString(app);
     ::SetWindowTextA(app, "別の題");
-    EXPECT_EQ(TextOf(BuildMessageForm("x", MessageKind::Custom, {B::OK})->Handle()), "別の題");
+    EXPECT_EQ(TextOf(BuildMessageForm(TestApplication(), "x", MessageKind::Custom, {B::OK})->Handle()),
+              "別の題");
     const std::string longTitle(300, 'T');
     ::SetWindowTextA(app, longTitle.c_str());
-    EXPECT_EQ(TextOf(BuildMessageForm("x", MessageKind::Custom, {B::OK})->Handle()), std::string(255, 'T'));
+    EXPECT_EQ(TextOf(BuildMessageForm(TestApplication(), "x", MessageKind::Custom, {B::OK})->Handle()),
+              std::string(255, 'T'));
     ::SetWindowTextA(app, saved.c_str());
-    EXPECT_EQ(TextOf(BuildMessageForm("x", MessageKind::Custom, {B::OK})->Handle()), "ミルテ");
+    EXPECT_EQ(TextOf(BuildMessageForm(TestApplication(), "x", MessageKind::Custom, {B::OK})->Handle()),
+              "ミルテ");
 }
 
 // --- Showing: place, focus, results ---
 
 TEST(MessageFormShow, CentredFocusOnTheLeftmostButtonAndDestroyedAfterwards) {
     BoxWatcher watcher({Answered(BoxWatcher::Key(VK_ESCAPE))});
-    const int result = ShowMessageForm("ファイルを保存しますか？", MessageKind::Confirmation, kQuestion);
+    const int result =
+        ShowMessageForm(TestApplication(), "ファイルを保存しますか？", MessageKind::Confirmation, kQuestion);
     EXPECT_EQ(result, kResultNo);
     const auto& seen = watcher.Seen();
     ASSERT_EQ(seen.size(), 1u);
@@ -246,26 +252,29 @@ TEST(MessageFormShow, KeysLettersAndTheTitleBarAnswer) {
     for (const auto& row : rows) {
         const auto kind = row.buttons == kQuestion ? MessageKind::Confirmation : MessageKind::Custom;
         W watcher({Answered(row.answer)});
-        EXPECT_EQ(ShowMessageForm("上書き？", kind, row.buttons), row.result) << row.how;
+        EXPECT_EQ(ShowMessageForm(TestApplication(), "上書き？", kind, row.buttons), row.result) << row.how;
         EXPECT_EQ(watcher.Seen().size(), 1u) << row.how;
     }
 }
 
 TEST(MessageFormShow, AltF4ClosesWithCancel) {
-    const auto form = BuildMessageForm("ファイルを上書き？", MessageKind::Confirmation, kQuestion);
+    const auto form =
+        BuildMessageForm(TestApplication(), "ファイルを上書き？", MessageKind::Confirmation, kQuestion);
     ::PostMessageA(form->ButtonHandle(B::Yes), WM_SYSKEYDOWN, VK_F4, 1 | (1 << 29));
     EXPECT_EQ(form->ShowModal(), kResultCancel);
 }
 
 TEST(MessageFormShow, AltWithTheAcceleratorLetterPressesItsButton) {
-    const auto form = BuildMessageForm("ファイルを上書き？", MessageKind::Confirmation, kQuestion);
+    const auto form =
+        BuildMessageForm(TestApplication(), "ファイルを上書き？", MessageKind::Confirmation, kQuestion);
     ::PostMessageA(form->ButtonHandle(B::Yes), WM_SYSKEYDOWN, 'N', 1 | (1 << 29));
     EXPECT_EQ(form->ShowModal(), kResultNo);
 }
 
 TEST(MessageFormShow, AltWithAFunctionOrNumberPadKeyPressesNoButton) {
     // F3, F10 and the pad's decimal key carry the codes of "r", "y" and "n".
-    const auto form = BuildMessageForm("?", MessageKind::Confirmation, {B::Yes, B::No, B::Retry});
+    const auto form =
+        BuildMessageForm(TestApplication(), "?", MessageKind::Confirmation, {B::Yes, B::No, B::Retry});
     HWND yes = form->ButtonHandle(B::Yes);
     for (WPARAM vk : {VK_F3, VK_F10, VK_DECIMAL}) ::PostMessageA(yes, WM_SYSKEYDOWN, vk, 1 | (1 << 29));
     ::PostMessageA(form->Handle(), WM_CLOSE, 0, 0);
@@ -273,7 +282,8 @@ TEST(MessageFormShow, AltWithAFunctionOrNumberPadKeyPressesNoButton) {
 }
 
 TEST(MessageFormShow, LettersOfNoButtonDoNothing) {
-    const auto form = BuildMessageForm("ファイルを上書き？", MessageKind::Confirmation, kQuestion);
+    const auto form =
+        BuildMessageForm(TestApplication(), "ファイルを上書き？", MessageKind::Confirmation, kQuestion);
     HWND yes = form->ButtonHandle(B::Yes);
     ::PostMessageA(yes, WM_CHAR, 'o', 1);
     ::PostMessageA(yes, WM_CHAR, 'A', 1);
@@ -282,7 +292,8 @@ TEST(MessageFormShow, LettersOfNoButtonDoNothing) {
 }
 
 TEST(MessageFormShow, EnterPressesTheFocusedButtonNotTheDefault) {
-    const auto form = BuildMessageForm("ファイルを上書き？", MessageKind::Confirmation, kQuestion);
+    const auto form =
+        BuildMessageForm(TestApplication(), "ファイルを上書き？", MessageKind::Confirmation, kQuestion);
     HWND yes = form->ButtonHandle(B::Yes), no = form->ButtonHandle(B::No);
     // Tab from Yes reaches No, which then wears the default frame; Enter answers No
     // although Yes is the default button.
@@ -297,21 +308,22 @@ TEST(MessageFormShow, EnterPressesTheFocusedButtonNotTheDefault) {
 }
 
 TEST(MessageFormShow, ClickOnAButtonAnswersWithItsResult) {
-    const auto form = BuildMessageForm("?", MessageKind::Warning, {B::Abort, B::Retry, B::Ignore});
+    const auto form =
+        BuildMessageForm(TestApplication(), "?", MessageKind::Warning, {B::Abort, B::Retry, B::Ignore});
     ::PostMessageA(form->ButtonHandle(B::Ignore), BM_CLICK, 0, 0);
     EXPECT_EQ(form->ShowModal(), kResultIgnore);
 }
 
 TEST(MessageFormShow, EscWithoutACancelButtonLeavesTheBoxOpen) {
     // Cancel falls back to OK, which this box does not have.
-    const auto form = BuildMessageForm("?", MessageKind::Warning, {B::Retry, B::Ignore});
+    const auto form = BuildMessageForm(TestApplication(), "?", MessageKind::Warning, {B::Retry, B::Ignore});
     ::PostMessageA(form->ButtonHandle(B::Retry), WM_KEYDOWN, VK_ESCAPE, 1);
     ::PostMessageA(form->ButtonHandle(B::Retry), WM_KEYDOWN, VK_RETURN, 1);
     EXPECT_EQ(form->ShowModal(), kResultRetry);
 }
 
 TEST(MessageFormShow, HelpDoesNotCloseTheBox) {
-    const auto form = BuildMessageForm("?", MessageKind::Information, {B::OK, B::Help});
+    const auto form = BuildMessageForm(TestApplication(), "?", MessageKind::Information, {B::OK, B::Help});
     ::PostMessageA(form->ButtonHandle(B::Help), BM_CLICK, 0, 0);
     ::PostMessageA(form->ButtonHandle(B::Help), WM_CHAR, 'h', 1);
     ::PostMessageA(form->Handle(), WM_CLOSE, 0, 0);
@@ -325,7 +337,7 @@ TEST(MessageFormShow, OtherWindowsAreDisabledWhileUpAndTheActiveOneComesBack) {
     HWND mainWnd = main->Handle();
     BoxWatcher watcher({Answered(BoxWatcher::Key(VK_RETURN))},
                        [mainWnd] { return !::IsWindowEnabled(mainWnd); });
-    ShowNotice("上書きしました。");
+    ShowNotice(TestApplication(), "上書きしました。");
     ASSERT_EQ(watcher.Seen().size(), 1u);
     EXPECT_TRUE(watcher.Seen()[0].probe) << "the main window stayed enabled";
     EXPECT_TRUE(::IsWindowEnabled(mainWnd));
@@ -337,7 +349,8 @@ TEST(MessageFormShow, OtherWindowsAreDisabledWhileUpAndTheActiveOneComesBack) {
 
 TEST(MessageFormCopy, CtrlCPutsTheBoxTextOnTheClipboardAndKeepsTheBoxOpen) {
     ASSERT_TRUE(PutOnClipboard("before"));
-    const auto form = BuildMessageForm("ファイルを上書き？", MessageKind::Confirmation, kQuestion);
+    const auto form =
+        BuildMessageForm(TestApplication(), "ファイルを上書き？", MessageKind::Confirmation, kQuestion);
     {
         HeldKeys ctrl{VK_CONTROL};
         ::PostMessageA(form->ButtonHandle(B::Yes), WM_KEYDOWN, 'C', 1);
@@ -350,7 +363,7 @@ TEST(MessageFormCopy, CtrlCPutsTheBoxTextOnTheClipboardAndKeepsTheBoxOpen) {
 
 TEST(MessageFormCopy, CWithShiftOrAltOrAloneCopiesNothing) {
     ASSERT_TRUE(PutOnClipboard("before"));
-    const auto form = BuildMessageForm("上書きしました。", MessageKind::Custom, {B::OK});
+    const auto form = BuildMessageForm(TestApplication(), "上書きしました。", MessageKind::Custom, {B::OK});
     HWND ok = form->ButtonHandle(B::OK);
     {
         HeldKeys keys{VK_CONTROL, VK_SHIFT};
@@ -374,7 +387,7 @@ TEST(MessageFormCopy, BusyClipboardShowsTheErrorBoxAndTheBoxStaysOpen) {
     });
     for (int i = 0; i < 1000 && holding == 0; ++i) ::Sleep(10);
 
-    const auto form = BuildMessageForm("上書きしました。", MessageKind::Custom, {B::OK});
+    const auto form = BuildMessageForm(TestApplication(), "上書きしました。", MessageKind::Custom, {B::OK});
     HWND box = form->Handle();
     // The error box comes over the message box; once it is answered the message box, still
     // up, is closed.

@@ -153,7 +153,7 @@ TEST_F(FileCommandsTest, EndingTheSessionWithUnsavedTextAsksNothing) {
     BoxWatcher none;
     EXPECT_TRUE(::SendMessageA(form_->Handle(), WM_QUERYENDSESSION, 0, 0));
     ::SendMessageA(form_->Handle(), WM_ENDSESSION, TRUE, 0);
-    EXPECT_TRUE(Application().Terminated());
+    EXPECT_TRUE(TestApplication().Terminated());
     EXPECT_TRUE(none.Seen().empty());
 }
 

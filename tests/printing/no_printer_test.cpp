@@ -73,7 +73,7 @@ TEST(NoPrinter, ThePrintCommandEndsWithTheErrorBeforeAnyDialogAndPrintsWhileTher
     const char* server = std::getenv("CUPS_SERVER");
     if (!server || std::string(server) != "/nonexistent.sock")
         GTEST_SKIP() << "needs CUPS_SERVER=/nonexistent.sock";
-    EXPECT_TRUE(Printer().Printers().empty());
+    EXPECT_TRUE(TestPrinter().Printers().empty());
     ShownForm1 form;
     const auto failsBeforeAnyDialog = [&] {
         BoxWatcher noDialog; // the print dialog must not open
@@ -84,7 +84,7 @@ TEST(NoPrinter, ThePrintCommandEndsWithTheErrorBeforeAnyDialogAndPrintsWhileTher
             EXPECT_EQ(e.Message(), "デフォルト プリンタが存在しません");
         }
         EXPECT_TRUE(noDialog.Seen().empty());
-        EXPECT_FALSE(Printer().Printing());
+        EXPECT_FALSE(TestPrinter().Printing());
     };
     failsBeforeAnyDialog();
     {

@@ -56,7 +56,7 @@ struct PrintedHeights {
     int text, blank, page; // a run's measured height, tmHeight, VERTRES
 };
 PrintedHeights HeightsOf(const TFont& editorFont) {
-    HDC ic = Printer().Handle();
+    HDC ic = TestPrinter().Handle();
     TFont font = editorFont;
     font.height = -::MulDiv(-::MulDiv(font.height, 72, 96), ::GetDeviceCaps(ic, LOGPIXELSY), 72);
     win::UniqueFont handle(win::CreateFontOf(font));
@@ -82,7 +82,7 @@ struct SysColorScope {
 } // namespace
 
 TEST(PrinterJob, AJobPrintsItsPagesAndEveryStepChecksTheJobState) {
-    TPrinter& printer = Printer();
+    TPrinter& printer = TestPrinter();
     ASSERT_EQ(printer.CurrentPrinter().device, "PDF"); // the queue the test command made the default
     EXPECT_GT(printer.PrintableWidth(), 0);
     EXPECT_EQ(PrinterError([&] { printer.NextPage(); }), "プリンタに印刷できる状態ではありません");
@@ -109,7 +109,7 @@ TEST(PrinterJob, AJobPrintsItsPagesAndEveryStepChecksTheJobState) {
 }
 
 TEST(PrinterJob, AJobFinishedAtOnceIsOneBlankPageAndCopiesGoIntoTheNextJob) {
-    TPrinter& printer = Printer();
+    TPrinter& printer = TestPrinter();
     PdfFolder pdfs;
     printer.StartJob();
     printer.FinishJob();
@@ -145,13 +145,13 @@ TEST(PrintCommand, TheDocumentGoesOutOnlyAfterTheDialogIsConfirmedLineForLine) {
         form->ToolButton16Click();
         ASSERT_EQ(ok.Seen().size(), 1u);
     }
-    EXPECT_FALSE(Printer().Printing());
+    EXPECT_FALSE(TestPrinter().Printing());
     const auto pdf = pdfs.NewPdf(true);
     EXPECT_GT(pdf.darkPixels, 0);
     EXPECT_EQ(pdf.lines, lines);
     EXPECT_GT(pdf.pages, 1); // 300 lines of the 9-point font do not fit one page
-    EXPECT_EQ(Printer().Canvas().Font.height,
-              -::MulDiv(9, ::GetDeviceCaps(Printer().Handle(), LOGPIXELSY), 72));
+    EXPECT_EQ(TestPrinter().Canvas().Font.height,
+              -::MulDiv(9, ::GetDeviceCaps(TestPrinter().Handle(), LOGPIXELSY), 72));
 }
 
 // Page 1: text lines up to the last that leaves room for two more, then blank lines until less
@@ -172,7 +172,7 @@ TEST(PrintDocument, PrintsThePagesItLaysOutWithNoTextBelowAPageNorAnEmptyPageAft
     lines.push_back("LOST");
     lines.insert(lines.end(), second.begin(), second.end());
     SetDocument(*form.operator->(), lines);
-    const int pages = printing::PrintDocument(*form->RichEdit1, Printer());
+    const int pages = printing::PrintDocument(*form->RichEdit1, TestPrinter());
     const auto pdf = pdfs.NewPdf();
     EXPECT_EQ(pages, 2);
     EXPECT_EQ(pdf.pages, 2);
@@ -182,7 +182,7 @@ TEST(PrintDocument, PrintsThePagesItLaysOutWithNoTextBelowAPageNorAnEmptyPageAft
     EXPECT_EQ(pdf.pageLines[1].size(), second.size() + 1);
 
     ::SetWindowTextA(form->RichEdit1->Handle(), "");
-    EXPECT_EQ(printing::PrintDocument(*form->RichEdit1, Printer()), 1);
+    EXPECT_EQ(printing::PrintDocument(*form->RichEdit1, TestPrinter()), 1);
     const auto blank = pdfs.NewPdf();
     EXPECT_EQ(blank.pages, 1);
     EXPECT_TRUE(blank.lines.empty());
@@ -204,18 +204,18 @@ TEST(PrintDocument, AnErrorMidJobDropsTheJobAndTheNextPrintWorks) {
     FillWithLines(*form.operator->(), 300);
     PdfFolder pdfs;
     for (const bool atOpen : {false, true}) {
-        Failing failing(Printer(), atOpen);
+        Failing failing(TestPrinter(), atOpen);
         EXPECT_THROW(printing::PrintDocument(*form->RichEdit1, failing), EPrinter);
-        EXPECT_FALSE(Printer().Printing()) << atOpen;
+        EXPECT_FALSE(TestPrinter().Printing()) << atOpen;
     }
-    EXPECT_GT(printing::PrintDocument(*form->RichEdit1, Printer()), 1);
+    EXPECT_GT(printing::PrintDocument(*form->RichEdit1, TestPrinter()), 1);
     EXPECT_GT(pdfs.NewPdf().pages, 1);
     EXPECT_FALSE(pdfs.AnyWithin(1000)); // the dropped jobs wrote nothing
 }
 
 // A page call the platform refuses ends the job with the error, never as printed.
 TEST(PrinterJob, APageThePlatformRefusesFailsTheJobAndTheNextJobWorks) {
-    TPrinter& printer = Printer();
+    TPrinter& printer = TestPrinter();
     PdfFolder pdfs;
     printer.StartJob();
     ::DeleteDC(printer.Handle()); // the platform's page calls fail from here on
@@ -256,10 +256,10 @@ TEST(PrintDocument, InputWhileSpoolingIsTheProgramsAndItsEndDropsTheJobAndQuits)
     ::PostMessageA(form->RichEdit1->Handle(), WM_KEYDOWN, VK_TAB, 1);
     ::PostMessageA(form->RichEdit1->Handle(), WM_KEYUP, VK_TAB, 0xC0000001);
     ::PostMessageA(form->Handle(), WM_CLOSE, 0, 0);
-    EXPECT_THROW(printing::PrintDocument(*form->RichEdit1, Printer()), EAbort);
+    EXPECT_THROW(printing::PrintDocument(*form->RichEdit1, TestPrinter()), EAbort);
     EXPECT_EQ(::GetFocus(), form->Gutter->RichEdit2->Handle());
     EXPECT_EQ(TextOf(form->RichEdit1->Handle()).find('\t'), std::string::npos);
-    EXPECT_FALSE(Printer().Printing());
+    EXPECT_FALSE(TestPrinter().Printing());
     EXPECT_TRUE(::IsWindow(form->RichEdit1->Handle()));
     MSG quit{};
     EXPECT_TRUE(::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
@@ -271,7 +271,7 @@ TEST(PrintDocument, InputWhileSpoolingIsTheProgramsAndItsEndDropsTheJobAndQuits)
             seen = ::GetCursor();
         }
         HCURSOR seen = nullptr;
-    } watching(Printer());
+    } watching(TestPrinter());
     const RECT r = FrameOf(form->RichEdit1->Handle());
     ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     ::SetCursor(::LoadCursorA(nullptr, IDC_CROSS));

@@ -9,7 +9,7 @@
 namespace dodir::win {
 
 namespace {
-ErrorReporter g_reporter = nullptr;
+ErrorReporterRegistration* g_reporter = nullptr;
 // The properties of a subclassed control: the object its messages go to, and the procedure
 // they are handed on to.
 constexpr char kControlProp[] = "dodir.control";
@@ -28,12 +28,17 @@ bool KeptWaitCursor(UINT msg) {
 }
 } // namespace
 
-void SetErrorReporter(ErrorReporter reporter) noexcept { g_reporter = reporter; }
+ErrorReporterRegistration::ErrorReporterRegistration(std::function<void(std::exception_ptr)> report) noexcept
+    : report_(std::move(report)), previous_(g_reporter) {
+    g_reporter = this;
+}
+
+ErrorReporterRegistration::~ErrorReporterRegistration() { g_reporter = previous_; }
 
 void ReportError(std::exception_ptr error) noexcept {
-    if (!g_reporter) return;
+    if (!g_reporter || !g_reporter->report_) return;
     try {
-        g_reporter(error);
+        g_reporter->report_(error);
     } catch (...) {
         // The reporter is the last line: nothing may leave it into the platform's frames.
     }
@@ -236,5 +241,12 @@ int ScreenPixelsPerInch() {
 void MoveWindowTo(HWND wnd, TPoint at) {
     ::SetWindowPos(wnd, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
+
+void CentreOnMonitor(HWND wnd, HMONITOR monitor, int parts) {
+    const TRect frame = WindowBounds(wnd);
+    MoveWindowTo(wnd, CentreIn(MonitorArea(monitor), {frame.Width(), frame.Height()}, parts));
+}
+
+HMONITOR PrimaryMonitor() { return ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY); }
 
 } // namespace dodir::win

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <functional>
 #include <string>
 
 #include "base/geometry.h"
@@ -11,9 +12,22 @@
 
 namespace dodir::win {
 
-// Receives every error that reaches a window procedure, hook or callback.
-using ErrorReporter = void (*)(std::exception_ptr);
-void SetErrorReporter(ErrorReporter reporter) noexcept;
+// Where every error that reaches a window procedure, hook or callback goes: to the newest
+// registration alive (the application holds one for its lifetime), else nowhere. The platform
+// calls those procedures with nothing of the program in hand, so this is the one way there.
+class ErrorReporterRegistration {
+  public:
+    explicit ErrorReporterRegistration(std::function<void(std::exception_ptr)> report) noexcept;
+    ErrorReporterRegistration(const ErrorReporterRegistration&) = delete;
+    ErrorReporterRegistration& operator=(const ErrorReporterRegistration&) = delete;
+    // The registration before it takes over again.
+    ~ErrorReporterRegistration();
+
+  private:
+    friend void ReportError(std::exception_ptr error) noexcept;
+    std::function<void(std::exception_ptr)> report_;
+    ErrorReporterRegistration* previous_;
+};
 void ReportError(std::exception_ptr error) noexcept;
 
 // Runs f; an error that escapes it is reported and fallback returned instead.
@@ -117,6 +131,11 @@ TRect MonitorArea(HMONITOR monitor);
 TRect WorkArea(HWND wnd);
 // Moves a window without sizing, activating it or changing its z-order.
 void MoveWindowTo(HWND wnd, TPoint at);
+// Moves a window, as MoveWindowTo, to where it stands centred across a monitor's whole area
+// with 1/`parts` of the free height above it (CentreIn: 2 centres, 3 puts it a third down).
+void CentreOnMonitor(HWND wnd, HMONITOR monitor, int parts = 2);
+// The primary monitor, whose area is the screen's from (0, 0).
+HMONITOR PrimaryMonitor();
 // The screen's resolution in dots per inch, as the platform reports it to this process.
 int ScreenPixelsPerInch();
 
