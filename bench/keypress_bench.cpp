@@ -30,6 +30,7 @@
 #include "app/form1.h"
 #include "base/win/font.h"
 #include "base/win/handles.h"
+#include "editor/control_window.h"
 #include "editor/rich_edit.h"
 #include "printing/printer.h"
 #include "ui/application.h"
@@ -37,6 +38,9 @@
 #include "bench_stream.h"
 
 namespace {
+
+// The scale the main window is made at: the bare control's font is sized at its resolution.
+constexpr dodir::TScale kScale;
 
 [[noreturn]] void Fail(const std::string& why) {
     std::printf("keypress_bench: %s\n", why.c_str());
@@ -184,7 +188,7 @@ void PlaceCaret(HWND edit, LONG at, bool top) {
     CHARRANGE r{at, at};
     ::SendMessageA(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
     if (top) ::SendMessageA(edit, WM_VSCROLL, SB_TOP, 0);
-    ::SendMessageA(edit, WM_USER + 49, 0, 0); // EM_SCROLLCARET
+    ::SendMessageA(edit, dodir::kRichEditScrollCaret, 0, 0);
 }
 
 // A document of numbered lines, loaded into the program as a file is.
@@ -223,7 +227,7 @@ dodir::win::UniqueWindow MakeBareEditor(HWND host, const dodir::TRichEdit& like,
                                                     r.right - r.left, r.bottom - r.top, host, nullptr,
                                                     ::GetModuleHandleA(nullptr), nullptr));
     if (!edit) Fail("no bare RICHEDIT window");
-    dodir::SendFont(edit.get(), SCF_DEFAULT, like.Font());
+    dodir::SendFont(edit.get(), SCF_DEFAULT, like.Font(), kScale.Dpi());
     ::SendMessageA(edit.get(), EM_EXLIMITTEXT, 0, dodir::TRichEdit::kUnlimitedText);
     ::SendMessageA(edit.get(), EM_SETBKGNDCOLOR, 0,
                    static_cast<LPARAM>(dodir::win::ColorToRGB(like.Color())));
@@ -308,7 +312,7 @@ int main(int argc, char** argv) {
     ::InitCommonControlsEx(&icc);
     dodir::TApplication app;
     app.SetTitle("ミルテ");
-    dodir::TForm1 form(app, dodir::Printer(), dodir::TScale());
+    dodir::TForm1 form(app, dodir::Printer(), kScale);
 
     // The main window at the screen's top left and the bare control's window below it, both
     // whole on the screen where they fit, so that neither covers the other's paint.
