@@ -79,19 +79,19 @@ double MedianKeyMicros(dodir::TForm1& form, const std::string& text, Where where
             }
             std::printf("    after an edit: %-18s %9.1f us\n", what, total / 5 * 1e6);
         };
-        afterEdit("CaretRow", [&] { dodir::rows::CaretRow(*form.RichEdit1); });
-        afterEdit("FirstVisibleRow", [&] { dodir::rows::FirstVisibleRow(*form.RichEdit1); });
-        afterEdit("LineCount", [&] { dodir::rows::LineCount(*form.RichEdit1); });
+        afterEdit("CaretRow", [&] { dodir::TEditorRows::CaretRow(*form.RichEdit1); });
+        afterEdit("FirstVisibleRow", [&] { dodir::TEditorRows::FirstVisibleRow(*form.RichEdit1); });
+        afterEdit("LineCount", [&] { dodir::TEditorRows::LineCount(*form.RichEdit1); });
         afterEdit("Clear gutter", [&] { form.Gutter->Clear(); });
         afterEdit("Panel3", [&] {
             form.StatusBar1->SetPanelText(dodir::TStatusPanel::Caret, std::to_string(::GetTickCount()));
         });
         afterEdit("Refresh", [&] { form.RefreshLineNumbers(); });
-        time("CaretRow", [&] { dodir::rows::CaretRow(*form.RichEdit1); });
-        time("FirstVisibleRow", [&] { dodir::rows::FirstVisibleRow(*form.RichEdit1); });
+        time("CaretRow", [&] { dodir::TEditorRows::CaretRow(*form.RichEdit1); });
+        time("FirstVisibleRow", [&] { dodir::TEditorRows::FirstVisibleRow(*form.RichEdit1); });
         time("EM_GETFIRSTVISIBLELINE",
              [&] { ::SendMessageA(form.RichEdit1->Handle(), EM_GETFIRSTVISIBLELINE, 0, 0); });
-        time("RowsShareOneHeight", [&] { dodir::rows::RowsShareOneHeight(*form.RichEdit1); });
+        time("RowsShareOneHeight", [&] { dodir::TEditorRows::RowsShareOneHeight(*form.RichEdit1); });
         time("EM_POSFROMCHAR(0)", [&] {
             POINTL at{};
             ::SendMessageA(form.RichEdit1->Handle(), EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), 0);
@@ -101,7 +101,7 @@ double MedianKeyMicros(dodir::TForm1& form, const std::string& text, Where where
             ::SendMessageA(form.RichEdit1->Handle(), EM_GETOLEINTERFACE, 0, reinterpret_cast<LPARAM>(&ole));
             if (ole) ole->Release();
         });
-        time("LineCount", [&] { dodir::rows::LineCount(*form.RichEdit1); });
+        time("LineCount", [&] { dodir::TEditorRows::LineCount(*form.RichEdit1); });
         time("Lines.LineCount", [&] { form.RichEdit1->Lines.LineCount(); });
     }
     std::sort(samples.begin(), samples.end());

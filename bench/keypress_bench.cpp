@@ -30,6 +30,7 @@
 #include "app/startup.h"
 #include "base/win/font.h"
 #include "base/win/handles.h"
+#include "editor/control_window.h"
 #include "editor/rich_edit.h"
 #include "bench_clock.h"
 #include "bench_stream.h"
@@ -182,7 +183,7 @@ void PlaceCaret(HWND edit, LONG at, bool top) {
     CHARRANGE r{at, at};
     ::SendMessageA(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
     if (top) ::SendMessageA(edit, WM_VSCROLL, SB_TOP, 0);
-    ::SendMessageA(edit, WM_USER + 49, 0, 0); // EM_SCROLLCARET
+    ::SendMessageA(edit, dodir::kRichEditScrollCaret, 0, 0);
 }
 
 // A document of numbered lines, loaded into the program as a file is.
@@ -209,8 +210,10 @@ HWND MakeBareHost(HWND like, int x, int y) {
 }
 
 // A bare control in the editor's place, created with the editor's styles, default font,
-// background and text limit, holding `text` read as plain text; no events, no subclass.
-dodir::win::UniqueWindow MakeBareEditor(HWND host, const dodir::TRichEdit& like, const std::string& text) {
+// background and text limit, holding `text` read as plain text; no events, no subclass. Its
+// font is sized at the resolution the main window was made at.
+dodir::win::UniqueWindow MakeBareEditor(HWND host, const dodir::TRichEdit& like, const std::string& text,
+                                        int pixelsPerInch) {
     RECT r{};
     ::GetWindowRect(like.Handle(), &r);
     ::MapWindowPoints(nullptr, ::GetParent(like.Handle()), reinterpret_cast<POINT*>(&r), 2);
@@ -221,7 +224,7 @@ dodir::win::UniqueWindow MakeBareEditor(HWND host, const dodir::TRichEdit& like,
                                                     r.right - r.left, r.bottom - r.top, host, nullptr,
                                                     ::GetModuleHandleA(nullptr), nullptr));
     if (!edit) Fail("no bare RICHEDIT window");
-    dodir::SendFont(edit.get(), SCF_DEFAULT, like.Font());
+    dodir::SendFont(edit.get(), SCF_DEFAULT, like.Font(), pixelsPerInch);
     ::SendMessageA(edit.get(), EM_EXLIMITTEXT, 0, dodir::TRichEdit::kUnlimitedText);
     ::SendMessageA(edit.get(), EM_SETBKGNDCOLOR, 0,
                    static_cast<LPARAM>(dodir::win::ColorToRGB(like.Color())));
@@ -365,7 +368,7 @@ int main(int argc, char** argv) {
         for (int i = 1; i <= lines; ++i) text += "line " + std::to_string(i) + "\r\n";
         bare.reset();
         LoadIntoProgram(form, text);
-        bare = MakeBareEditor(host.get(), *form.RichEdit1, text);
+        bare = MakeBareEditor(host.get(), *form.RichEdit1, text, started.Scale().Dpi());
         if (TextLength(program.editor()) != TextLength(control.editor()))
             Fail("the program and the bare control hold texts of different lengths");
         for (const Where where : places) {

@@ -79,8 +79,8 @@ int main(int argc, char** argv) {
             call();
             std::printf("    %-40s %8.3f s\n", what, Now() - a);
         };
-        part("CaretRow", [&] { dodir::rows::CaretRow(*form.RichEdit1); });
-        part("FirstVisibleRow", [&] { dodir::rows::FirstVisibleRow(*form.RichEdit1); });
+        part("CaretRow", [&] { dodir::TEditorRows::CaretRow(*form.RichEdit1); });
+        part("FirstVisibleRow", [&] { dodir::TEditorRows::FirstVisibleRow(*form.RichEdit1); });
         part("LineCount", [&] { form.RichEdit1->Lines.LineCount(); });
         part("RefreshLineNumbers (all again)", [&] { form.RefreshLineNumbers(); });
     };

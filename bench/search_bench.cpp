@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/win/handles.h"
+#include "editor/control_window.h"
 #include "editor/rich_edit.h"
 #include "search/search.h"
 #include "bench_clock.h"
@@ -56,7 +57,7 @@ void BareFindNext(HWND wnd, const char* word) {
     ::SetFocus(wnd);
     CHARRANGE match{static_cast<LONG>(found), static_cast<LONG>(found + lstrlenA(word))};
     ::SendMessageA(wnd, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&match));
-    ::SendMessageA(wnd, WM_USER + 49, 0, 0); // EM_SCROLLCARET
+    ::SendMessageA(wnd, dodir::kRichEditScrollCaret, 0, 0);
 }
 
 void BareReplace(HWND wnd, const char* word) {

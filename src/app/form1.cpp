@@ -149,6 +149,7 @@ void TForm1::CreateControls(TPrinter& printer) {
     editor.id = idRichEdit1;
     editor.bounds = win::ToRECT(m.editor);
     editor.font = ScaledWindowFont();
+    editor.pixelsPerInch = m.scale.Dpi();
     editor.verticalScrollBar = true;
     RichEdit1 = std::make_unique<TRichEdit>(self, editor);
     // Typing would otherwise stop silently at the control's default limit until a file
@@ -165,6 +166,7 @@ void TForm1::CreateControls(TPrinter& printer) {
     gutter.id = idRichEdit2;
     gutter.bounds = win::ToRECT(m.gutter);
     gutter.font = ScaledWindowFont();
+    gutter.pixelsPerInch = m.scale.Dpi();
     gutter.alignment = TAlignment::taRightJustify;
     // A number wider than the gutter is cut rather than wrapped onto a second row, where it
     // would no longer face its line; it is cut at its left, so the last digits, the ones that
@@ -261,7 +263,7 @@ void TForm1::SetColorOf(appearance::TColorTarget target, TColor color) {
 }
 
 void TForm1::RefreshLineNumbers() {
-    StatusBar1->SetPanelText(TStatusPanel::Caret, CaretLineText(rows::CaretRow(*RichEdit1)));
+    StatusBar1->SetPanelText(TStatusPanel::Caret, CaretLineText(TEditorRows::CaretRow(*RichEdit1)));
     Gutter->Refresh(*RichEdit1);
 }
 

@@ -21,12 +21,6 @@ int TopOf(HWND edit, LRESULT position) {
     return static_cast<int>(at.y);
 }
 
-} // namespace
-
-namespace rows {
-
-namespace {
-
 LRESULT Ask(const TRichEdit& editor, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) {
     return ::SendMessageA(editor.Handle(), msg, wParam, lParam);
 }
@@ -86,20 +80,22 @@ std::optional<TRowGrid> UniformRows(const TRichEdit& editor, int rowCount) {
 
 } // namespace
 
-bool RowsShareOneHeight(const TRichEdit& editor) { return UniformRows(editor, RowCount(editor)).has_value(); }
+bool TEditorRows::RowsShareOneHeight(const TRichEdit& editor) {
+    return UniformRows(editor, RowCount(editor)).has_value();
+}
 
-int RowCount(const TRichEdit& editor) { return static_cast<int>(Ask(editor, EM_GETLINECOUNT)); }
+int TEditorRows::RowCount(const TRichEdit& editor) { return static_cast<int>(Ask(editor, EM_GETLINECOUNT)); }
 
-int FirstVisibleRow(const TRichEdit& editor) {
+int TEditorRows::FirstVisibleRow(const TRichEdit& editor) {
     if (const auto grid = UniformRows(editor, RowCount(editor))) return grid->scrolled / grid->height;
     return static_cast<int>(Ask(editor, EM_GETFIRSTVISIBLELINE));
 }
 
-int CaretRow(const TRichEdit& editor) {
+int TEditorRows::CaretRow(const TRichEdit& editor) {
     return static_cast<int>(Ask(editor, EM_LINEFROMCHAR, static_cast<WPARAM>(-1)));
 }
 
-int LineCount(const TRichEdit& editor) {
+int TEditorRows::LineCount(const TRichEdit& editor) {
     const int count = RowCount(editor);
     // The last row is empty when the text ends with a line break (or is empty). With the caret
     // alone at the end of the text, the caret's row is the last one, and the control keeps
@@ -112,8 +108,6 @@ int LineCount(const TRichEdit& editor) {
     const LRESULT lastStart = Ask(editor, EM_LINEINDEX, static_cast<WPARAM>(count - 1));
     return Ask(editor, EM_LINELENGTH, static_cast<WPARAM>(lastStart)) == 0 ? count - 1 : count;
 }
-
-} // namespace rows
 
 namespace {
 
@@ -148,11 +142,12 @@ bool TGutter::ShowsLastNumbers() const {
 TGutterNumbers TGutter::NumbersFrom(int first, const TRichEdit& editor) const {
     // The line count matters only when the document ends before the last row that fits.
     const int fit = first + rowsThatFit_;
-    return GutterNumbers(first, fit < rows::RowCount(editor) ? fit : rows::LineCount(editor), rowsThatFit_);
+    return GutterNumbers(first, fit < TEditorRows::RowCount(editor) ? fit : TEditorRows::LineCount(editor),
+                         rowsThatFit_);
 }
 
 void TGutter::Refresh(const TRichEdit& editor) {
-    const int first = rows::FirstVisibleRow(editor);
+    const int first = TEditorRows::FirstVisibleRow(editor);
     if (ShowsLastNumbers() && first + 1 == shown_.first) {
         const TGutterNumbers numbers = NumbersFrom(first, editor);
         if (numbers.first == shown_.first && numbers.last >= numbers.first) {

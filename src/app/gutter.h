@@ -16,21 +16,22 @@ namespace dodir {
 // where that gives the control's own answer, and by the control's message otherwise. Wine's
 // control answers every message about a row or a position by walking its paragraphs from the
 // first, which costs a key press at the end of a long document several milliseconds a question.
-namespace rows {
+class TEditorRows {
+  public:
+    TEditorRows() = delete;
 
-// Whether every row has the same height, which lets the first visible row follow from the
-// pixels scrolled.
-bool RowsShareOneHeight(const TRichEdit& editor);
-// EM_GETLINECOUNT: a count the control keeps.
-int RowCount(const TRichEdit& editor);
-// The row at the top of the view (EM_GETFIRSTVISIBLELINE).
-int FirstVisibleRow(const TRichEdit& editor);
-// The caret's row (EM_LINEFROMCHAR of the caret).
-int CaretRow(const TRichEdit& editor);
-// The editor's lines as its line view counts them: the rows without an empty last one.
-int LineCount(const TRichEdit& editor);
-
-} // namespace rows
+    // Whether every row has the same height, which lets the first visible row follow from the
+    // pixels scrolled.
+    static bool RowsShareOneHeight(const TRichEdit& editor);
+    // EM_GETLINECOUNT: a count the control keeps.
+    static int RowCount(const TRichEdit& editor);
+    // The row at the top of the view (EM_GETFIRSTVISIBLELINE).
+    static int FirstVisibleRow(const TRichEdit& editor);
+    // The caret's row (EM_LINEFROMCHAR of the caret).
+    static int CaretRow(const TRichEdit& editor);
+    // The editor's lines as its line view counts them: the rows without an empty last one.
+    static int LineCount(const TRichEdit& editor);
+};
 
 class TGutter {
   public:

@@ -290,13 +290,13 @@ TEST_F(GutterTest, QuickAnswersAgreeWithTheControlsOwn) {
         deepest = std::max(deepest, FirstVisibleLine(Editor()));
         const TRichEdit& editor = *form_->RichEdit1;
         if (step.oneHeight >= 0) {
-            EXPECT_EQ(rows::RowsShareOneHeight(editor), step.oneHeight == 1) << step.what;
+            EXPECT_EQ(TEditorRows::RowsShareOneHeight(editor), step.oneHeight == 1) << step.what;
         }
-        EXPECT_EQ(rows::FirstVisibleRow(editor), FirstVisibleLine(Editor())) << step.what;
-        const int count = rows::RowCount(editor);
+        EXPECT_EQ(TEditorRows::FirstVisibleRow(editor), FirstVisibleLine(Editor())) << step.what;
+        const int count = TEditorRows::RowCount(editor);
         EXPECT_GE(::SendMessageA(Editor(), EM_LINEINDEX, static_cast<WPARAM>(count - 1), 0), 0) << step.what;
         EXPECT_LT(::SendMessageA(Editor(), EM_LINEINDEX, static_cast<WPARAM>(count), 0), 0) << step.what;
-        EXPECT_EQ(rows::LineCount(editor), form_->RichEdit1->Lines.LineCount()) << step.what;
+        EXPECT_EQ(TEditorRows::LineCount(editor), form_->RichEdit1->Lines.LineCount()) << step.what;
         form_->RefreshLineNumbers();
         const std::string kept = Gutter();
         form_->Gutter->Clear();
