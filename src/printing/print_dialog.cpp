@@ -61,8 +61,6 @@ bool TPrintDialog::Execute() {
     pd.hDevMode = devMode.h;
     pd.Flags = PD_ALLPAGES | PD_ENABLEPRINTHOOK | PD_ENABLESETUPHOOK | PD_HIDEPRINTTOFILE | PD_NOPAGENUMS |
                PD_NOSELECTION | PD_NOWARNING;
-    pd.nMinPage = static_cast<WORD>(MinPage);
-    pd.nMaxPage = static_cast<WORD>(MaxPage);
     pd.lpfnPrintHook = &TPrintDialog::Hook;
     // The printer setup dialog opened from it keeps the platform's own placement.
     pd.lpfnSetupHook = &TPrintDialog::SetupHook;
@@ -93,14 +91,8 @@ bool TPrintDialog::Execute() {
         }
         if (mode) ::GlobalUnlock(devMode.h);
     }
-    Collate = (pd.Flags & PD_COLLATE) != 0;
-    PrintToFile = (pd.Flags & PD_PRINTTOFILE) != 0;
-    AllPages = (pd.Flags & (PD_PAGENUMS | PD_SELECTION)) == 0;
-    FromPage = pd.nFromPage;
-    ToPage = pd.nToPage;
     // A count of 1 leaves the printer's own copies setting.
-    Copies = pd.nCopies == 1 ? printer_.Copies() : pd.nCopies;
-    printer_.SetCopies(Copies);
+    printer_.SetCopies(pd.nCopies == 1 ? printer_.Copies() : pd.nCopies);
     return true;
 }
 

@@ -24,12 +24,6 @@ class TPrintDialog : public TCommonDialog {
     // one, with the chosen copies.
     TPrinter& ChosenPrinter() const noexcept { return printer_; }
 
-    bool Collate = false;
-    bool PrintToFile = false;
-    bool AllPages = true;
-    int MinPage = 0, MaxPage = 0, FromPage = 0, ToPage = 0;
-    int Copies = 0;
-
   protected:
     virtual bool RunPlatformDialog(PRINTDLGA& pd) { return ::PrintDlgA(&pd) != FALSE; }
 

@@ -12,6 +12,7 @@ using namespace dodir::testing;
 TEST(PrintDialog, OkKeepsThePrinterAndItsCopiesCancelChangesNothingAndNoRangeIsOffered) {
     ShownForm1 form;
     TPrintDialog& dialog = *form->PrintDialog1;
+    const int copies = dialog.ChosenPrinter().Copies();
     bool pagesOffered = true, selectionOffered = true, toFileOffered = true;
     BoxWatcher ok({BoxWatcher::Dialog([&](HWND box) {
         pagesOffered = ::IsWindowEnabled(::GetDlgItem(box, rad3)) != FALSE;
@@ -25,7 +26,7 @@ TEST(PrintDialog, OkKeepsThePrinterAndItsCopiesCancelChangesNothingAndNoRangeIsO
     EXPECT_FALSE(selectionOffered);
     EXPECT_FALSE(toFileOffered);
     EXPECT_EQ(dialog.ChosenPrinter().CurrentPrinter().device, "PDF");
-    EXPECT_EQ(dialog.Copies, dialog.ChosenPrinter().Copies()); // a count of 1 keeps the printer's own
+    EXPECT_EQ(dialog.ChosenPrinter().Copies(), copies); // a count of 1 keeps the printer's own
 
     dialog.ChosenPrinter().SetCopies(2);
     BoxWatcher cancel({BoxWatcher::Dialog(BoxWatcher::Press(IDCANCEL))});
