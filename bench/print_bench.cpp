@@ -166,15 +166,17 @@ int main(int argc, char** argv) {
         StreamInText(editor.Handle(), text);
 
         TRecordingCanvas recorder(printer);
-        const int pages = dodir::printing::PrintDocument(editor, recorder);
+        const int pages = dodir::printing::PrintDocument(editor, recorder, program.Scale().Dpi());
         std::size_t runs = 0;
         for (const auto& page : recorder.drawn) runs += page.size();
         double ours = 1e9, bare = 1e9;
         for (int i = 0; i < reps; ++i) {
             int printed = 0;
             WaitForIdleQueue();
-            ours =
-                std::min(ours, Seconds([&] { printed = dodir::printing::PrintDocument(editor, printer); }));
+            ours = std::min(ours, Seconds([&] {
+                                printed =
+                                    dodir::printing::PrintDocument(editor, printer, program.Scale().Dpi());
+                            }));
             WaitForIdleQueue();
             const double b = BarePrint(printer, recorder.drawn, editor.Font());
             if (printed != pages || b < 0) {

@@ -63,6 +63,7 @@ class Canvas : public dodir::TLineCanvas {
         if (static_cast<std::size_t>(++page) > maxPages) Fail("too many pages", draws.size());
     }
     void FinishJob() override {}
+    void AbortJob() noexcept override {}
     int PrintableWidth() override { return width; }
     int PrintableHeight() override { return bottom; }
     dodir::TLineFontMetrics FontMetrics() override { return {fontHeight, ave}; }

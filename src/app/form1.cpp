@@ -300,7 +300,7 @@ void TForm1::ToolButton12Click() { ReplaceDialog1->Execute(); }
 // The button stays hidden; a click on it would print the document.
 void TForm1::ToolButton16Click() {
     if (!PrintDialog1->Execute()) return;
-    printing::PrintDocument(*RichEdit1, PrintDialog1->ChosenPrinter());
+    printing::PrintDocument(*RichEdit1, PrintDialog1->ChosenPrinter(), layout_.scale.Dpi());
 }
 
 void TForm1::FindDialog1Find(TFindDialog& sender) { FindNext(sender); }

@@ -5,6 +5,9 @@
 
 namespace dodir::cp932 {
 
+// The code page's number, as the platform's conversions take it.
+inline constexpr unsigned kCodePage = 932;
+
 // A lead byte starts a double-byte character.
 constexpr bool IsLeadByte(unsigned char b) noexcept {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);

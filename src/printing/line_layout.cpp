@@ -131,8 +131,9 @@ void TLineLayout::StartOwedPage() {
 
 void TLinePrinter::Open() {
     if (layout_) throw std::logic_error("line printer already open");
-    canvas_.StartJob();
+    TLineJob job(canvas_);
     layout_.emplace(canvas_, canvas_.PrintableWidth(), canvas_.PrintableHeight());
+    job_.emplace(std::move(job));
     used_ = 0;
 }
 
@@ -162,7 +163,8 @@ void TLinePrinter::WriteLineEnd() {
 void TLinePrinter::Close() {
     if (used_ > 0) Flush();
     OpenLayout().Finish();
-    canvas_.FinishJob();
+    job_->Finish();
+    job_.reset();
     layout_.reset();
 }
 

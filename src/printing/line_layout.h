@@ -7,12 +7,13 @@
 //
 // The device is reached through TLineCanvas. On Windows, over the printer's device context
 // with the canvas font selected:
-//   StartJob, NextPage, FinishJob   the printer object's own (StartDoc/StartPage,
-//                                   EndPage/StartPage, EndPage/EndDoc)
+//   StartJob, NextPage, FinishJob,  a job of the printer object (StartDoc/StartPage,
+//   AbortJob                        EndPage/StartPage, EndPage/EndDoc, AbortDoc)
 //   PrintableWidth, PrintableHeight GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES)
 //   FontMetrics                     GetTextMetricsA: {tmHeight, tmAveCharWidth}
-//   MeasureRun                      GetTextExtentExPointA(dc, run, len, 0, nullptr, ends, &size),
-//                                   returning size.cy; where the partial extents come one per
+//   MeasureRun                      the run turned into UTF-16 from code page 932, then
+//                                   GetTextExtentExPointW(dc, text, chars, 0, nullptr, extents,
+//                                   &size), returning size.cy; the partial extents come one per
 //                                   character, each goes to the character's last byte (only
 //                                   those entries are read)
 //   DrawBytes                        TextOutA(dc, x, y, bytes, len)
@@ -23,6 +24,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace dodir {
@@ -39,6 +41,8 @@ class TLineCanvas {
     virtual void StartJob() = 0; // starts the job and its first page
     virtual void NextPage() = 0;
     virtual void FinishJob() = 0; // ends the current page and the job
+    // Ends a started job where it stands, dropping it; nothing without one.
+    virtual void AbortJob() noexcept = 0;
     virtual int PrintableWidth() = 0;
     virtual int PrintableHeight() = 0;
     // Metrics of the canvas font as it is now.
@@ -49,6 +53,26 @@ class TLineCanvas {
     virtual int MeasureRun(std::string_view run, std::span<int> ends) = 0;
     // Draws bytes with their top-left corner at (x, y).
     virtual void DrawBytes(int x, int y, std::string_view bytes) = 0;
+};
+
+// A job on a line canvas, a scope: made, it starts the job; gone without Finish it aborts it.
+class TLineJob {
+  public:
+    explicit TLineJob(TLineCanvas& canvas) : canvas_(&canvas) { canvas.StartJob(); }
+    TLineJob(TLineJob&& other) noexcept : canvas_(std::exchange(other.canvas_, nullptr)) {}
+    TLineJob(const TLineJob&) = delete;
+    TLineJob& operator=(const TLineJob&) = delete;
+    TLineJob& operator=(TLineJob&&) = delete;
+    ~TLineJob() {
+        if (canvas_) canvas_->AbortJob();
+    }
+    void Finish() {
+        canvas_->FinishJob();
+        canvas_ = nullptr;
+    }
+
+  private:
+    TLineCanvas* canvas_;
 };
 
 // Bytes the layout acts on instead of drawing them.
@@ -102,14 +126,15 @@ class TLineLayout {
 };
 
 // The buffered text sink of a print job: closed until Open, then collects written bytes and
-// hands them to the layout 128 at a time, or at each line end however few.
+// hands them to the layout 128 at a time, or at each line end however few. Its job is aborted
+// when it goes open, or when Open fails once the job has started.
 class TLinePrinter {
   public:
     static constexpr std::size_t kBufferSize = 128;
 
     explicit TLinePrinter(TLineCanvas& canvas) : canvas_(canvas) {}
 
-    // Starts the job and reads the printable area; an error of StartJob leaves it closed.
+    // Starts the job and reads the printable area; an error leaves it closed.
     void Open();
     void WriteText(std::string_view text);
     // Writes LF and hands the buffer to the layout.
@@ -126,6 +151,7 @@ class TLinePrinter {
     TLineLayout& OpenLayout();
 
     TLineCanvas& canvas_;
+    std::optional<TLineJob> job_;
     std::optional<TLineLayout> layout_;
     std::array<char, kBufferSize> buffer_{};
     std::size_t used_ = 0;

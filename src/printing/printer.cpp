@@ -62,10 +62,10 @@ bool SameDevice(const TPrinterDevice& a, const TPrinterDevice& b) {
     return lstrcmpiA(a.device.c_str(), b.device.c_str()) == 0;
 }
 
-// The printers with a job running, by the device context the job draws on: the platform gives
-// the abort procedure nothing else to find its printer by.
-std::vector<std::pair<HDC, TPrinter*>>& RunningJobs() {
-    static std::vector<std::pair<HDC, TPrinter*>> jobs;
+// The running jobs, by the device context each draws on: the platform gives the abort
+// procedure nothing else to find its job by.
+std::vector<std::pair<HDC, TPrintJob*>>& RunningJobs() {
+    static std::vector<std::pair<HDC, TPrintJob*>> jobs;
     return jobs;
 }
 
@@ -78,15 +78,7 @@ bool QuitWaiting() {
 TPrinter::TPrinter() = default;
 
 TPrinter::~TPrinter() {
-    if (printing_) {
-        ::EndPage(dc_);
-        if (aborted_)
-            ::AbortDoc(dc_);
-        else
-            ::EndDoc(dc_);
-        EndPrinting();
-    }
-    ReleaseHandle();
+    if (job_) job_->Drop(); // the job's own end then finds it over and leaves the printer alone
 }
 
 const std::vector<TPrinterDevice>& TPrinter::Printers() {
@@ -131,12 +123,12 @@ void TPrinter::ChooseDefaultPrinter() {
 const TPrinterDevice& TPrinter::CurrentPrinter() {
     // A printer removed since it was chosen is forgotten with the list it was on: the default
     // is then chosen from the printers there are now.
-    if (current_ >= 0 && !printing_) {
+    if (current_ >= 0 && !Printing()) {
         std::vector<TPrinterDevice> installed = InstalledPrinters();
         const TPrinterDevice& current = printers_[static_cast<std::size_t>(current_)];
         if (std::none_of(installed.begin(), installed.end(),
                          [&](const TPrinterDevice& p) { return SameDevice(p, current); })) {
-            ReleaseHandle();
+            context_ = {};
             settings_.clear();
             current_ = -1;
             printers_ = std::move(installed);
@@ -156,8 +148,8 @@ const std::vector<BYTE>& TPrinter::DeviceSettings() {
 }
 
 void TPrinter::SetPrinter(const TPrinterDevice& device, const DEVMODEA* settings) {
-    if (printing_) throw EPrinter(kPrinting);
-    ReleaseHandle();
+    if (Printing()) throw EPrinter(kPrinting);
+    context_ = {};
     Printers();
     auto it = std::find_if(printers_.begin(), printers_.end(),
                            [&](const TPrinterDevice& p) { return SameDevice(p, device); });
@@ -178,117 +170,117 @@ int TPrinter::Copies() {
 
 void TPrinter::SetCopies(int copies) {
     if (DeviceSettings().empty()) throw EPrinter(kUnsupported);
-    if (printing_) throw EPrinter(kPrinting);
+    if (Printing()) throw EPrinter(kPrinting);
     auto* mode = reinterpret_cast<DEVMODEA*>(settings_.data());
     mode->dmCopies = static_cast<short>(copies);
     mode->dmFields |= DM_COPIES;
     // The next job makes a device context carrying the new setting.
-    ReleaseHandle();
-}
-
-void TPrinter::ReleaseHandle() noexcept {
-    if (dc_) ::DeleteDC(dc_);
-    dc_ = nullptr;
-    isDeviceContext_ = false;
+    context_ = {};
 }
 
 void TPrinter::CreateContext(bool forPrinting) {
-    if (dc_ && (isDeviceContext_ || !forPrinting)) return;
+    if (context_.handle && (context_.forPrinting || !forPrinting)) return;
     const TPrinterDevice& p = Current();
     const auto* mode = settings_.empty() ? nullptr : reinterpret_cast<const DEVMODEA*>(settings_.data());
-    ReleaseHandle();
-    dc_ = forPrinting ? ::CreateDCA(p.driver.c_str(), p.device.c_str(), p.port.c_str(), mode)
-                      : ::CreateICA(p.driver.c_str(), p.device.c_str(), p.port.c_str(), mode);
-    if (!dc_) throw EPrinter(kInvalidPrinter);
-    isDeviceContext_ = forPrinting;
+    context_ = {};
+    context_.handle.reset(forPrinting
+                              ? ::CreateDCA(p.driver.c_str(), p.device.c_str(), p.port.c_str(), mode)
+                              : ::CreateICA(p.driver.c_str(), p.device.c_str(), p.port.c_str(), mode));
+    if (!context_.handle) throw EPrinter(kInvalidPrinter);
+    context_.forPrinting = forPrinting;
 }
 
 HDC TPrinter::Handle() {
     CreateContext(false);
-    return dc_;
+    return context_.handle.get();
 }
 
 int TPrinter::PrintableWidth() { return ::GetDeviceCaps(Handle(), HORZRES); }
 int TPrinter::PrintableHeight() { return ::GetDeviceCaps(Handle(), VERTRES); }
 
-BOOL CALLBACK TPrinter::AbortProc(HDC dc, int) {
+// TPrintJob
+
+TPrintJob::TPrintJob(TPrinter& printer) : printer_(printer) {
+    if (printer.Printing()) throw EPrinter(kPrinting);
+    printer.CreateContext(true);
+    printer.canvas_.Refresh();
+    dc_ = printer.context_.handle.get();
+    RunningJobs().emplace_back(dc_, this);
+    printer.job_ = this;
+    running_ = true;
+    ::SetAbortProc(dc_, &TPrintJob::AbortProc);
+    DOCINFOA doc{};
+    doc.cbSize = sizeof doc;
+    doc.lpszDocName = printer.Title.c_str();
+    Check(::StartDocA(dc_, &doc));
+    Check(::StartPage(dc_));
+}
+
+TPrintJob::~TPrintJob() { Drop(); }
+
+BOOL CALLBACK TPrintJob::AbortProc(HDC dc, int) {
     return win::Guard(
         [dc]() -> BOOL {
-            TPrinter* printer = nullptr;
-            for (const auto& [jobDc, jobPrinter] : RunningJobs())
-                if (jobDc == dc) printer = jobPrinter;
-            return !printer || printer->KeepSpooling();
+            TPrintJob* job = nullptr;
+            for (const auto& [jobDc, running] : RunningJobs())
+                if (jobDc == dc) job = running;
+            return !job || job->KeepSpooling();
         },
         TRUE);
 }
 
-bool TPrinter::KeepSpooling() {
+bool TPrintJob::KeepSpooling() {
     // Other handlers of the program run while the platform spools, through the loop's own
     // step, so that keyboard navigation and the error box work as in the main loop. The
     // program's quit stops the job and stays queued until the print command has returned.
-    const auto ending = [this] { return QuitWaiting() || (loop_.terminated && loop_.terminated()); };
-    while (!ending() && loop_.processMessage && loop_.processMessage()) {
+    const TSpoolingLoop& loop = printer_.loop_;
+    const auto ending = [&loop] { return QuitWaiting() || (loop.terminated && loop.terminated()); };
+    while (!ending() && loop.processMessage && loop.processMessage()) {
     }
     if (ending()) aborted_ = true;
     return !aborted_;
 }
 
-void TPrinter::EndPrinting() noexcept {
-    printing_ = false;
+void TPrintJob::Unregister() noexcept {
+    running_ = false;
+    printer_.job_ = nullptr;
     auto& jobs = RunningJobs();
     jobs.erase(
         std::remove_if(jobs.begin(), jobs.end(), [this](const auto& job) { return job.second == this; }),
         jobs.end());
 }
 
-// A job the platform refuses is dropped and reported, never taken for printed.
-void TPrinter::CheckPlatform(int result) {
+void TPrintJob::Drop() noexcept {
+    if (!running_) return;
+    ::AbortDoc(dc_);
+    Unregister();
+    printer_.context_ = {}; // the next job starts on a fresh device context
+}
+
+void TPrintJob::Check(int result) {
     if (result > 0) return;
     const bool ending = aborted_;
-    AbortJob();
+    Drop();
     if (ending) throw EAbort();
     throw EPrinter(kFailed);
 }
 
-void TPrinter::StartJob() {
-    if (printing_) throw EPrinter(kPrinting);
-    CreateContext(true);
-    canvas_.Refresh();
-    RunningJobs().emplace_back(dc_, this);
-    printing_ = true;
-    aborted_ = false;
-    ::SetAbortProc(dc_, &TPrinter::AbortProc);
-    DOCINFOA doc{};
-    doc.cbSize = sizeof doc;
-    doc.lpszDocName = Title.c_str();
-    CheckPlatform(::StartDocA(dc_, &doc));
-    CheckPlatform(::StartPage(dc_));
+void TPrintJob::NextPage() {
+    if (!running_) throw EPrinter(kNotPrinting);
+    Check(::EndPage(dc_));
+    Check(::StartPage(dc_));
+    printer_.canvas_.Refresh();
 }
 
-void TPrinter::NextPage() {
-    if (!printing_) throw EPrinter(kNotPrinting);
-    CheckPlatform(::EndPage(dc_));
-    CheckPlatform(::StartPage(dc_));
-    canvas_.Refresh();
-}
-
-void TPrinter::FinishJob() {
-    if (!printing_) throw EPrinter(kNotPrinting);
-    CheckPlatform(::EndPage(dc_));
+void TPrintJob::Finish() {
+    if (!running_) throw EPrinter(kNotPrinting);
+    Check(::EndPage(dc_));
     if (aborted_) {
-        AbortJob(); // the platform drops the job instead of leaving its document open
+        Drop(); // the platform drops the job instead of leaving its document open
         return;
     }
-    CheckPlatform(::EndDoc(dc_));
-    EndPrinting();
-}
-
-void TPrinter::AbortJob() noexcept {
-    if (!printing_) return;
-    ::AbortDoc(dc_);
-    EndPrinting();
-    aborted_ = false;
-    ReleaseHandle(); // the next job starts on a fresh device context
+    Check(::EndDoc(dc_));
+    Unregister();
 }
 
 // TPrinterCanvas

@@ -1,6 +1,6 @@
 // TPrinter: a gateway to printing: the installed printers, the current printer with its
-// device settings and device context, print jobs and their pages, and the canvas drawn on,
-// whose font follows the printer's resolution.
+// device settings and device context (one for printing while a job runs), and the canvas
+// drawn on, whose font follows the printer's resolution. TPrintJob: a job on it and its pages.
 #pragma once
 #include <windows.h>
 
@@ -16,6 +16,7 @@
 namespace dodir {
 
 class TPrinter;
+class TPrintJob;
 
 // One installed printer.
 struct TPrinterDevice {
@@ -57,7 +58,7 @@ class TPrinter {
     TPrinter();
     TPrinter(const TPrinter&) = delete;
     TPrinter& operator=(const TPrinter&) = delete;
-    // A job still active is finished first.
+    // A job still running is dropped first.
     ~TPrinter();
 
     // The document name of every job.
@@ -66,19 +67,8 @@ class TPrinter {
     // While the platform spools, the loop handles the waiting messages; without one they wait.
     void SetSpoolingLoop(TSpoolingLoop loop) { loop_ = std::move(loop); }
 
-    // Starts a document and its first page; "現在印刷中です" when a job is active.
-    void StartJob();
-    // Ends the page and starts the next.
-    void NextPage();
-    // Ends the page and the document (drops it when aborted).
-    void FinishJob();
-    // Ends an active job where it stands, the platform dropping what it has, and lets the
-    // next job start on a fresh device context; nothing without a job.
-    void AbortJob() noexcept;
-    bool Printing() const noexcept { return printing_; }
-    // Set while a job runs when the program's quit arrived during spooling; the job is
-    // then dropped instead of ended.
-    bool Aborted() const noexcept { return aborted_; }
+    // Whether a job (TPrintJob) is running on the printer.
+    bool Printing() const noexcept { return job_ != nullptr; }
 
     int PrintableWidth();
     int PrintableHeight();
@@ -100,26 +90,65 @@ class TPrinter {
     TPrinterCanvas& Canvas() { return canvas_; }
 
   private:
+    friend class TPrintJob;
+
+    // The device context of a job (forPrinting), or an information context; none at first
+    // and after every change of printer or settings.
+    struct TContext {
+        win::UniqueDc handle;
+        bool forPrinting = false;
+    };
+
     void ChooseDefaultPrinter();
     const TPrinterDevice& Current();
-    void ReleaseHandle() noexcept;
     void CreateContext(bool forPrinting);
-    void CheckPlatform(int result);
-    static BOOL CALLBACK AbortProc(HDC dc, int error);
-    // The abort procedure's answer for this printer's job: false once the program is ending.
-    bool KeepSpooling();
-    // The job is over: printing stops and the abort procedure no longer finds the printer.
-    void EndPrinting() noexcept;
 
     std::vector<TPrinterDevice> printers_;
     int current_ = -1;
     std::vector<BYTE> settings_;
-    HDC dc_ = nullptr;
-    bool isDeviceContext_ = false;
-    bool printing_ = false;
-    bool aborted_ = false;
+    TContext context_;
+    TPrintJob* job_ = nullptr;
     TSpoolingLoop loop_;
     TPrinterCanvas canvas_{*this};
+};
+
+// One job on a printer, a scope: made, it starts the document (named after the printer's
+// Title) and its first page on the printer's device context; gone without Finish, or after a
+// failure, it ends where it stands, the platform dropping what it has, and the next job starts
+// on a fresh device context.
+class TPrintJob {
+  public:
+    // "現在印刷中です" when the printer has a job running.
+    explicit TPrintJob(TPrinter& printer);
+    TPrintJob(const TPrintJob&) = delete;
+    TPrintJob& operator=(const TPrintJob&) = delete;
+    ~TPrintJob();
+
+    // Ends the page and starts the next.
+    void NextPage();
+    // Ends the page and the document (drops it when aborted).
+    void Finish();
+    // Set when the program's quit arrived during spooling; the job is then dropped instead of
+    // ended.
+    bool Aborted() const noexcept { return aborted_; }
+
+  private:
+    friend class TPrinter;
+
+    static BOOL CALLBACK AbortProc(HDC dc, int error);
+    // The abort procedure's answer for this job: false once the program is ending.
+    bool KeepSpooling();
+    // A step the platform refuses drops the job and reports it, never taken for printed.
+    void Check(int result);
+    // The job is over: the printer is free and the abort procedure no longer finds the job.
+    void Unregister() noexcept;
+    // Ends a running job where it stands and lets go of its device context.
+    void Drop() noexcept;
+
+    TPrinter& printer_;
+    HDC dc_ = nullptr;
+    bool running_ = false;
+    bool aborted_ = false;
 };
 
 } // namespace dodir

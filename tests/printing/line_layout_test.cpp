@@ -32,12 +32,13 @@ struct Draw {
 class FakeCanvas : public TLineCanvas {
   public:
     int width = 100, height = 1000;
-    int page = 0, jobs = 0, finished = 0;
+    int page = 0, jobs = 0, finished = 0, aborted = 0;
     std::vector<Draw> draws;
 
     void StartJob() override { ++jobs, page = 1; }
     void NextPage() override { ++page; }
     void FinishJob() override { ++finished; }
+    void AbortJob() noexcept override { ++aborted; }
     int PrintableWidth() override { return width; }
     int PrintableHeight() override { return height; }
     TLineFontMetrics FontMetrics() override { return {kH, kAve}; }
@@ -170,6 +171,27 @@ TEST(LinePrinterJob, AnEmptyDocumentIsOneBlankPageAFullPageNoMoreAndWritesNeedAn
     TLinePrinter closed(c);
     EXPECT_THROW(closed.WriteText("a"), std::logic_error);
     EXPECT_THROW(closed.Close(), std::logic_error);
+}
+
+// A job that an error leaves, as the line printer opens or later, is aborted; a finished one is not.
+TEST(LinePrinterJob, AnErrorOnceTheJobHasStartedAbortsItAndAFinishedJobIsNotAborted) {
+    struct NoPageSize : FakeCanvas {
+        int PrintableHeight() override { throw std::runtime_error("no page size"); }
+    } atOpen;
+    TLinePrinter opening(atOpen);
+    EXPECT_THROW(opening.Open(), std::runtime_error);
+    EXPECT_FALSE(opening.IsOpen());
+    FakeCanvas midJob, done;
+    EXPECT_THROW(
+        {
+            TLinePrinter printer(midJob);
+            printer.Open();
+            throw std::runtime_error("the document fails");
+        },
+        std::runtime_error);
+    done.Print({"a"});
+    EXPECT_EQ((std::vector<int>{atOpen.aborted, midJob.aborted, midJob.finished, done.aborted}),
+              (std::vector<int>{1, 1, 0, 0}));
 }
 
 TEST(LinePrinterWideCharacter, AtTheLeftEdgeItIsDrawnOnceAndTheTextMovesOn) {

@@ -17,6 +17,9 @@ using namespace dodir::testing;
 
 namespace {
 
+// The resolution at which the editor's font is in pixels: the screen's, as the program read it.
+int ScreenDpi() { return TestProgram().Scale().Dpi(); }
+
 // The message of the EPrinter a call raises; "" when it raises none.
 template <class F> std::string PrinterError(F call) {
     try {
@@ -85,46 +88,43 @@ TEST(PrinterJob, AJobPrintsItsPagesAndEveryStepChecksTheJobState) {
     TPrinter& printer = TestPrinter();
     ASSERT_EQ(printer.CurrentPrinter().device, "PDF"); // the queue the test command made the default
     EXPECT_GT(printer.PrintableWidth(), 0);
-    EXPECT_EQ(PrinterError([&] { printer.NextPage(); }), "プリンタに印刷できる状態ではありません");
-    EXPECT_EQ(PrinterError([&] { printer.FinishJob(); }), "プリンタに印刷できる状態ではありません");
     EXPECT_EQ(PrinterError([&] { printer.Canvas().Handle(); }), "プリンタに印刷できる状態ではありません");
 
     PdfFolder pdfs;
     printer.Canvas().Font = WindowFont();
     printer.Canvas().FontPixelsPerInch = 96;
-    printer.StartJob();
+    TPrintJob job(printer);
     // The 9-point font at the printer's resolution.
     const int ppi = ::GetDeviceCaps(printer.Handle(), LOGPIXELSY);
     HDC dc = printer.Canvas().Handle();
     EXPECT_EQ(printer.Canvas().Font.height, -::MulDiv(9, ppi, 72));
     ::TextOutA(dc, 0, 0, "page 1", 6);
-    EXPECT_EQ(PrinterError([&] { printer.StartJob(); }), "現在印刷中です");
+    EXPECT_EQ(PrinterError([&] { TPrintJob second(printer); }), "現在印刷中です");
     EXPECT_TRUE(printer.Printing()); // the first job goes on
     EXPECT_EQ(PrinterError([&] { printer.SetCopies(2); }), "現在印刷中です");
-    printer.NextPage();
+    job.NextPage();
     ::TextOutA(printer.Canvas().Handle(), 0, 0, "page 2", 6);
-    printer.FinishJob();
+    job.Finish();
     EXPECT_FALSE(printer.Printing());
+    EXPECT_EQ(PrinterError([&] { job.NextPage(); }), "プリンタに印刷できる状態ではありません");
+    EXPECT_EQ(PrinterError([&] { job.Finish(); }), "プリンタに印刷できる状態ではありません");
     EXPECT_EQ(pdfs.NewPdf().pages, 2);
 }
 
 TEST(PrinterJob, AJobFinishedAtOnceIsOneBlankPageAndCopiesGoIntoTheNextJob) {
     TPrinter& printer = TestPrinter();
     PdfFolder pdfs;
-    printer.StartJob();
-    printer.FinishJob();
+    TPrintJob(printer).Finish();
     EXPECT_EQ(pdfs.NewPdf().pages, 1);
 
     printer.SetCopies(3);
     EXPECT_EQ(printer.Copies(), 3);
-    // A job after the change starts on a new device context; one stopped midway is dropped
-    // and leaves the printer ready for the next.
-    printer.StartJob();
-    printer.AbortJob();
+    // A job after the change starts on a new device context; one that goes unfinished is
+    // dropped and leaves the printer ready for the next.
+    { TPrintJob dropped(printer); }
     EXPECT_FALSE(printer.Printing());
     printer.SetCopies(1);
-    printer.StartJob();
-    printer.FinishJob();
+    TPrintJob(printer).Finish();
     EXPECT_EQ(pdfs.NewPdf().pages, 1);
 }
 
@@ -172,7 +172,7 @@ TEST(PrintDocument, PrintsThePagesItLaysOutWithNoTextBelowAPageNorAnEmptyPageAft
     lines.push_back("LOST");
     lines.insert(lines.end(), second.begin(), second.end());
     SetDocument(*form.operator->(), lines);
-    const int pages = printing::PrintDocument(*form->RichEdit1, TestPrinter());
+    const int pages = printing::PrintDocument(*form->RichEdit1, TestPrinter(), ScreenDpi());
     const auto pdf = pdfs.NewPdf();
     EXPECT_EQ(pages, 2);
     EXPECT_EQ(pdf.pages, 2);
@@ -182,7 +182,7 @@ TEST(PrintDocument, PrintsThePagesItLaysOutWithNoTextBelowAPageNorAnEmptyPageAft
     EXPECT_EQ(pdf.pageLines[1].size(), second.size() + 1);
 
     ::SetWindowTextA(form->RichEdit1->Handle(), "");
-    EXPECT_EQ(printing::PrintDocument(*form->RichEdit1, TestPrinter()), 1);
+    EXPECT_EQ(printing::PrintDocument(*form->RichEdit1, TestPrinter(), ScreenDpi()), 1);
     const auto blank = pdfs.NewPdf();
     EXPECT_EQ(blank.pages, 1);
     EXPECT_TRUE(blank.lines.empty());
@@ -205,10 +205,10 @@ TEST(PrintDocument, AnErrorMidJobDropsTheJobAndTheNextPrintWorks) {
     PdfFolder pdfs;
     for (const bool atOpen : {false, true}) {
         Failing failing(TestPrinter(), atOpen);
-        EXPECT_THROW(printing::PrintDocument(*form->RichEdit1, failing), EPrinter);
+        EXPECT_THROW(printing::PrintDocument(*form->RichEdit1, failing, ScreenDpi()), EPrinter);
         EXPECT_FALSE(TestPrinter().Printing()) << atOpen;
     }
-    EXPECT_GT(printing::PrintDocument(*form->RichEdit1, TestPrinter()), 1);
+    EXPECT_GT(printing::PrintDocument(*form->RichEdit1, TestPrinter(), ScreenDpi()), 1);
     EXPECT_GT(pdfs.NewPdf().pages, 1);
     EXPECT_FALSE(pdfs.AnyWithin(1000)); // the dropped jobs wrote nothing
 }
@@ -217,12 +217,11 @@ TEST(PrintDocument, AnErrorMidJobDropsTheJobAndTheNextPrintWorks) {
 TEST(PrinterJob, APageThePlatformRefusesFailsTheJobAndTheNextJobWorks) {
     TPrinter& printer = TestPrinter();
     PdfFolder pdfs;
-    printer.StartJob();
+    TPrintJob job(printer);
     ::DeleteDC(printer.Handle()); // the platform's page calls fail from here on
-    EXPECT_EQ(PrinterError([&] { printer.NextPage(); }), "印刷に失敗しました");
+    EXPECT_EQ(PrinterError([&] { job.NextPage(); }), "印刷に失敗しました");
     EXPECT_FALSE(printer.Printing());
-    printer.StartJob();
-    printer.FinishJob();
+    TPrintJob(printer).Finish();
     EXPECT_EQ(pdfs.NewPdf().pages, 1);
 }
 
@@ -233,12 +232,11 @@ TEST(PrinterJob, WhileSpoolingAPrinterRunsItsOwnLoopAndTheLoopsEndDropsTheJob) {
     bool ending = false;
     printer.SetSpoolingLoop({[&] { return ++steps < 0; }, [&] { return ending; }});
     PdfFolder pdfs;
-    printer.StartJob();
-    printer.FinishJob();
+    TPrintJob(printer).Finish();
     EXPECT_GT(steps, 0);
     EXPECT_EQ(pdfs.NewPdf().pages, 1);
     ending = true;
-    EXPECT_THROW(printer.StartJob(), EAbort);
+    EXPECT_THROW(TPrintJob{printer}, EAbort);
     EXPECT_FALSE(printer.Printing());
     EXPECT_FALSE(pdfs.AnyWithin(1000));
 }
@@ -256,7 +254,7 @@ TEST(PrintDocument, InputWhileSpoolingIsTheProgramsAndItsEndDropsTheJobAndQuits)
     ::PostMessageA(form->RichEdit1->Handle(), WM_KEYDOWN, VK_TAB, 1);
     ::PostMessageA(form->RichEdit1->Handle(), WM_KEYUP, VK_TAB, 0xC0000001);
     ::PostMessageA(form->Handle(), WM_CLOSE, 0, 0);
-    EXPECT_THROW(printing::PrintDocument(*form->RichEdit1, TestPrinter()), EAbort);
+    EXPECT_THROW(printing::PrintDocument(*form->RichEdit1, TestPrinter(), ScreenDpi()), EAbort);
     EXPECT_EQ(::GetFocus(), form->Gutter->RichEdit2->Handle());
     EXPECT_EQ(TextOf(form->RichEdit1->Handle()).find('\t'), std::string::npos);
     EXPECT_FALSE(TestPrinter().Printing());
@@ -275,7 +273,7 @@ TEST(PrintDocument, InputWhileSpoolingIsTheProgramsAndItsEndDropsTheJobAndQuits)
     const RECT r = FrameOf(form->RichEdit1->Handle());
     ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     ::SetCursor(::LoadCursorA(nullptr, IDC_CROSS));
-    EXPECT_GT(printing::PrintDocument(*form->RichEdit1, watching), 1); // the next print works
+    EXPECT_GT(printing::PrintDocument(*form->RichEdit1, watching, ScreenDpi()), 1); // the next print works
     EXPECT_GT(pdfs.NewPdf().pages, 1);
     EXPECT_EQ(watching.seen, ::LoadCursorA(nullptr, IDC_WAIT));
     EXPECT_EQ(::GetCursor(), ::LoadCursorA(nullptr, IDC_IBEAM));

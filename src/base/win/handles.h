@@ -56,7 +56,8 @@ struct LibraryTraits {
     static HMODULE Invalid() { return nullptr; }
     static void Close(HMODULE h) { ::FreeLibrary(h); }
 };
-struct MemoryDcTraits {
+// A device context of CreateDC, CreateIC or CreateCompatibleDC.
+struct DcTraits {
     static HDC Invalid() { return nullptr; }
     static void Close(HDC h) { ::DeleteDC(h); }
 };
@@ -78,7 +79,8 @@ using UniqueBitmap = UniqueHandle<HBITMAP, GdiTraits<HBITMAP>>;
 using UniqueFile = UniqueHandle<HANDLE, FileTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelTraits>;
 using UniqueLibrary = UniqueHandle<HMODULE, LibraryTraits>;
-using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
+using UniqueDc = UniqueHandle<HDC, DcTraits>;
+using UniqueMemoryDc = UniqueDc;
 using UniqueIcon = UniqueHandle<HICON, IconTraits>;
 using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
 
