@@ -63,7 +63,7 @@ int ProgramSide(const std::string& path) {
     while (application.ProcessMessage()) {
     }
     const Memory started = Measure();
-    dodir::document::LoadDocument(*form1->RichEdit1, path);
+    dodir::LoadDocument(*form1->RichEdit1, path);
     while (application.ProcessMessage()) {
     }
     Print(started, Measure());

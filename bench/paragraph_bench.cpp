@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
         settings.wordWrap = wrap;
         auto editor = std::make_unique<dodir::TRichEdit>(host.get(), settings);
         double t = Now();
-        dodir::document::LoadDocument(*editor, path);
+        dodir::LoadDocument(*editor, path);
         const double open = Now() - t;
         ::SendMessageA(editor->Handle(), EM_SETSEL, static_cast<WPARAM>(-1), -1);
         t = Now();
@@ -89,10 +89,10 @@ int main(int argc, char** argv) {
         const double bareMiddle = KeySeconds(bare.get(), middle), bareEnd = KeySeconds(bare.get(), -1);
         bare.reset();
         t = Now();
-        dodir::document::SaveDocument(*editor, saved);
+        dodir::SaveDocument(*editor, saved);
         const double save = Now() - t;
         t = Now();
-        dodir::document::LoadDocument(*editor, saved);
+        dodir::LoadDocument(*editor, saved);
         const double reopen = Now() - t;
         t = Now();
         editor->Lines.ClearAll();
@@ -133,7 +133,7 @@ int main(int argc, char** argv) {
         settings.verticalScrollBar = true;
         auto editor = std::make_unique<dodir::TRichEdit>(host.get(), settings);
         const double t = Now();
-        dodir::document::LoadDocument(*editor, path);
+        dodir::LoadDocument(*editor, path);
         return Now() - t;
     };
     std::string letters(30000, 'x');

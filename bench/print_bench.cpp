@@ -67,7 +67,7 @@ struct Run {
 using PageRuns = std::vector<std::vector<Run>>;
 
 // The printer's canvas, keeping every run it draws, page by page.
-class TRecordingCanvas : public dodir::printing::TPrinterLineCanvas {
+class TRecordingCanvas : public dodir::TPrinterLineCanvas {
   public:
     using TPrinterLineCanvas::TPrinterLineCanvas;
     PageRuns drawn;
@@ -166,7 +166,7 @@ int main(int argc, char** argv) {
         StreamInText(editor.Handle(), text);
 
         TRecordingCanvas recorder(printer);
-        const int pages = dodir::printing::PrintDocument(editor, recorder, program.Scale().Dpi());
+        const int pages = dodir::PrintDocument(editor, recorder, program.Scale().Dpi());
         std::size_t runs = 0;
         for (const auto& page : recorder.drawn) runs += page.size();
         double ours = 1e9, bare = 1e9;
@@ -174,8 +174,7 @@ int main(int argc, char** argv) {
             int printed = 0;
             WaitForIdleQueue();
             ours = std::min(ours, Seconds([&] {
-                                printed =
-                                    dodir::printing::PrintDocument(editor, printer, program.Scale().Dpi());
+                                printed = dodir::PrintDocument(editor, printer, program.Scale().Dpi());
                             }));
             WaitForIdleQueue();
             const double b = BarePrint(printer, recorder.drawn, editor.Font());

@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
             // Each find press starts from no selection, so it finds the same word each time.
             // One unmeasured press of each first: the first call of a process asks the
             // platform once what its control counts in.
-            dodir::search::FindNext(editor, place.word);
+            dodir::FindNextIn(editor, place.word);
             BareFindNext(wnd, place.word);
             const double bareFind = MedianSeconds(reps, [&] {
                 ClearSelection(wnd);
@@ -117,13 +117,13 @@ int main(int argc, char** argv) {
             });
             const double ourFind = MedianSeconds(reps, [&] {
                 ClearSelection(wnd);
-                dodir::search::FindNext(editor, place.word);
+                dodir::FindNextIn(editor, place.word);
             });
             report("find next", ourFind, bareFind);
             // Replacing the word by itself keeps the document as it is for the next press.
             const double bareReplace = MedianSeconds(reps, [&] { BareReplace(wnd, place.word); });
             const double ourReplace =
-                MedianSeconds(reps, [&] { dodir::search::ReplaceFirst(editor, place.word, place.word); });
+                MedianSeconds(reps, [&] { dodir::ReplaceFirst(editor, place.word, place.word); });
             report("replace", ourReplace, bareReplace);
         }
     }

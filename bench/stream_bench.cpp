@@ -47,8 +47,8 @@
 
 namespace {
 
-using dodir::document::LoadDocument;
-using dodir::document::SaveDocument;
+using dodir::LoadDocument;
+using dodir::SaveDocument;
 using dodir::win::UniqueFile;
 
 double MedianSeconds(int repetitions, const std::function<void()>& prepare,

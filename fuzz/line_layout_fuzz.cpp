@@ -23,7 +23,7 @@ namespace {
 
 using dodir::IsLayoutControl;
 
-bool IsLead(char c) { return dodir::cp932::IsLeadByte(static_cast<unsigned char>(c)); }
+bool IsLead(char c) { return dodir::IsLeadByte(static_cast<unsigned char>(c)); }
 
 int SingleWidth(unsigned char b) { return (b * 7) % 13; }
 int PairWidth(unsigned char lead, unsigned char trail) { return 10 + (lead + trail) % 17; }

@@ -90,7 +90,7 @@ char LoadOne(TRichEdit& editor, const std::string& path) {
     testing::SetTextAndPump(editor.Handle(), kPrevious);
     char outcome = kLoaded;
     try {
-        document::LoadDocument(editor, path);
+        LoadDocument(editor, path);
     } catch (const EOutOfResources&) {
         outcome = GuardRefuses(testing::ReadFileBytes(path)) ? kRefused : kReadError;
     } catch (...) {
@@ -358,7 +358,7 @@ std::string SavedDocument(const std::string& folder) {
     std::strcpy(format.szFaceName, "Times New Roman");
     ::SendMessageA(host->Handle(), EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
     const std::string path = folder + "saved.rtf";
-    document::SaveDocument(*host, path);
+    SaveDocument(*host, path);
     return testing::ReadFileBytes(path);
 }
 

@@ -66,7 +66,7 @@ bool AskYes(TApplication& app, const std::string& question) {
 
 // The document's commands reach the user through the window's file dialogs and message
 // boxes, and the document through the editor.
-class TFormDocumentHost final : public document::TDocumentHost {
+class TFormDocumentHost final : public TDocumentHost {
   public:
     TFormDocumentHost(TApplication& app, TOpenDialog& openDialog, TSaveDialog& saveDialog, TRichEdit& editor)
         : app_(app), openDialog_(openDialog), saveDialog_(saveDialog), editor_(editor) {}
@@ -75,8 +75,8 @@ class TFormDocumentHost final : public document::TDocumentHost {
     std::optional<std::string> AskSavePath() override { return PathFrom(saveDialog_); }
     bool AskYes(const std::string& question) override { return dodir::AskYes(app_, question); }
     void ShowNotice(const std::string& notice) override { dodir::ShowNotice(app_, notice); }
-    void Load(const std::string& path) override { document::LoadDocument(editor_, path); }
-    void Save(const std::string& path) override { document::SaveDocument(editor_, path); }
+    void Load(const std::string& path) override { LoadDocument(editor_, path); }
+    void Save(const std::string& path) override { SaveDocument(editor_, path); }
 
   private:
     static std::optional<std::string> PathFrom(TOpenDialog& dialog) {
@@ -140,10 +140,10 @@ void TForm1::CreateControls(TPrinter& printer) {
     Button1 = std::make_unique<TButton>(self, idButton1, win::ToRECT(m.button1), "背景色", font);
     Button2 = std::make_unique<TButton>(self, idButton2, win::ToRECT(m.button2), "文字色", font);
     StatusBar1 = std::make_unique<TStatusBar>(self, idStatusBar1, win::ToRECT(m.statusBar), m.statusEdges);
-    ComboBox1 = std::make_unique<TComboBox>(self, idComboBox1, win::ToRECT(m.comboBox1),
-                                            appearance::PresetNames(), font, 8);
-    ComboBox2 = std::make_unique<TComboBox>(self, idComboBox2, win::ToRECT(m.comboBox2),
-                                            appearance::PresetNames(), font, 8);
+    ComboBox1 =
+        std::make_unique<TComboBox>(self, idComboBox1, win::ToRECT(m.comboBox1), PresetNames(), font, 8);
+    ComboBox2 =
+        std::make_unique<TComboBox>(self, idComboBox2, win::ToRECT(m.comboBox2), PresetNames(), font, 8);
 
     TRichEditSettings editor;
     editor.id = idRichEdit1;
@@ -202,7 +202,7 @@ void TForm1::CreateControls(TPrinter& printer) {
     PrintDialog1 = std::make_unique<TPrintDialog>(host, printer);
     documentHost_ =
         std::make_unique<TFormDocumentHost>(Application(), *OpenDialog1, *SaveDialog1, *RichEdit1);
-    Document = std::make_unique<document::TDocumentFile>(*documentHost_);
+    Document = std::make_unique<TDocumentFile>(*documentHost_);
 
     FindDialog1->OnFind = [this](TFindDialog& d) { FindDialog1Find(d); };
     ReplaceDialog1->OnFind = [this](TFindDialog& d) { ReplaceDialog1Find(d); };
@@ -226,37 +226,36 @@ void TForm1::CreateControls(TPrinter& printer) {
 }
 
 void TForm1::FormCreate() {
-    using enum appearance::TColorTarget;
-    StatusBar1->SetPanelText(StatusPanelOf(Text), appearance::ColorStatusText(Text, 0, 0, 0));
-    StatusBar1->SetPanelText(StatusPanelOf(Background),
-                             appearance::ColorStatusText(Background, 255, 255, 255));
+    using enum TColorTarget;
+    StatusBar1->SetPanelText(StatusPanelOf(Text), ColorStatusText(Text, 0, 0, 0));
+    StatusBar1->SetPanelText(StatusPanelOf(Background), ColorStatusText(Background, 255, 255, 255));
     StatusBar1->SetPanelText(TStatusPanel::Caret, CaretLineText(0));
 }
 
-void TForm1::ComboBox1Change() { ApplyPresetColor(appearance::TColorTarget::Background, *ComboBox1); }
-void TForm1::ComboBox2Change() { ApplyPresetColor(appearance::TColorTarget::Text, *ComboBox2); }
-void TForm1::Button1Click() { ApplyCustomColor(appearance::TColorTarget::Background); }
-void TForm1::Button2Click() { ApplyCustomColor(appearance::TColorTarget::Text); }
+void TForm1::ComboBox1Change() { ApplyPresetColor(TColorTarget::Background, *ComboBox1); }
+void TForm1::ComboBox2Change() { ApplyPresetColor(TColorTarget::Text, *ComboBox2); }
+void TForm1::Button1Click() { ApplyCustomColor(TColorTarget::Background); }
+void TForm1::Button2Click() { ApplyCustomColor(TColorTarget::Text); }
 
-void TForm1::ApplyPresetColor(appearance::TColorTarget target, const TComboBox& list) {
-    const auto preset = appearance::PresetColor(target, list.ItemIndex());
+void TForm1::ApplyPresetColor(TColorTarget target, const TComboBox& list) {
+    const auto preset = PresetColor(target, list.ItemIndex());
     if (!preset) return;
     SetColorOf(target, preset->color);
     StatusBar1->SetPanelText(StatusPanelOf(target), preset->statusText);
 }
 
-void TForm1::ApplyCustomColor(appearance::TColorTarget target) {
-    const auto custom = appearance::CustomColor(Edit1->Text(), Edit2->Text(), Edit3->Text());
+void TForm1::ApplyCustomColor(TColorTarget target) {
+    const auto custom = CustomColor(Edit1->Text(), Edit2->Text(), Edit3->Text());
     for (const auto& problem : custom.problems) ShowNotice(Application(), problem);
     if (!custom.problems.empty()) return;
     SetColorOf(target, custom.color);
     // The status text shows the boxes' texts as typed, read again after the change.
-    StatusBar1->SetPanelText(StatusPanelOf(target), appearance::CustomStatusText(
-                                                        target, Edit1->Text(), Edit2->Text(), Edit3->Text()));
+    StatusBar1->SetPanelText(StatusPanelOf(target),
+                             CustomStatusText(target, Edit1->Text(), Edit2->Text(), Edit3->Text()));
 }
 
-void TForm1::SetColorOf(appearance::TColorTarget target, TColor color) {
-    if (target == appearance::TColorTarget::Background)
+void TForm1::SetColorOf(TColorTarget target, TColor color) {
+    if (target == TColorTarget::Background)
         RichEdit1->SetColor(color);
     else
         RichEdit1->SelectionFormat.TextColor(color);
@@ -300,24 +299,23 @@ void TForm1::ToolButton12Click() { ReplaceDialog1->Execute(); }
 // The button stays hidden; a click on it would print the document.
 void TForm1::ToolButton16Click() {
     if (!PrintDialog1->Execute()) return;
-    printing::PrintDocument(*RichEdit1, PrintDialog1->ChosenPrinter(), layout_.scale.Dpi());
+    PrintDocument(*RichEdit1, PrintDialog1->ChosenPrinter(), layout_.scale.Dpi());
 }
 
 void TForm1::FindDialog1Find(TFindDialog& sender) { FindNext(sender); }
 void TForm1::ReplaceDialog1Find(TFindDialog& sender) { FindNext(sender); }
 
 void TForm1::FindNext(const TFindDialog& dialog) {
-    if (!search::FindNext(*RichEdit1, dialog.FindText())) ShowNotFound(dialog.FindText());
+    if (!FindNextIn(*RichEdit1, dialog.FindText())) ShowNotFound(dialog.FindText());
 }
 
 // Replace and Replace All alike replace the first occurrence in the document, one a press.
 void TForm1::ReplaceDialog1Replace(TReplaceDialog& sender) {
-    if (!search::ReplaceFirst(*RichEdit1, sender.FindText(), sender.ReplaceText()))
-        ShowNotFound(sender.FindText());
+    if (!ReplaceFirst(*RichEdit1, sender.FindText(), sender.ReplaceText())) ShowNotFound(sender.FindText());
 }
 
 void TForm1::ShowNotFound(const std::string& text) {
-    ShowMessageForm(Application(), search::NotFoundMessage(text), MessageKind::Error, {MessageButton::OK});
+    ShowMessageForm(Application(), NotFoundMessage(text), MessageKind::Error, {MessageButton::OK});
 }
 
 // The font goes to the control that was active when the dialog opened: all of an edit

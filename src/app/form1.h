@@ -53,11 +53,11 @@ class TForm1 : public TCustomForm {
   private:
     // The dialogs, boxes and editor as the document's commands see them; made before
     // Document, which holds on to it.
-    std::unique_ptr<document::TDocumentHost> documentHost_;
+    std::unique_ptr<TDocumentHost> documentHost_;
 
   public:
     // The file the document belongs to.
-    std::unique_ptr<document::TDocumentFile> Document;
+    std::unique_ptr<TDocumentFile> Document;
 
     // Sounds the default beep; tests put a counter in its place.
     std::function<void()> Beep = [] { ::MessageBeep(0); };
@@ -101,9 +101,9 @@ class TForm1 : public TCustomForm {
 
   private:
     void CreateControls(TPrinter& printer);
-    void ApplyPresetColor(appearance::TColorTarget target, const TComboBox& list);
-    void ApplyCustomColor(appearance::TColorTarget target);
-    void SetColorOf(appearance::TColorTarget target, TColor color);
+    void ApplyPresetColor(TColorTarget target, const TComboBox& list);
+    void ApplyCustomColor(TColorTarget target);
+    void SetColorOf(TColorTarget target, TColor color);
     void FindNext(const TFindDialog& dialog);
     void ShowNotFound(const std::string& text);
 

@@ -12,8 +12,8 @@ enum class TStatusPanel : int { Background, Text, Mouse, Caret };
 constexpr int kStatusPanelCount = 4;
 
 // The panel that reports the colour chosen for a target.
-constexpr TStatusPanel StatusPanelOf(appearance::TColorTarget target) {
-    return target == appearance::TColorTarget::Background ? TStatusPanel::Background : TStatusPanel::Text;
+constexpr TStatusPanel StatusPanelOf(TColorTarget target) {
+    return target == TColorTarget::Background ? TStatusPanel::Background : TStatusPanel::Text;
 }
 
 // The pointer position over the editor.

@@ -4,7 +4,7 @@
 
 #include "base/str_to_int.h"
 
-namespace dodir::appearance {
+namespace dodir {
 
 namespace {
 
@@ -69,4 +69,4 @@ std::string ColorStatusText(TColorTarget target, int red, int green, int blue) {
            " B:" + std::to_string(blue);
 }
 
-} // namespace dodir::appearance
+} // namespace dodir

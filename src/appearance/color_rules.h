@@ -7,7 +7,7 @@
 
 #include "base/colors.h"
 
-namespace dodir::appearance {
+namespace dodir {
 
 // What a colour is chosen for: the editor's background or the selection's text.
 enum class TColorTarget { Background, Text };
@@ -39,4 +39,4 @@ std::string CustomStatusText(TColorTarget target, const std::string& red, const 
 // The status text of a colour's values, as at start-up and for the presets.
 std::string ColorStatusText(TColorTarget target, int red, int green, int blue);
 
-} // namespace dodir::appearance
+} // namespace dodir

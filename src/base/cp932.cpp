@@ -1,6 +1,6 @@
 #include "base/cp932.h"
 
-namespace dodir::cp932 {
+namespace dodir {
 
 namespace {
 std::size_t CharSize(std::string_view text, std::size_t at) noexcept {
@@ -41,4 +41,4 @@ bool EndsInsideCharacter(std::string_view text) noexcept {
            IsLeadByte(static_cast<unsigned char>(text[last]));
 }
 
-} // namespace dodir::cp932
+} // namespace dodir

@@ -3,10 +3,10 @@
 #include <cstddef>
 #include <string_view>
 
-namespace dodir::cp932 {
+namespace dodir {
 
 // The code page's number, as the platform's conversions take it.
-inline constexpr unsigned kCodePage = 932;
+inline constexpr unsigned kCodePage932 = 932;
 
 // A lead byte starts a double-byte character.
 constexpr bool IsLeadByte(unsigned char b) noexcept {
@@ -36,4 +36,4 @@ std::size_t LastCharStart(std::string_view text) noexcept;
 // longer text that starts with it then lies inside a double-byte character.
 bool EndsInsideCharacter(std::string_view text) noexcept;
 
-} // namespace dodir::cp932
+} // namespace dodir

@@ -1,6 +1,6 @@
 #include "document/document_file.h"
 
-namespace dodir::document {
+namespace dodir {
 
 bool TDocumentFile::Open() {
     const auto path = host_.AskOpenPath();
@@ -41,4 +41,4 @@ void TDocumentFile::OfferSave() {
     }
 }
 
-} // namespace dodir::document
+} // namespace dodir

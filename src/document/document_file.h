@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-namespace dodir::document {
+namespace dodir {
 
 // Whether the document is tied to the file OpenFileName; stored as 0 and 1.
 enum TOpenState : std::int32_t { osNotOpened = 0, osOpened = 1 };
@@ -57,4 +57,4 @@ class TDocumentFile {
     std::string saveFileName_;
 };
 
-} // namespace dodir::document
+} // namespace dodir

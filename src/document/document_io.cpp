@@ -12,7 +12,7 @@
 #include "base/win/replacement_file.h"
 #include "document/load_conversion.h"
 
-namespace dodir::document {
+namespace dodir {
 
 namespace {
 
@@ -120,4 +120,4 @@ void SaveDocument(TContentHolder& content, const std::string& path) {
     }
 }
 
-} // namespace dodir::document
+} // namespace dodir

@@ -4,7 +4,7 @@
 
 #include "base/content_stream.h"
 
-namespace dodir::document {
+namespace dodir {
 
 // Replaces the content by a file's, read as rich text or else as plain text. The content
 // is left as it was when the load fails.
@@ -13,4 +13,4 @@ void LoadDocument(TContentHolder& content, const std::string& path);
 // is complete on the disk.
 void SaveDocument(TContentHolder& content, const std::string& path);
 
-} // namespace dodir::document
+} // namespace dodir

@@ -15,7 +15,7 @@ namespace {
 // tells whether the byte before p was such a lead byte, whose second byte p[0] then is.
 bool EndsOnStartingLead(const char* p, std::size_t n, bool inside) noexcept {
     const std::size_t skip = inside ? 1 : 0;
-    return cp932::EndsInsideCharacter(std::string_view(p + skip, n - skip));
+    return EndsInsideCharacter(std::string_view(p + skip, n - skip));
 }
 
 // What code page 932 shows for a broken double-byte character: KATAKANA MIDDLE DOT.
@@ -470,7 +470,7 @@ void TConversion::Pass(const char* data, std::size_t size) {
         if (c == '\0') continue; // as if it were not there: CR NUL LF stays one break
         if (heldLead_) {
             heldLead_ = false;
-            if (cp932::IsTrailByte(static_cast<unsigned char>(c))) {
+            if (IsTrailByte(static_cast<unsigned char>(c))) {
                 pending_ += leadByte_;
                 pending_ += c;
                 continue;
@@ -488,7 +488,7 @@ void TConversion::Pass(const char* data, std::size_t size) {
         if (c == '\r' || c == '\n') {
             pending_ += "\r\n";
             afterCr_ = c == '\r';
-        } else if (!richText_ && cp932::IsLeadByte(static_cast<unsigned char>(c))) {
+        } else if (!richText_ && IsLeadByte(static_cast<unsigned char>(c))) {
             heldLead_ = true;
             leadByte_ = c;
         } else {

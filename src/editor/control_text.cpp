@@ -53,12 +53,12 @@ std::string TControlText::Run(TControlPos start, int length) const {
         TEXTRANGEA range{{from, from + asked}, buf.data()};
         Send(EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
         std::string_view got(buf.data(), ::strnlen(buf.data(), buf.size())); // the text never holds NUL
-        got = got.substr(0, counted ? cp932::ByteOffsetOfChar(got, static_cast<std::size_t>(missing))
+        got = got.substr(0, counted ? ByteOffsetOfChar(got, static_cast<std::size_t>(missing))
                                     : static_cast<std::size_t>(missing));
-        if (counted && cp932::EndsInsideCharacter(got)) got.remove_suffix(1);
+        if (counted && EndsInsideCharacter(got)) got.remove_suffix(1);
         if (got.empty()) break;
         out += got;
-        have += static_cast<int>(counted ? cp932::CharCount(got) : got.size());
+        have += static_cast<int>(counted ? CharCount(got) : got.size());
     }
     return out;
 }
@@ -67,7 +67,7 @@ TControlPos TControlText::NativeFromByte(int bytePos) const {
     if (!CountsCharacters()) return TControlPos(bytePos);
     if (bytePos <= 0) return TControlPos(0);
     const auto prefix = Prefix(bytePos + 1);
-    return TControlPos(static_cast<int>(cp932::CharIndexOfByte(prefix, static_cast<std::size_t>(bytePos))));
+    return TControlPos(static_cast<int>(CharIndexOfByte(prefix, static_cast<std::size_t>(bytePos))));
 }
 
 int TControlText::ByteFromNative(TControlPos nativePos) const {
@@ -75,7 +75,7 @@ int TControlText::ByteFromNative(TControlPos nativePos) const {
     if (!CountsCharacters()) return at;
     if (at <= 0) return 0;
     const auto prefix = Prefix(at * 2);
-    return static_cast<int>(cp932::ByteOffsetOfChar(prefix, static_cast<std::size_t>(at)));
+    return static_cast<int>(ByteOffsetOfChar(prefix, static_cast<std::size_t>(at)));
 }
 
 bool TControlText::StartsCharacter(TControlPos nativePos) const {
@@ -87,7 +87,7 @@ bool TControlText::StartsCharacter(TControlPos nativePos) const {
     std::vector<char> buf(static_cast<std::size_t>(at - lineStart) + 1, '\0');
     TEXTRANGEA range{{lineStart, at}, buf.data()};
     const auto got = Send(EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
-    return !cp932::EndsInsideCharacter(
+    return !EndsInsideCharacter(
         std::string_view(buf.data(), static_cast<std::size_t>(std::max<LRESULT>(got, 0))));
 }
 

@@ -80,7 +80,7 @@ LRESULT TInputFixes::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (!RaiseKeyPress(key)) return 0;
         // Wine stores a double-byte character typed as two character messages broken:
         // the pair is joined here and inserted as one, still undoable.
-        if (TControlText::CountsCharacters() && cp932::IsLeadByte(static_cast<unsigned char>(key))) {
+        if (TControlText::CountsCharacters() && IsLeadByte(static_cast<unsigned char>(key))) {
             pendingLead_ = static_cast<unsigned char>(key);
             return 0;
         }

@@ -60,7 +60,7 @@ void TRichEditStrings::AddLine(const std::string& line) {
     CHARRANGE now{};
     Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&now));
     const auto insertedLength =
-        static_cast<int>(TControlText::CountsCharacters() ? cp932::CharCount(insert) : insert.size());
+        static_cast<int>(TControlText::CountsCharacters() ? CharCount(insert) : insert.size());
     if (now.cpMin != p + insertedLength) throw EOutOfResources("RichEdit での行の挿入エラー");
 }
 

@@ -86,8 +86,8 @@ int TRichEdit::SelectionLength() {
     const int lo = span.min.value, hi = span.max.value;
     if (!TControlText::CountsCharacters()) return hi - lo;
     const auto prefix = ControlText().Prefix(hi * 2);
-    return static_cast<int>(cp932::ByteOffsetOfChar(prefix, static_cast<std::size_t>(hi)) -
-                            cp932::ByteOffsetOfChar(prefix, static_cast<std::size_t>(lo)));
+    return static_cast<int>(ByteOffsetOfChar(prefix, static_cast<std::size_t>(hi)) -
+                            ByteOffsetOfChar(prefix, static_cast<std::size_t>(lo)));
 }
 
 void TRichEdit::SetSelectionLength(int length) {
@@ -134,8 +134,7 @@ TRichEdit::TSpan TRichEdit::SelectionSpan() {
 
 std::optional<TRichEdit::TSpan> TRichEdit::FindFrom(const std::string& text, TControlPos start) {
     if (text.empty()) return std::nullopt;
-    const int length =
-        static_cast<int>(TControlText::CountsCharacters() ? cp932::CharCount(text) : text.size());
+    const int length = static_cast<int>(TControlText::CountsCharacters() ? CharCount(text) : text.size());
     for (int from = start.value;;) {
         FINDTEXTA ft{};
         ft.chrg.cpMin = from;

@@ -8,7 +8,7 @@ namespace dodir {
 
 namespace {
 
-bool IsLead(char c) { return cp932::IsLeadByte(static_cast<unsigned char>(c)); }
+bool IsLead(char c) { return IsLeadByte(static_cast<unsigned char>(c)); }
 
 } // namespace
 

@@ -14,7 +14,7 @@
 #include "editor/rich_edit.h"
 #include "printing/printer.h"
 
-namespace dodir::printing {
+namespace dodir {
 
 void TPrinterLineCanvas::StartJob() {
     pages_ = 0;
@@ -53,15 +53,15 @@ int TPrinterLineCanvas::MeasureRun(std::string_view run, std::span<int> ends) {
     // Measured in UTF-16, one extent a character, each put at its character's last byte.
     const int bytes = static_cast<int>(run.size());
     std::vector<wchar_t> wide(run.size() + 1);
-    const int chars = ::MultiByteToWideChar(cp932::kCodePage, 0, run.data(), bytes, wide.data(), bytes + 1);
+    const int chars = ::MultiByteToWideChar(kCodePage932, 0, run.data(), bytes, wide.data(), bytes + 1);
     std::vector<int> extents(static_cast<std::size_t>(std::max(chars, 1)));
     SIZE size{};
     ::GetTextExtentExPointW(printer_.Canvas().Handle(), wide.data(), chars, 0, nullptr, extents.data(),
                             &size);
     int k = 0;
     for (int at = 0; at < bytes && k < chars; ++k) {
-        const bool pair = cp932::IsLeadByte(static_cast<unsigned char>(run[static_cast<std::size_t>(at)])) &&
-                          at + 1 < bytes;
+        const bool pair =
+            IsLeadByte(static_cast<unsigned char>(run[static_cast<std::size_t>(at)])) && at + 1 < bytes;
         at += pair ? 2 : 1;
         ends[static_cast<std::size_t>(at - 1)] = extents[static_cast<std::size_t>(k)];
     }
@@ -103,4 +103,4 @@ int PrintDocument(TRichEdit& editor, TPrinter& printer, int fontPixelsPerInch) {
     return PrintDocument(editor, canvas, fontPixelsPerInch);
 }
 
-} // namespace dodir::printing
+} // namespace dodir

@@ -8,10 +8,8 @@
 #include "printing/printer.h"
 
 namespace dodir {
-class TRichEdit;
-} // namespace dodir
 
-namespace dodir::printing {
+class TRichEdit;
 
 // The line printer's device: the printer object, drawing on its canvas, with a job of its own
 // (TPrintJob) between StartJob and FinishJob or AbortJob.
@@ -51,4 +49,4 @@ class TPrinterLineCanvas : public TLineCanvas {
 int PrintDocument(TRichEdit& editor, TPrinterLineCanvas& canvas, int fontPixelsPerInch);
 int PrintDocument(TRichEdit& editor, TPrinter& printer, int fontPixelsPerInch);
 
-} // namespace dodir::printing
+} // namespace dodir

@@ -2,9 +2,9 @@
 
 #include "editor/rich_edit.h"
 
-namespace dodir::search {
+namespace dodir {
 
-bool FindNext(TRichEdit& editor, const std::string& text) {
+bool FindNextIn(TRichEdit& editor, const std::string& text) {
     // The selection's own positions are used as they stand: a match is found and selected
     // without converting a position, whatever the control counts in.
     const TRichEdit::TSpan selection = editor.SelectionSpan();
@@ -27,4 +27,4 @@ std::string NotFoundMessage(const std::string& text) {
     return "検索領域に\"" + text + "\"は見つかりませんでした。";
 }
 
-} // namespace dodir::search
+} // namespace dodir

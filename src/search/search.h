@@ -3,15 +3,13 @@
 #include <string>
 
 namespace dodir {
-class TRichEdit;
-}
 
-namespace dodir::search {
+class TRichEdit;
 
 // Looks for `text` after a non-empty selection, or else from the start of the document,
 // to its end. A match gets the focus and the selection, scrolled into view; without one
 // nothing changes and the answer is false.
-bool FindNext(TRichEdit& editor, const std::string& text);
+bool FindNextIn(TRichEdit& editor, const std::string& text);
 
 // Replaces the first occurrence of `text` in the whole document by `replacement`, not
 // recorded for undo; false when there is none.
@@ -20,4 +18,4 @@ bool ReplaceFirst(TRichEdit& editor, const std::string& text, const std::string&
 // The message of a search that found nothing.
 std::string NotFoundMessage(const std::string& text);
 
-} // namespace dodir::search
+} // namespace dodir

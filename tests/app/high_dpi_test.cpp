@@ -141,7 +141,7 @@ TEST(HighDpi, PrintingKeepsTheEditorFontsSizeInPoints) {
     ShownForm1 form;
     PdfFolder pdfs;
     ::SetWindowTextA(form->RichEdit1->Handle(), "nine points");
-    EXPECT_EQ(printing::PrintDocument(*form->RichEdit1, TestPrinter(), kDpi), 1);
+    EXPECT_EQ(PrintDocument(*form->RichEdit1, TestPrinter(), kDpi), 1);
     // The printer's driver embeds the font without a text map at this resolution: the page is
     // read as pixels, not as text.
     const auto pdf = pdfs.NewPdf(true);

@@ -5,8 +5,8 @@
 using namespace dodir;
 
 TEST(StatusPanels, EachColourTargetHasItsOwnPanel) {
-    EXPECT_EQ(StatusPanelOf(appearance::TColorTarget::Background), TStatusPanel::Background);
-    EXPECT_EQ(StatusPanelOf(appearance::TColorTarget::Text), TStatusPanel::Text);
+    EXPECT_EQ(StatusPanelOf(TColorTarget::Background), TStatusPanel::Background);
+    EXPECT_EQ(StatusPanelOf(TColorTarget::Text), TStatusPanel::Text);
 }
 
 TEST(StatusPanels, MousePositionWithSignsAndNoPadding) {

@@ -7,7 +7,6 @@
 #include "base/errors.h"
 
 using namespace dodir;
-using namespace dodir::appearance;
 
 namespace {
 const std::string kRed = "Rに0～255の整数を入力してください。";

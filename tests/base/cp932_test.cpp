@@ -4,7 +4,7 @@
 
 #include <utility>
 
-using namespace dodir::cp932;
+using namespace dodir;
 
 // "あいう\r\nabc" : three double-byte characters, CR LF and three letters.
 static const std::string kMixed = "あいう\r\nabc";

@@ -10,7 +10,7 @@
 
 #include "base/errors.h"
 
-using namespace dodir::document;
+using namespace dodir;
 
 namespace {
 

@@ -20,7 +20,6 @@
 #include "wine_support.h"
 
 using namespace dodir;
-using namespace dodir::document;
 using namespace dodir::testing;
 
 namespace {

@@ -75,7 +75,7 @@ bool EndsOnLeadByte(const std::string& piece) {
     bool lastIsLead = false;
     while (i < piece.size()) {
         const auto c = static_cast<unsigned char>(piece[i]);
-        const bool lead = dodir::cp932::IsLeadByte(c);
+        const bool lead = dodir::IsLeadByte(c);
         const bool pair = lead && i + 1 < piece.size() &&
                           ((static_cast<unsigned char>(piece[i + 1]) >= 0x40 &&
                             static_cast<unsigned char>(piece[i + 1]) <= 0x7E) ||
@@ -286,7 +286,7 @@ TEST(LoadConversion, RandomInputsMatchAWholeBufferConversion) {
         s.erase(std::remove(s.begin(), s.end(), '\0'), s.end());
         std::string out;
         for (std::size_t i = 0; i < s.size(); ++i) {
-            if (dodir::cp932::IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) {
+            if (dodir::IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) {
                 const auto next = static_cast<unsigned char>(s[i + 1]);
                 const bool trail = (next >= 0x40 && next <= 0x7E) || (next >= 0x80 && next <= 0xFC);
                 out += trail ? s.substr(i++, 2) : "\x81\x45"; // a broken character's mark

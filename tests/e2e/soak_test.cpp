@@ -631,8 +631,8 @@ class Walk {
         std::vector<std::pair<std::string, std::string>> boxes; // class, text
         try {
             for (const auto& problem :
-                 appearance::CustomColor(TextOf(program_.Control(idEdit1)), TextOf(program_.Control(idEdit2)),
-                                         TextOf(program_.Control(idEdit3)))
+                 CustomColor(TextOf(program_.Control(idEdit1)), TextOf(program_.Control(idEdit2)),
+                             TextOf(program_.Control(idEdit3)))
                      .problems)
                 boxes.emplace_back("TMessageForm", problem);
         } catch (const EConvertError& e) {

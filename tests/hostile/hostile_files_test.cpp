@@ -22,8 +22,8 @@
 
 using namespace dodir;
 using namespace dodir::testing;
-using dodir::document::LoadDocument;
-using dodir::document::SaveDocument;
+using dodir::LoadDocument;
+using dodir::SaveDocument;
 
 namespace {
 

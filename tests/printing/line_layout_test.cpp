@@ -45,7 +45,7 @@ class FakeCanvas : public TLineCanvas {
     int MeasureRun(std::string_view run, std::span<int> ends) override {
         int w = 0;
         for (std::size_t i = 0; i < run.size(); ++i) {
-            if (cp932::IsLeadByte(static_cast<unsigned char>(run[i])) && i + 1 < run.size()) {
+            if (IsLeadByte(static_cast<unsigned char>(run[i])) && i + 1 < run.size()) {
                 ends[i] = 0; // not a character end: must not be read
                 ends[++i] = w += kWide;
             } else {

@@ -172,7 +172,7 @@ TEST(PrintDocument, PrintsThePagesItLaysOutWithNoTextBelowAPageNorAnEmptyPageAft
     lines.push_back("LOST");
     lines.insert(lines.end(), second.begin(), second.end());
     SetDocument(*form.operator->(), lines);
-    const int pages = printing::PrintDocument(*form->RichEdit1, TestPrinter(), ScreenDpi());
+    const int pages = PrintDocument(*form->RichEdit1, TestPrinter(), ScreenDpi());
     const auto pdf = pdfs.NewPdf();
     EXPECT_EQ(pages, 2);
     EXPECT_EQ(pdf.pages, 2);
@@ -182,7 +182,7 @@ TEST(PrintDocument, PrintsThePagesItLaysOutWithNoTextBelowAPageNorAnEmptyPageAft
     EXPECT_EQ(pdf.pageLines[1].size(), second.size() + 1);
 
     ::SetWindowTextA(form->RichEdit1->Handle(), "");
-    EXPECT_EQ(printing::PrintDocument(*form->RichEdit1, TestPrinter(), ScreenDpi()), 1);
+    EXPECT_EQ(PrintDocument(*form->RichEdit1, TestPrinter(), ScreenDpi()), 1);
     const auto blank = pdfs.NewPdf();
     EXPECT_EQ(blank.pages, 1);
     EXPECT_TRUE(blank.lines.empty());
@@ -191,7 +191,7 @@ TEST(PrintDocument, PrintsThePagesItLaysOutWithNoTextBelowAPageNorAnEmptyPageAft
 // An error after the job has started, in the middle of it or while the line printer opens,
 // drops the job and leaves the printer ready for the next.
 TEST(PrintDocument, AnErrorMidJobDropsTheJobAndTheNextPrintWorks) {
-    struct Failing : printing::TPrinterLineCanvas {
+    struct Failing : TPrinterLineCanvas {
         Failing(TPrinter& printer, bool atOpen) : TPrinterLineCanvas(printer), atOpen(atOpen) {}
         int PrintableHeight() override {
             if (atOpen) throw EPrinter("the page size fails");
@@ -205,10 +205,10 @@ TEST(PrintDocument, AnErrorMidJobDropsTheJobAndTheNextPrintWorks) {
     PdfFolder pdfs;
     for (const bool atOpen : {false, true}) {
         Failing failing(TestPrinter(), atOpen);
-        EXPECT_THROW(printing::PrintDocument(*form->RichEdit1, failing, ScreenDpi()), EPrinter);
+        EXPECT_THROW(PrintDocument(*form->RichEdit1, failing, ScreenDpi()), EPrinter);
         EXPECT_FALSE(TestPrinter().Printing()) << atOpen;
     }
-    EXPECT_GT(printing::PrintDocument(*form->RichEdit1, TestPrinter(), ScreenDpi()), 1);
+    EXPECT_GT(PrintDocument(*form->RichEdit1, TestPrinter(), ScreenDpi()), 1);
     EXPECT_GT(pdfs.NewPdf().pages, 1);
     EXPECT_FALSE(pdfs.AnyWithin(1000)); // the dropped jobs wrote nothing
 }
@@ -254,7 +254,7 @@ TEST(PrintDocument, InputWhileSpoolingIsTheProgramsAndItsEndDropsTheJobAndQuits)
     ::PostMessageA(form->RichEdit1->Handle(), WM_KEYDOWN, VK_TAB, 1);
     ::PostMessageA(form->RichEdit1->Handle(), WM_KEYUP, VK_TAB, 0xC0000001);
     ::PostMessageA(form->Handle(), WM_CLOSE, 0, 0);
-    EXPECT_THROW(printing::PrintDocument(*form->RichEdit1, TestPrinter(), ScreenDpi()), EAbort);
+    EXPECT_THROW(PrintDocument(*form->RichEdit1, TestPrinter(), ScreenDpi()), EAbort);
     EXPECT_EQ(::GetFocus(), form->Gutter->RichEdit2->Handle());
     EXPECT_EQ(TextOf(form->RichEdit1->Handle()).find('\t'), std::string::npos);
     EXPECT_FALSE(TestPrinter().Printing());
@@ -262,7 +262,7 @@ TEST(PrintDocument, InputWhileSpoolingIsTheProgramsAndItsEndDropsTheJobAndQuits)
     MSG quit{};
     EXPECT_TRUE(::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_FALSE(pdfs.AnyWithin(1000));
-    struct Watching : printing::TPrinterLineCanvas {
+    struct Watching : TPrinterLineCanvas {
         using TPrinterLineCanvas::TPrinterLineCanvas;
         void StartJob() override {
             TPrinterLineCanvas::StartJob(); // the platform runs the loop as the job starts
@@ -273,7 +273,7 @@ TEST(PrintDocument, InputWhileSpoolingIsTheProgramsAndItsEndDropsTheJobAndQuits)
     const RECT r = FrameOf(form->RichEdit1->Handle());
     ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     ::SetCursor(::LoadCursorA(nullptr, IDC_CROSS));
-    EXPECT_GT(printing::PrintDocument(*form->RichEdit1, watching, ScreenDpi()), 1); // the next print works
+    EXPECT_GT(PrintDocument(*form->RichEdit1, watching, ScreenDpi()), 1); // the next print works
     EXPECT_GT(pdfs.NewPdf().pages, 1);
     EXPECT_EQ(watching.seen, ::LoadCursorA(nullptr, IDC_WAIT));
     EXPECT_EQ(::GetCursor(), ::LoadCursorA(nullptr, IDC_IBEAM));
