@@ -22,6 +22,9 @@ class TAboutBox : public TCustomForm {
     TAboutBox(TApplication& app, TScale scale);
     ~TAboutBox() override;
 
+    // The scale the box is laid out for.
+    TScale Scale() const noexcept { return scale_; }
+
     // Makes the box visible and brings it to the front; centred on its first showing.
     void Show();
     void OKButtonClick();

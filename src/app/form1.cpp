@@ -104,6 +104,18 @@ TForm1::TForm1(TApplication& app, TPrinter& printer, TScale scale)
     ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, 0);
     ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, 0);
 
+    MakeFonts();
+    CreateControls(printer);
+    try {
+        FormCreate();
+    } catch (...) {
+        Application().HandleException(std::current_exception());
+    }
+    // After the window: the main form stays the application's first form.
+    AboutBox = std::make_unique<TAboutBox>(app, scale);
+}
+
+void TForm1::MakeFonts() {
     TFont labelFont = WindowFont();
     labelFont.height = layout_.largeFontHeight;
     labelFont.bold = true;
@@ -113,14 +125,6 @@ TForm1::TForm1(TApplication& app, TPrinter& printer, TScale scale)
         const TLabelPlace& place = layout_.labels[k];
         labels_[k] = {place.at.x, place.at.y, place.caption, place.large};
     }
-    CreateControls(printer);
-    try {
-        FormCreate();
-    } catch (...) {
-        Application().HandleException(std::current_exception());
-    }
-    // After the window: the main form stays the application's first form.
-    AboutBox = std::make_unique<TAboutBox>(app, scale);
 }
 
 TForm1::~TForm1() {
@@ -156,41 +160,11 @@ void TForm1::CreateControls(TPrinter& printer) {
     // is opened; the document gets the limit a load gives it from the start.
     RichEdit1->SetTextLimit(TRichEdit::kUnlimitedText);
 
-    ImageList1.reset(LoadToolImages(m.toolImage));
-    std::vector<TToolButton> buttons;
-    for (const auto& row : kToolRows) buttons.push_back(row.button);
-    ToolBar1 = std::make_unique<TToolBar>(self, idToolBar1, win::ToRECT(m.toolBar), ImageList1.get(), buttons,
-                                          TToolMetrics{m.toolImage, m.toolButton, m.toolSeparator});
-
-    TRichEditSettings gutter;
-    gutter.id = idRichEdit2;
-    gutter.bounds = win::ToRECT(m.gutter);
-    gutter.font = ScaledWindowFont();
-    gutter.pixelsPerInch = m.scale.Dpi();
-    gutter.alignment = TAlignment::taRightJustify;
-    // A number wider than the gutter is cut rather than wrapped onto a second row, where it
-    // would no longer face its line; it is cut at its left, so the last digits, the ones that
-    // tell neighbouring rows apart, stay in view (ten digits of the window font take about
-    // 80 pixels at 96 dpi).
-    gutter.wordWrap = false;
-    gutter.leftOverhang = m.gutterOverhang;
-    Gutter = std::make_unique<TGutter>(self, gutter);
-
-    // Later rows lie on top where controls overlap (gutter over the editor's left
-    // column, toolbar over the top row).
-    const std::array<HWND, 11> order = {Edit1->Handle(),
-                                        Edit2->Handle(),
-                                        Edit3->Handle(),
-                                        Button1->Handle(),
-                                        Button2->Handle(),
-                                        StatusBar1->Handle(),
-                                        ComboBox1->Handle(),
-                                        ComboBox2->Handle(),
-                                        RichEdit1->Handle(),
-                                        ToolBar1->Handle(),
-                                        Gutter->RichEdit2->Handle()};
+    CreateToolBar();
+    CreateGutter();
+    const std::vector<HWND> order = ControlOrder();
     for (HWND c : order) ::SetWindowPos(c, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    SetTabOrder(std::vector<HWND>(order.begin(), order.end()));
+    SetTabOrder(order);
 
     const TDialogHost host = Application().DialogHost();
     OpenDialog1 = std::make_unique<TOpenDialog>(host);
@@ -223,6 +197,125 @@ void TForm1::CreateControls(TPrinter& printer) {
         if (tool.click)
             OnCommand(TToolBar::CommandOf(tool.button.number), BN_CLICKED,
                       [this, &tool] { (this->*tool.click)(); });
+}
+
+void TForm1::CreateToolBar() {
+    const TMainLayout& m = layout_;
+    ImageList1.reset(LoadToolImages(m.toolImage));
+    std::vector<TToolButton> buttons;
+    for (const auto& row : kToolRows) buttons.push_back(row.button);
+    ToolBar1 = std::make_unique<TToolBar>(Handle(), idToolBar1, win::ToRECT(m.toolBar), ImageList1.get(),
+                                          buttons, TToolMetrics{m.toolImage, m.toolButton, m.toolSeparator});
+}
+
+void TForm1::CreateGutter() {
+    const TMainLayout& m = layout_;
+    TRichEditSettings gutter;
+    gutter.id = idRichEdit2;
+    gutter.bounds = win::ToRECT(m.gutter);
+    gutter.font = ScaledWindowFont();
+    gutter.pixelsPerInch = m.scale.Dpi();
+    gutter.alignment = TAlignment::taRightJustify;
+    // A number wider than the gutter is cut rather than wrapped onto a second row, where it
+    // would no longer face its line; it is cut at its left, so the last digits, the ones that
+    // tell neighbouring rows apart, stay in view (ten digits of the window font take about
+    // 80 pixels at 96 dpi).
+    gutter.wordWrap = false;
+    gutter.leftOverhang = m.gutterOverhang;
+    Gutter = std::make_unique<TGutter>(Handle(), gutter);
+}
+
+// Later rows lie on top where controls overlap (gutter over the editor's left column,
+// toolbar over the top row).
+std::vector<HWND> TForm1::ControlOrder() const {
+    return {Edit1->Handle(),
+            Edit2->Handle(),
+            Edit3->Handle(),
+            Button1->Handle(),
+            Button2->Handle(),
+            StatusBar1->Handle(),
+            ComboBox1->Handle(),
+            ComboBox2->Handle(),
+            RichEdit1->Handle(),
+            ToolBar1->Handle(),
+            Gutter->RichEdit2->Handle()};
+}
+
+void TForm1::ChangeResolution(int dpi, const RECT* suggested) {
+    const int oldDpi = layout_.scale.Dpi();
+    layout_ = MainLayout(TScale(dpi));
+    const TMainLayout& m = layout_;
+    // The fonts the controls show until now go once every control has its new one.
+    const win::UniqueFont oldWindowFont = std::move(windowFont_);
+    const win::UniqueFont oldLabelFont = std::move(labelFont_);
+    MakeFonts();
+    HFONT font = windowFont_.get();
+    const auto place = [](HWND control, const TRect& r) {
+        ::SetWindowPos(control, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    const std::pair<TEdit*, const TRect*> edits[] = {
+        {Edit1.get(), &m.edit1}, {Edit2.get(), &m.edit2}, {Edit3.get(), &m.edit3}};
+    for (const auto& [edit, r] : edits) {
+        edit->SetFont(font);
+        place(edit->Handle(), *r);
+    }
+    for (const auto& [button, r] :
+         {std::pair{Button1.get(), &m.button1}, std::pair{Button2.get(), &m.button2}}) {
+        ::SendMessageA(button->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        place(button->Handle(), *r);
+    }
+    ComboBox1->SetBounds(win::ToRECT(m.comboBox1), font);
+    ComboBox2->SetBounds(win::ToRECT(m.comboBox2), font);
+    place(StatusBar1->Handle(), m.statusBar);
+    StatusBar1->SetPanelEdges(m.statusEdges);
+    FontDialog1->Font = FontAtResolution(FontDialog1->Font, oldDpi, m.scale.Dpi());
+
+    // The editor keeps its window, and with it the document, the selection and the line at
+    // the top of its view; its fonts keep their sizes in points.
+    HWND editor = RichEdit1->Handle();
+    const auto topLine = ::SendMessageA(editor, EM_GETFIRSTVISIBLELINE, 0, 0);
+    const auto topChar = ::SendMessageA(editor, EM_LINEINDEX, static_cast<WPARAM>(topLine), 0);
+    place(editor, m.editor);
+    RichEdit1->SetPixelsPerInch(m.scale.Dpi());
+    const auto newTopLine = ::SendMessageA(editor, EM_EXLINEFROMCHAR, 0, topChar);
+    const auto nowTop = ::SendMessageA(editor, EM_GETFIRSTVISIBLELINE, 0, 0);
+    if (newTopLine != nowTop) ::SendMessageA(editor, EM_LINESCROLL, 0, newTopLine - nowTop);
+
+    // The toolbar and the gutter are made again as the layout makes them, each in its old
+    // place in the z-order and the tab order; the old pictures go with the old toolbar.
+    const HWND focus = ::GetFocus();
+    const HWND oldGutter = Gutter->RichEdit2->Handle();
+    const auto oldImages = std::move(ImageList1);
+    const auto oldBar = std::move(ToolBar1);
+    const auto oldGutterControl = std::move(Gutter);
+    CreateToolBar();
+    CreateGutter();
+    const UINT keepPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    ::SetWindowPos(ToolBar1->Handle(), oldBar->Handle(), 0, 0, 0, 0, keepPlace);
+    ::SetWindowPos(Gutter->RichEdit2->Handle(), oldGutter, 0, 0, 0, 0, keepPlace);
+    SetTabOrder(ControlOrder());
+    if (ActiveControl() == oldGutter) SetActiveControl(Gutter->RichEdit2->Handle());
+    if (focus == oldGutter) ::SetFocus(Gutter->RichEdit2->Handle());
+
+    // The frame the system suggests where it holds the layout's client size exactly; else
+    // one sized for that client size, from the suggested top-left corner.
+    if (suggested)
+        ::SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client{};
+    ::GetClientRect(Handle(), &client);
+    if (client.right != m.client.width || client.bottom != m.client.height) {
+        const TRect frame = win::WindowBounds(Handle());
+        win::PlaceFrame(Handle(), {frame.left, frame.top}, m.client, m.scale.Dpi());
+    }
+    ::InvalidateRect(Handle(), nullptr, TRUE);
+    RefreshLineNumbers();
+    FitAboutBox();
+}
+
+void TForm1::FitAboutBox() {
+    if (AboutBox && AboutBox->Scale().Dpi() != layout_.scale.Dpi() && !::IsWindowVisible(AboutBox->Handle()))
+        AboutBox = std::make_unique<TAboutBox>(Application(), layout_.scale);
 }
 
 void TForm1::FormCreate() {
@@ -336,7 +429,10 @@ void TForm1::ToolButton10Click() { RichEdit1->PasteClipboard(); }
 void TForm1::ToolButton11Click() { RichEdit1->SelectWholeText(); }
 void TForm1::ToolButton19Click() { RichEdit1->UndoLastEdit(); }
 
-void TForm1::ToolButton17Click() { AboutBox->Show(); }
+void TForm1::ToolButton17Click() {
+    FitAboutBox();
+    AboutBox->Show();
+}
 
 LRESULT TForm1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
@@ -358,6 +454,10 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
         return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_3DLIGHT));
     }
+    case WM_DPICHANGED:
+        // The new resolution (the same across and down) and the frame the system suggests.
+        ChangeResolution(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_CLOSE:
         // Closing the main form ends the program; nothing is asked and nothing saved.
         ::PostQuitMessage(0);

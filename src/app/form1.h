@@ -65,6 +65,9 @@ class TForm1 : public TCustomForm {
     std::string Caption() const { return win::GetWindowTextString(Handle()); }
     void SetCaption(const std::string& caption) { ::SetWindowTextA(Handle(), caption.c_str()); }
 
+    // The scale the window is laid out for now.
+    TScale Scale() const noexcept { return layout_.scale; }
+
     // Caret line in status panel 3 and the gutter's numbers from the first visible line.
     void RefreshLineNumbers();
 
@@ -101,6 +104,18 @@ class TForm1 : public TCustomForm {
 
   private:
     void CreateControls(TPrinter& printer);
+    // The toolbar and the gutter as the layout places them.
+    void CreateToolBar();
+    void CreateGutter();
+    // The controls from the bottom of the z-order up, which is also the tab order.
+    std::vector<HWND> ControlOrder() const;
+    // Lays the window and everything on it out again at `dpi`, as a start at that resolution
+    // would; the frame goes to `suggested` (none: stays where it is) with the layout's client
+    // size. The document, its view and formats stay.
+    void ChangeResolution(int dpi, const RECT* suggested);
+    void MakeFonts();
+    // The About box laid out for the window's scale while it is hidden.
+    void FitAboutBox();
     void ApplyPresetColor(TColorTarget target, const TComboBox& list);
     void ApplyCustomColor(TColorTarget target);
     void SetColorOf(TColorTarget target, TColor color);

@@ -16,6 +16,10 @@ TStatusBar::TStatusBar(HWND parent, int id, const RECT& b,
         font_.reset(::CreateFontIndirectA(&ncm.lfStatusFont));
         ::SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     }
+    SetPanelEdges(edges);
+}
+
+void TStatusBar::SetPanelEdges(const std::array<int, kStatusPanelCount - 1>& edges) {
     const int parts[kStatusPanelCount] = {edges[0], edges[1], edges[2], -1};
     ::SendMessageA(Handle(), SB_SETPARTS, kStatusPanelCount, reinterpret_cast<LPARAM>(parts));
 }

@@ -24,6 +24,10 @@ struct TFont {
     bool operator==(const TFont&) const = default;
 };
 
+// The same font counted at another resolution: its pixel height follows `to` / `from`, rounded
+// as MulDiv does, so that its size in points stays.
+TFont FontAtResolution(TFont font, int from, int to);
+
 // The main window's font, inherited by its controls.
 TFont WindowFont();
 

@@ -183,6 +183,14 @@ void TRichEdit::SetFont(const TFont& font) {
     SendFont(Handle(), SCF_DEFAULT, setup_.font, setup_.pixelsPerInch);
 }
 
+void TRichEdit::SetPixelsPerInch(int pixelsPerInch) {
+    if (pixelsPerInch <= 0 || pixelsPerInch == setup_.pixelsPerInch) return;
+    setup_.font = FontAtResolution(setup_.font, setup_.pixelsPerInch, pixelsPerInch);
+    setup_.pixelsPerInch = pixelsPerInch;
+    SelectionFormat.SetPixelsPerInch(pixelsPerInch);
+    SendFont(Handle(), SCF_DEFAULT, setup_.font, setup_.pixelsPerInch);
+}
+
 void TRichEdit::SetTextLimit(int limit) { Send(EM_EXLIMITTEXT, 0, limit); }
 
 // TTextAttributes

@@ -48,7 +48,9 @@ class TTextAttributes {
     TTextAttributes(const win::TSubclassedControl& owner, int pixelsPerInch)
         : owner_(owner), pixelsPerInch_(pixelsPerInch) {}
     void TextColor(TColor color);
+    // The font's pixel height is taken at the resolution the editor's fonts are given in.
     void AssignFont(const TFont& font);
+    void SetPixelsPerInch(int pixelsPerInch) noexcept { pixelsPerInch_ = pixelsPerInch; }
 
   private:
     const win::TSubclassedControl& owner_;
@@ -128,6 +130,12 @@ class TRichEdit : public win::TSubclassedControl, public TContentHolder {
     void SetColor(TColor color);
     const TFont& Font() const noexcept { return setup_.font; }
     void SetFont(const TFont& font);
+    // The resolution the font's pixels (and the selection fonts handed over) are counted at.
+    int PixelsPerInch() const noexcept { return setup_.pixelsPerInch; }
+    // Counts the fonts at another resolution: the font keeps its size in points (its pixel
+    // height follows the resolution) and goes to the control again; the text keeps its own
+    // formats, which the control holds in points.
+    void SetPixelsPerInch(int pixelsPerInch);
     void SetTextLimit(int limit);
 
     // Raised before the control applies a character; set it to NUL to cancel it.

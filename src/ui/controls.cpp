@@ -76,19 +76,25 @@ TButton::TButton(HWND parent, int id, const RECT& b, const std::string& caption,
 }
 
 TComboBox::TComboBox(HWND parent, int id, const RECT& b, const std::vector<std::string>& items, HFONT font,
-                     int dropDownCount) {
+                     int dropDownCount)
+    : dropDownCount_(dropDownCount) {
     CreateControl(0, "COMBOBOX", "",
                   WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
                   b.left, b.top, b.right - b.left, b.bottom - b.top, parent, id);
     SetControlFont(Handle(), font);
     for (const auto& item : items)
         ::SendMessageA(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    SetBounds(b, font);
+}
+
+void TComboBox::SetBounds(const RECT& b, HFONT font) {
+    SetControlFont(Handle(), font);
     // The closed box is as high as designed; the window's own height holds the dropped list.
     const int fieldHeight = b.bottom - b.top;
     ::SendMessageA(Handle(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), fieldHeight - 6);
     const auto rowHeight = static_cast<int>(::SendMessageA(Handle(), CB_GETITEMHEIGHT, 0, 0));
-    ::SetWindowPos(Handle(), nullptr, 0, 0, b.right - b.left, fieldHeight + rowHeight * dropDownCount + 2,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(Handle(), nullptr, b.left, b.top, b.right - b.left,
+                   fieldHeight + rowHeight * dropDownCount_ + 2, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 } // namespace dodir

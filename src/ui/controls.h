@@ -56,9 +56,14 @@ class TComboBox : public win::TSubclassedControl {
   public:
     TComboBox(HWND parent, int id, const RECT& bounds, const std::vector<std::string>& items, HFONT font,
               int dropDownCount);
+    // Shows the closed box at `bounds` in a font, its window holding the dropped list below.
+    void SetBounds(const RECT& bounds, HFONT font);
     int ItemIndex() const { return static_cast<int>(::SendMessageA(Handle(), CB_GETCURSEL, 0, 0)); }
     void SetItemIndex(int index) { ::SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
     int ItemCount() const { return static_cast<int>(::SendMessageA(Handle(), CB_GETCOUNT, 0, 0)); }
+
+  private:
+    int dropDownCount_;
 };
 
 } // namespace dodir

@@ -9,6 +9,7 @@
 #include "dialogs/message_form.h"
 #include "printing/print_document.h"
 #include "printing/printer.h"
+#include "support/layout_checks.h"
 #include "support/pdf_folder.h"
 #include "wine_support.h"
 
@@ -18,20 +19,6 @@ using namespace dodir::testing;
 namespace {
 
 constexpr int kDpi = 144;
-
-void ExpectAt(HWND parent, HWND control, const TRect& r, const char* name) {
-    const RECT got = RectIn(parent, control);
-    EXPECT_EQ(got.left, r.left) << name;
-    EXPECT_EQ(got.top, r.top) << name;
-    EXPECT_EQ(got.right, r.right) << name;
-    EXPECT_EQ(got.bottom, r.bottom) << name;
-}
-
-int FontHeightOf(HWND control) {
-    LOGFONTA lf{};
-    ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0)), sizeof lf, &lf);
-    return lf.lfHeight;
-}
 
 } // namespace
 
@@ -44,24 +31,7 @@ TEST(HighDpi, TheMainWindowAndItsControlsFollowTheScreensScale) {
     ::GetClientRect(main, &client);
     EXPECT_EQ(client.right, 1032);
     EXPECT_EQ(client.bottom, 690);
-    const struct {
-        HWND control;
-        TRect place;
-        const char* name;
-    } controls[] = {
-        {form->Edit1->Handle(), m.edit1, "Edit1"},
-        {form->Edit3->Handle(), m.edit3, "Edit3"},
-        {form->Button1->Handle(), m.button1, "Button1"},
-        {form->StatusBar1->Handle(), m.statusBar, "bar"},
-        {form->RichEdit1->Handle(), m.editor, "editor"},
-        {form->ToolBar1->Handle(), m.toolBar, "toolbar"},
-        {form->Gutter->RichEdit2->Handle(), m.gutter, "gutter"},
-    };
-    for (const auto& c : controls) ExpectAt(main, c.control, c.place, c.name);
-    // A combo box sizes its own height to its font: its place and width follow the layout.
-    const RECT combo = RectIn(main, form->ComboBox1->Handle());
-    EXPECT_EQ(combo.left, m.comboBox1.left);
-    EXPECT_EQ(combo.right - combo.left, m.comboBox1.Width());
+    ExpectLaidOutAs(*form, m);
 
     EXPECT_EQ(FontHeightOf(form->Edit1->Handle()), -18);
     EXPECT_EQ(FontHeightOf(form->Button2->Handle()), -18);

@@ -249,4 +249,25 @@ void CentreOnMonitor(HWND wnd, HMONITOR monitor, int parts) {
 
 HMONITOR PrimaryMonitor() { return ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY); }
 
+void PlaceFrame(HWND wnd, TPoint at, TSize client, int dpi) {
+    const auto style = static_cast<DWORD>(::GetWindowLongPtrA(wnd, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(::GetWindowLongPtrA(wnd, GWL_EXSTYLE));
+    RECT r{0, 0, client.width, client.height};
+    // Looked up: the program runs on Windows 7 too, where the frame has the system's measure.
+    using TForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    const auto forDpi = reinterpret_cast<TForDpi>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi")));
+    if (!forDpi || !forDpi(&r, style, FALSE, exStyle, static_cast<UINT>(dpi)))
+        ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    ::SetWindowPos(wnd, nullptr, at.x, at.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Wine draws every frame at the system's resolution, whatever the measure for `dpi` said:
+    // the frame grows or shrinks by what the inside still lacks or has over.
+    RECT got{};
+    ::GetClientRect(wnd, &got);
+    if (got.right != client.width || got.bottom != client.height)
+        ::SetWindowPos(wnd, nullptr, 0, 0, width + client.width - got.right,
+                       height + client.height - got.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 } // namespace dodir::win

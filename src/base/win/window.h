@@ -136,6 +136,10 @@ void MoveWindowTo(HWND wnd, TPoint at);
 void CentreOnMonitor(HWND wnd, HMONITOR monitor, int parts = 2);
 // The primary monitor, whose area is the screen's from (0, 0).
 HMONITOR PrimaryMonitor();
+// Puts a top-level window's frame with its top-left corner at `at`, sized so that the inside
+// is `client`: measured for the frame's edges at `dpi` (Windows 10's measure where there is
+// one), and corrected by what the window then has inside.
+void PlaceFrame(HWND wnd, TPoint at, TSize client, int dpi);
 // The screen's resolution in dots per inch, as the platform reports it to this process.
 int ScreenPixelsPerInch();
 
