@@ -256,8 +256,9 @@ void TForm1::ChangeResolution(int dpi, const RECT* suggested) {
     const std::pair<TEdit*, const TRect*> edits[] = {
         {Edit1.get(), &m.edit1}, {Edit2.get(), &m.edit2}, {Edit3.get(), &m.edit3}};
     for (const auto& [edit, r] : edits) {
-        edit->SetFont(font);
+        // A font the user gave a box fits the box's height to it, after the layout's place.
         place(edit->Handle(), *r);
+        edit->ChangeResolution(oldDpi, m.scale.Dpi(), font);
     }
     for (const auto& [button, r] :
          {std::pair{Button1.get(), &m.button1}, std::pair{Button2.get(), &m.button2}}) {

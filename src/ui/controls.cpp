@@ -33,6 +33,7 @@ void TEdit::AssignFont(const TFont& font) {
     }
     ::SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(fresh.get()), TRUE);
     font_ = std::move(fresh); // the font it showed until now goes only after the switch
+    assigned_ = font;
     color_ = font.color;
     RECT r{};
     ::GetWindowRect(Handle(), &r);
@@ -40,6 +41,13 @@ void TEdit::AssignFont(const TFont& font) {
                    metrics.tmHeight + 8 * ::GetSystemMetrics(SM_CYBORDER),
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TEdit::ChangeResolution(int from, int to, HFONT windowFont) {
+    if (assigned_)
+        AssignFont(FontAtResolution(*assigned_, from, to));
+    else
+        SetFont(windowFont);
 }
 
 LRESULT TEdit::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -24,12 +24,16 @@ class TEdit : public win::TSubclassedControl {
     // Shows all its text in a font (face, height, style, pitch, character set, colour) and
     // fits its height to the font.
     void AssignFont(const TFont& font);
+    // The font at another resolution: one assigned keeps its size in points, else the box
+    // shows `windowFont`.
+    void ChangeResolution(int from, int to, HFONT windowFont);
 
   protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
   private:
     win::UniqueFont font_;
+    std::optional<TFont> assigned_;
     std::optional<TColor> color_;
 };
 
