@@ -1,5 +1,6 @@
 #include "dialogs/message_form.h"
 
+#include <map>
 #include <vector>
 
 #include "ui/application.h"
@@ -10,22 +11,27 @@ namespace {
 
 constexpr const char* kClassName = "TMessageForm";
 
-// Caption widths of the button kinds, measured once per run.
-ButtonWidthCache& ProcessButtonWidths() {
-    static ButtonWidthCache cache;
-    return cache;
+// Caption widths of the button kinds, measured once per run for each message font height
+// (one a resolution).
+ButtonWidthCache& ProcessButtonWidths(LONG fontHeight) {
+    static std::map<LONG, ButtonWidthCache> caches;
+    return caches[fontHeight];
 }
 
-// The platform's message font; the default GUI font when the query fails.
-HFONT CreateMessageFont() {
+// The platform's message font for a box beside a window (none: the system's), measured for that
+// window's monitor where it has another resolution than the system's; the default GUI font
+// when the platform gives none.
+LOGFONTA MessageFont(HWND beside) {
+    LOGFONTA font{};
+    const int dpi = beside ? win::WindowDpi(beside) : 0;
+    if (dpi > 0 && dpi != win::SystemMetricsDpi() && win::MessageFontForDpi(dpi, font)) return font;
     NONCLIENTMETRICSA metrics{};
     metrics.cbSize = sizeof metrics;
-    LOGFONTA font{};
     if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
         font = metrics.lfMessageFont;
     else
         ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
-    return ::CreateFontIndirectA(&font);
+    return font;
 }
 
 // The application title as its hidden main window carries it, at most 255 bytes.
@@ -80,13 +86,15 @@ TMessageForm::TMessageForm(TApplication& app, const std::string& text, MessageKi
     // Sized once the layout is known, which needs the window to measure with.
     CreateDialogFrame(kClassName, "", {0, 0}, {0, 0});
 
-    font_.reset(CreateMessageFont());
+    // Laid out for the monitor it appears on, that of the program's active window.
+    const LOGFONTA font = MessageFont(::GetActiveWindow());
+    font_.reset(::CreateFontIndirectA(&font));
     {
         win::WindowDc dc(Handle());
         win::SelectObjectScope selected(dc.get(), font_.get());
         DcMessageMeasure measure(dc.get());
         layout_ = LayoutMessageBox(text_, kind_, buttons_, ::GetSystemMetrics(SM_CXSCREEN), measure,
-                                   ProcessButtonWidths());
+                                   ProcessButtonWidths(font.lfHeight));
     }
     MakeClientSize(layout_.clientWidth, layout_.clientHeight);
     const TRect frame = win::WindowBounds(Handle());
@@ -289,6 +297,15 @@ LRESULT TMessageForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         // Title bar, system menu, Alt+F4: the box ends with Cancel's result.
         modalResult_ = kResultCancel;
         return 0;
+    case WM_DPICHANGED: {
+        // Moved onto a monitor of another resolution: laid out for it already, the box keeps
+        // its inside and takes the frame that monitor draws, at the corner suggested.
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        if (suggested)
+            win::PlaceFrame(Handle(), {suggested->left, suggested->top},
+                            {layout_.clientWidth, layout_.clientHeight}, HIWORD(wParam));
+        return 0;
+    }
     default:
         return TCustomForm::HandleMessage(msg, wParam, lParam);
     }

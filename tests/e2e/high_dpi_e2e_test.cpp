@@ -1,7 +1,7 @@
 // The real program at 144 dpi (the test command gives this suite a prefix of its own),
 // used as at any resolution: typed into, a colour chosen, the find dialog opened and closed,
 // a message box answered; then told of a new resolution (Wine passes the message's rectangle
-// as it is, so it is written into the program's memory), and laid out for 96 dpi.
+// as it is, so it is written into the program's memory), laid out for 96 dpi, and used there.
 #include <windows.h>
 #include <gtest/gtest.h>
 
@@ -70,4 +70,19 @@ TEST(HighDpiThroughRealInput, TypingColoursFindingAndABoxAtOneAndAHalfTimesTheSi
     EXPECT_EQ(std::tuple(frame.left, frame.top), std::tuple(50, 40));
     EXPECT_EQ(at.left - ClientRectOnScreen(main).left, 32);
     EXPECT_EQ(TextOf(editor), "abc\r\ne");
+
+    // At the new resolution as at the old: typed into, and a colour chosen with the mouse.
+    Click(editor, 200, 150);
+    PressKey(VK_END);
+    TypeText("f");
+    EXPECT_TRUE(WaitFor([&] { return TextOf(editor) == "abc\r\nef"; })) << TextOf(editor);
+    ClickMiddle(program.Control(idComboBox1));
+    list = program.FindWindowOf("ComboLBox");
+    ASSERT_NE(list, nullptr) << "the list did not drop down";
+    RECT row{}; // row 6: 紫, where the list itself puts it
+    ASSERT_NE(::SendMessageA(list, LB_GETITEMRECT, 6, reinterpret_cast<LPARAM>(&row)), LB_ERR);
+    EXPECT_LT(row.bottom - row.top, rowHeight); // rows fit the smaller font
+    Click(list, 20, (row.top + row.bottom) / 2);
+    EXPECT_TRUE(WaitFor([&] { return PixelAt(editor, 400, 250) == RGB(128, 0, 128); }));
+    EXPECT_EQ(StatusPanelText(bar, TStatusPanel::Background), "背景色R:128 G:0 B:128");
 }

@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/cp932.h"
 #include "base/errors.h"
 #include "base/win/handles.h"
 
@@ -25,6 +26,12 @@ bool KeptWaitCursor(UINT msg) {
     if (msg != WM_SETCURSOR || !WaitCursor::Showing()) return false;
     ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
     return true;
+}
+// A function of user32 that older systems lack (looked up: the program runs on Windows 7 too);
+// null where there is none.
+template <class F> F User32Function(const char* name) {
+    return reinterpret_cast<F>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), name)));
 }
 } // namespace
 
@@ -253,10 +260,9 @@ void PlaceFrame(HWND wnd, TPoint at, TSize client, int dpi) {
     const auto style = static_cast<DWORD>(::GetWindowLongPtrA(wnd, GWL_STYLE));
     const auto exStyle = static_cast<DWORD>(::GetWindowLongPtrA(wnd, GWL_EXSTYLE));
     RECT r{0, 0, client.width, client.height};
-    // Looked up: the program runs on Windows 7 too, where the frame has the system's measure.
-    using TForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-    const auto forDpi = reinterpret_cast<TForDpi>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi")));
+    // Without Windows 10's measure the frame has the system's.
+    const auto forDpi =
+        User32Function<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
     if (!forDpi || !forDpi(&r, style, FALSE, exStyle, static_cast<UINT>(dpi)))
         ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
     const int width = r.right - r.left, height = r.bottom - r.top;
@@ -268,6 +274,37 @@ void PlaceFrame(HWND wnd, TPoint at, TSize client, int dpi) {
     if (got.right != client.width || got.bottom != client.height)
         ::SetWindowPos(wnd, nullptr, 0, 0, width + client.width - got.right,
                        height + client.height - got.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int WindowDpi(HWND wnd) {
+    const auto forWindow = User32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+    return forWindow ? static_cast<int>(forWindow(wnd)) : 0;
+}
+
+int SystemMetricsDpi() {
+    const auto forSystem = User32Function<UINT(WINAPI*)()>("GetDpiForSystem");
+    return forSystem ? static_cast<int>(forSystem()) : 0;
+}
+
+bool MessageFontForDpi(int dpi, LOGFONTA& font) {
+    const auto forDpi =
+        User32Function<BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT)>("SystemParametersInfoForDpi");
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!forDpi || dpi <= 0 ||
+        !forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, static_cast<UINT>(dpi)))
+        return false;
+    const LOGFONTW& w = metrics.lfMessageFont;
+    font = LOGFONTA{w.lfHeight,         w.lfWidth,
+                    w.lfEscapement,     w.lfOrientation,
+                    w.lfWeight,         w.lfItalic,
+                    w.lfUnderline,      w.lfStrikeOut,
+                    w.lfCharSet,        w.lfOutPrecision,
+                    w.lfClipPrecision,  w.lfQuality,
+                    w.lfPitchAndFamily, {}};
+    // The face's name in the program's code page, as every other name it hands the platform.
+    return ::WideCharToMultiByte(kCodePage932, 0, w.lfFaceName, -1, font.lfFaceName, LF_FACESIZE, nullptr,
+                                 nullptr) > 0;
 }
 
 } // namespace dodir::win

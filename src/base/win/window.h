@@ -140,6 +140,13 @@ HMONITOR PrimaryMonitor();
 // is `client`: measured for the frame's edges at `dpi` (Windows 10's measure where there is
 // one), and corrected by what the window then has inside.
 void PlaceFrame(HWND wnd, TPoint at, TSize client, int dpi);
+// The resolution a window is drawn at, its monitor's where the program is aware of monitors
+// (Windows 10's measure); 0 where the platform cannot say.
+int WindowDpi(HWND wnd);
+// The resolution the platform gives its system metrics and fonts at; 0 where it cannot say.
+int SystemMetricsDpi();
+// The platform's message font measured for a resolution; false where the platform cannot say.
+bool MessageFontForDpi(int dpi, LOGFONTA& font);
 // The screen's resolution in dots per inch, as the platform reports it to this process.
 int ScreenPixelsPerInch();
 
